@@ -1,0 +1,12 @@
+# Warning and sanitizer flags applied to every target of the project.
+add_compile_options(-Wall -Wextra -Wshadow=local -Wnon-virtual-dtor)
+if(TOVALO_WERROR)
+  add_compile_options(-Werror)
+endif()
+if(TOVALO_SANITIZE)
+  add_compile_options(-fsanitize=${TOVALO_SANITIZE} -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=${TOVALO_SANITIZE})
+  if(TOVALO_SANITIZE MATCHES "undefined")
+    add_compile_options(-fno-sanitize-recover=undefined)
+  endif()
+endif()
