@@ -1,0 +1,105 @@
+// Resources of the application: dialog templates (in dialog units), the string table,
+// the icon, the folder/file bitmap and the version.
+//
+// Dialog templates are plain data, one file per template: res/src/DialogNNN.cpp defines
+//
+//     namespace res {
+//     const Dialog& DialogTemplateNNN() { static const Dialog d{...}; return d; }
+//     }
+//
+// and the build collects every res/src/Dialog*.cpp into the registry behind FindDialog,
+// so a new template needs no edit anywhere else.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace res {
+
+// Control kinds of a template.
+enum class Kind : std::uint8_t {
+    Edit,
+    Button,    // push button
+    DefButton, // default push button
+    AutoCheck, // auto check box
+    GroupBox,  // a frame with a caption, nothing more
+    Static,    // text label
+    ListBox,
+    ComboBox, // drop-down list; the rectangle's height is the open list
+    ListView, // report view
+    Progress,
+    Icon, // the control's text names the icon resource ("128")
+};
+
+// Control styles (a subset of what the Windows dialog manager knows).
+enum Style : std::uint32_t {
+    kNone = 0,
+    kMultiLine = 1u << 0,
+    kReadOnly = 1u << 1,
+    kPassword = 1u << 2,
+    kAutoHScroll = 1u << 3,
+    kAutoVScroll = 1u << 4,
+    kHidden = 1u << 5,    // not visible at creation
+    kNoTabStop = 1u << 6, // skipped by Tab (controls that usually are tab stops)
+    kNotify = 1u << 7,
+    kVScroll = 1u << 8,
+    kNoIntegralHeight = 1u << 9,
+    kSingleSel = 1u << 10, // list view: one row at a time
+    kBorder = 1u << 11,
+    kRight = 1u << 12,    // right-aligned text
+    kNoPrefix = 1u << 13, // "&" is shown as is
+    kDisabled = 1u << 14,
+};
+
+// Dialog styles.
+enum DialogStyle : std::uint32_t {
+    kDsNone = 0,
+    kDsVisible = 1u << 0, // shown when created modeless
+    kDsSysMenu = 1u << 1,
+    kDsModalFrame = 1u << 2,
+    kDsAppWindow = 1u << 3, // shown in the task bar
+};
+
+inline constexpr int kStaticId = -1; // IDC_STATIC
+
+struct Control {
+    int id;
+    Kind kind;
+    int x, y, cx, cy; // dialog units
+    std::string_view text;
+    std::uint32_t style;
+};
+
+struct Dialog {
+    int id;
+    std::string_view caption;
+    int cx, cy; // client area, dialog units
+    std::string_view font;
+    int pointSize;
+    std::uint32_t style;
+    std::span<const Control> controls; // template (tab) order
+};
+
+// The template with that ID, or nullptr.
+const Dialog* FindDialog(int id);
+
+// The string-table text (UTF-8) with that ID; empty when the table has none.
+std::string_view LoadString(int id);
+bool HasString(int id);
+
+// Icon and bitmap resources, as paths into the Qt resource system (":/...").
+inline constexpr int kIconApp = 128;
+inline constexpr int kBitmapRemote = 151; // two 16x16 images: folder, file; white is the mask
+// Resource path of an icon (one size of it) or a bitmap; empty when unknown.
+std::string IconPath(int id, int size);
+std::string BitmapPath(int id);
+// Makes the resources reachable; called by the two functions above (idempotent).
+void InitResources();
+
+// Version block.
+inline constexpr std::string_view kFileVersion = "1.0.3.0";
+inline constexpr std::string_view kProductName = "Tovalo";
+
+} // namespace res

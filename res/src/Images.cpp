@@ -1,0 +1,39 @@
+// Icon and bitmap resources, compiled into the program through the Qt resource system.
+#include "res/Resources.h"
+
+#include <QtCore/qglobal.h>
+
+#include <mutex>
+
+static void initTovaloResources() {
+    Q_INIT_RESOURCE(tovalo_res);
+}
+
+namespace res {
+
+void InitResources() {
+    static std::once_flag once;
+    std::call_once(once, initTovaloResources);
+}
+
+std::string IconPath(int id, int size) {
+    InitResources();
+    if (id != kIconApp)
+        return {};
+    switch (size) {
+    case 16:
+    case 32:
+    case 48:
+    case 256:
+        return ":/tovalo/icon128-" + std::to_string(size) + ".png";
+    default:
+        return {};
+    }
+}
+
+std::string BitmapPath(int id) {
+    InitResources();
+    return id == kBitmapRemote ? ":/tovalo/bitmap151.png" : std::string();
+}
+
+} // namespace res

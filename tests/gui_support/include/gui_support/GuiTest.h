@@ -1,0 +1,118 @@
+// Fixture for GUI tests of every area: a private KORVEX_HOME, the real libKORVEX bound
+// through BindLibrary, the interface and the account item handles made as start-up makes
+// them, and the modal seam scripted (see platform/Modal.h).
+//
+//     class AccountListTest : public gui::GuiTest {};
+//     TEST_F(AccountListTest, ShowsStoredAccounts) {
+//         AddAccount({.name = "A", .userId = "u"});
+//         CMainDlg& w = OpenMainWindow();               // modeless, initialised, shown
+//         EXPECT_EQ(ListBoxRows(w, 1007), (std::vector<std::string>{"A"}));
+//         platform::modal::QueueMessageBox(IDOK);
+//         Click(w, 1041);
+//         EXPECT_EQ(Shown().back().id, 125u);
+//     }
+//
+// Built with tovalo_gui_test(name SOURCES ... LABELS ...), which supplies main() (a
+// QApplication on the offscreen platform with Qt's Japanese translation).
+#pragma once
+
+#include "library/App.h"
+#include "platform/Dialog.h"
+#include "platform/Modal.h"
+#include "ui/MainDlg.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace gui {
+
+struct AccountValues {
+    std::string name;
+    std::string userId;
+    int noSavePassword = 0;
+    std::string password;
+    std::string server;
+    int passive = 0;
+    std::string proxyName;
+};
+
+struct ProxyValues {
+    std::string name;
+    std::string server;
+    std::string userId;
+    int noSavePassword = 0;
+    std::string password;
+};
+
+class GuiTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    // Tests that never reach the library return false: they run even where libKORVEX.so
+    // is missing (the others are skipped there).
+    virtual bool NeedsLibrary() const { return true; }
+    bool HaveLibrary() const { return m_interfaceOpen; }
+    void TearDown() override;
+
+    // --- library ---
+    // Folder that KORVEX_HOME names for this test.
+    std::string KorvexHome() const;
+    // Writes an account / proxy record and appends it to the store, as the dialogs'
+    // openers do.
+    void AddAccount(const AccountValues& a);
+    void AddProxy(const ProxyValues& p);
+    int AccountCount() const;
+    std::vector<std::string> AccountNames() const;
+    // A text field of item `item` ("" when the library has none).
+    std::string FieldText(int item, int field) const;
+
+    // --- main window ---
+    // Creates the main window modeless (OnInitDialog has run, the window is shown).
+    CMainDlg& OpenMainWindow(const std::string& userName = {});
+    CMainDlg* MainWindow() const { return m_main.get(); }
+    void CloseMainWindow();
+    // Runs the main window with DoModal; `script` gets the live window.
+    INT_PTR RunMainWindow(std::function<INT_PTR(CMainDlg&)> script,
+                          const std::string& userName = {});
+
+    // --- controls (any dialog) ---
+    static QWidget* Control(CDialog& dlg, int id);
+    static void Click(CDialog& dlg, int id); // a real mouse click on the control
+    static void Type(CDialog& dlg, int id, const std::string& text); // keystrokes
+    static void SetText(CDialog& dlg, int id, const std::string& text);
+    static std::string Text(CDialog& dlg, int id);
+    static std::string SelectedText(CDialog& dlg, int id); // edits
+    static bool Enabled(CDialog& dlg, int id);
+    static bool Visible(CDialog& dlg, int id); // the control's own visibility flag
+    static bool Checked(CDialog& dlg, int id);
+    static void PressKey(CDialog& dlg, int id, int qtKey); // focus the control, press the key
+    static int FocusId(CDialog& dlg);                      // 0: none
+    static std::vector<std::vector<std::string>> Rows(CDialog& dlg, int listViewId);
+    static void SelectRows(CDialog& dlg, int listViewId, const std::vector<int>& rows);
+    static std::vector<std::string> ListBoxRows(CDialog& dlg, int listBoxId);
+    static int ListBoxSelection(CDialog& dlg, int listBoxId);
+    static void SelectListBoxRow(CDialog& dlg, int listBoxId, int row);
+    static std::vector<std::string> ComboRows(CDialog& dlg, int comboId);
+    static int ComboSelection(CDialog& dlg, int comboId);
+    static void ProcessEvents();
+
+    // --- modal seam shortcuts ---
+    static const std::vector<platform::modal::Record>& Shown() { return platform::modal::Shown(); }
+    static std::vector<UINT> ShownBoxIds();
+    static void ExpectNoUnexpectedModals();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<CMainDlg> m_main;
+    bool m_interfaceOpen = false;
+};
+
+// True when the real library was found and bound (once per process).
+bool BindRealLibrary();
+
+} // namespace gui

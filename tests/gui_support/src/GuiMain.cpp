@@ -1,0 +1,16 @@
+// main() of every GUI test program: a QApplication on the offscreen platform.
+#include "platform/Framework.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    platform::InstallFrameworkTranslation(app);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,318 @@
+#include "gui_support/GuiTest.h"
+
+#include "platform/Qt.h"
+#include "platform/Text.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <cstdlib>
+
+namespace gui {
+
+bool BindRealLibrary() {
+    static const bool bound = [] {
+        int error = 0;
+        return BindLibrary("KORVEX.dll", &g_hLibrary, &theApp.m_api, &error) != FALSE;
+    }();
+    return bound && g_hLibrary != nullptr;
+}
+
+void GuiTest::SetUp() {
+    platform::modal::BeginScript();
+    m_home = std::make_unique<QTemporaryDir>();
+    ASSERT_TRUE(m_home->isValid());
+    ::setenv("KORVEX_HOME", m_home->path().toUtf8().constData(), 1);
+    ::setenv("XDG_CONFIG_HOME", m_home->path().toUtf8().constData(), 1);
+    if (!BindRealLibrary()) {
+        if (NeedsLibrary())
+            GTEST_SKIP() << "libKORVEX.so is not beside the test program";
+        g_strVersion = "1.0.3";
+        return;
+    }
+    KorvexApi& api = theApp.m_api;
+    theApp.m_hInterface = api.KorvexNewInterface();
+    ASSERT_NE(theApp.m_hInterface, nullptr);
+    m_interfaceOpen = true;
+    ASSERT_NE(api.KorvexCheckVersion(1, 0, 5), 0);
+    api.KorvexInitialize(theApp.m_hInterface);
+    g_hAccountStore = api.KorvexNewItem(theApp.m_hInterface, KORVEX_KIND_STORE);
+    g_hAccountRecord = api.KorvexNewItem(theApp.m_hInterface, KORVEX_KIND_ACCOUNT);
+    g_hProxyRecord = api.KorvexNewItem(theApp.m_hInterface, KORVEX_KIND_PROXY);
+    char name[260] = {};
+    api.KorvexGetName(theApp.m_hInterface, name, sizeof name);
+    theApp.m_strUserName = platform::FromBuffer(name, sizeof name);
+    g_strVersion = "1.0.3";
+}
+
+void GuiTest::TearDown() {
+    CloseMainWindow();
+    if (m_interfaceOpen) {
+        theApp.m_api.KorvexDeleteInterface(theApp.m_hInterface);
+        theApp.m_hInterface = nullptr;
+        m_interfaceOpen = false;
+    }
+    platform::modal::EndScript();
+    m_home.reset();
+}
+
+std::string GuiTest::KorvexHome() const {
+    return m_home ? m_home->path().toStdString() : std::string();
+}
+
+void GuiTest::AddAccount(const AccountValues& a) {
+    ASSERT_TRUE(m_interfaceOpen) << "the library is not bound";
+    KorvexApi& api = theApp.m_api;
+    KorvexHandle h = theApp.m_hInterface;
+    api.KorvexGetDataNum(h, g_hAccountRecord, 0, nullptr);
+    api.KorvexSetDataValue(h, g_hAccountRecord, 1011, a.name.c_str());
+    api.KorvexSetDataValue(h, g_hAccountRecord, 2001, a.userId.c_str());
+    api.KorvexSetDataNum(h, g_hAccountRecord, 2002, a.noSavePassword);
+    if (a.noSavePassword == 0)
+        api.KorvexSetDataValue(h, g_hAccountRecord, 1016, a.password.c_str());
+    api.KorvexSetDataValue(h, g_hAccountRecord, 1302, a.server.c_str());
+    api.KorvexSetDataNum(h, g_hAccountRecord, 1301, 131);
+    api.KorvexSetDataNum(h, g_hAccountRecord, 2003, a.passive);
+    api.KorvexSetDataValue(h, g_hAccountRecord, 2004, a.proxyName.c_str());
+    api.KorvexSetDataNum(h, g_hAccountStore, 1014, g_hAccountRecord);
+}
+
+void GuiTest::AddProxy(const ProxyValues& p) {
+    ASSERT_TRUE(m_interfaceOpen) << "the library is not bound";
+    KorvexApi& api = theApp.m_api;
+    KorvexHandle h = theApp.m_hInterface;
+    api.KorvexGetDataNum(h, g_hProxyRecord, 0, nullptr);
+    api.KorvexSetDataValue(h, g_hProxyRecord, 1011, p.name.c_str());
+    api.KorvexSetDataValue(h, g_hProxyRecord, 1302, p.server.c_str());
+    if (!p.userId.empty()) {
+        api.KorvexSetDataValue(h, g_hProxyRecord, 2001, p.userId.c_str());
+        api.KorvexSetDataNum(h, g_hProxyRecord, 2002, p.noSavePassword);
+        if (p.noSavePassword == 0)
+            api.KorvexSetDataValue(h, g_hProxyRecord, 1016, p.password.c_str());
+    }
+    api.KorvexSetDataNum(h, g_hAccountStore, 1014, g_hProxyRecord);
+}
+
+int GuiTest::AccountCount() const {
+    if (!m_interfaceOpen)
+        return 0;
+    return theApp.m_api.KorvexGetItemNum(theApp.m_hInterface, g_hAccountStore, KORVEX_KIND_ACCOUNT);
+}
+
+std::vector<std::string> GuiTest::AccountNames() const {
+    std::vector<std::string> out;
+    const int n = AccountCount();
+    for (int i = 0; i < n; ++i) {
+        if (!theApp.m_api.KorvexTestData(theApp.m_hInterface, g_hAccountStore, 1304, i,
+                                         g_hAccountRecord))
+            break;
+        out.push_back(FieldText(g_hAccountRecord, 1011));
+    }
+    return out;
+}
+
+std::string GuiTest::FieldText(int item, int field) const {
+    if (!m_interfaceOpen)
+        return {};
+    char buf[260] = {};
+    if (!theApp.m_api.KorvexGetDataValue(theApp.m_hInterface, item, field, buf, sizeof buf))
+        return {};
+    return platform::FromBuffer(buf, sizeof buf);
+}
+
+CMainDlg& GuiTest::OpenMainWindow(const std::string& userName) {
+    CloseMainWindow();
+    m_main = std::make_unique<CMainDlg>();
+    m_main->m_strName = userName.empty() ? theApp.m_strUserName : userName;
+    theApp.m_pMainWnd = m_main.get();
+    m_main->Create(102);
+    ProcessEvents();
+    return *m_main;
+}
+
+void GuiTest::CloseMainWindow() {
+    if (!m_main)
+        return;
+    if (theApp.m_pMainWnd == m_main.get())
+        theApp.m_pMainWnd = nullptr;
+    m_main.reset();
+    ProcessEvents();
+}
+
+INT_PTR GuiTest::RunMainWindow(std::function<INT_PTR(CMainDlg&)> script,
+                               const std::string& userName) {
+    CloseMainWindow();
+    CMainDlg dlg;
+    dlg.m_strName = userName.empty() ? theApp.m_strUserName : userName;
+    theApp.m_pMainWnd = &dlg;
+    platform::modal::QueueDialog(
+        102, [script](CDialog& d) { return script(static_cast<CMainDlg&>(d)); });
+    const INT_PTR r = dlg.DoModal();
+    theApp.m_pMainWnd = nullptr;
+    return r;
+}
+
+QWidget* GuiTest::Control(CDialog& dlg, int id) {
+    CWnd* w = dlg.GetDlgItem(id);
+    return w ? w->widget() : nullptr;
+}
+
+void GuiTest::Click(CDialog& dlg, int id) {
+    QWidget* w = Control(dlg, id);
+    ASSERT_NE(w, nullptr) << "no control " << id;
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+        // A real click: a disabled or hidden button does not react.
+        QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, b->rect().center());
+    } else {
+        QTest::mouseClick(w, Qt::LeftButton);
+    }
+    ProcessEvents();
+}
+
+void GuiTest::Type(CDialog& dlg, int id, const std::string& text) {
+    QWidget* w = Control(dlg, id);
+    ASSERT_NE(w, nullptr) << "no control " << id;
+    w->setFocus();
+    QTest::keyClicks(w, platform::ToQ(text));
+    ProcessEvents();
+}
+
+void GuiTest::SetText(CDialog& dlg, int id, const std::string& text) {
+    CWnd* w = dlg.GetDlgItem(id);
+    ASSERT_NE(w, nullptr) << "no control " << id;
+    w->SetWindowText(text);
+}
+
+std::string GuiTest::Text(CDialog& dlg, int id) {
+    CWnd* w = dlg.GetDlgItem(id);
+    return w ? w->GetWindowText() : std::string();
+}
+
+std::string GuiTest::SelectedText(CDialog& dlg, int id) {
+    QWidget* w = Control(dlg, id);
+    if (auto* e = qobject_cast<QLineEdit*>(w))
+        return platform::FromQ(e->selectedText());
+    if (auto* m = qobject_cast<QPlainTextEdit*>(w))
+        return platform::FromQ(m->textCursor().selectedText());
+    return {};
+}
+
+bool GuiTest::Enabled(CDialog& dlg, int id) {
+    QWidget* w = Control(dlg, id);
+    return w && w->isEnabled();
+}
+
+bool GuiTest::Visible(CDialog& dlg, int id) {
+    QWidget* w = Control(dlg, id);
+    return w && !w->isHidden();
+}
+
+bool GuiTest::Checked(CDialog& dlg, int id) {
+    auto* b = qobject_cast<QAbstractButton*>(Control(dlg, id));
+    return b && b->isChecked();
+}
+
+void GuiTest::PressKey(CDialog& dlg, int id, int qtKey) {
+    QWidget* w = id == 0 ? dlg.widget() : Control(dlg, id);
+    ASSERT_NE(w, nullptr) << "no control " << id;
+    w->setFocus();
+    QTest::keyClick(w, static_cast<Qt::Key>(qtKey));
+    ProcessEvents();
+}
+
+int GuiTest::FocusId(CDialog& dlg) {
+    QWidget* top = dlg.widget();
+    QWidget* f = top ? top->focusWidget() : nullptr;
+    for (; f && f != top; f = f->parentWidget()) {
+        const QVariant v = f->property("ctrlId");
+        if (v.isValid())
+            return v.toInt();
+    }
+    return 0;
+}
+
+std::vector<std::vector<std::string>> GuiTest::Rows(CDialog& dlg, int listViewId) {
+    std::vector<std::vector<std::string>> out;
+    auto* t = qobject_cast<QTreeWidget*>(Control(dlg, listViewId));
+    if (!t)
+        return out;
+    for (int i = 0; i < t->topLevelItemCount(); ++i) {
+        std::vector<std::string> row;
+        for (int c = 0; c < t->columnCount(); ++c)
+            row.push_back(platform::FromQ(t->topLevelItem(i)->text(c)));
+        out.push_back(row);
+    }
+    return out;
+}
+
+void GuiTest::SelectRows(CDialog& dlg, int listViewId, const std::vector<int>& rows) {
+    auto* t = qobject_cast<QTreeWidget*>(Control(dlg, listViewId));
+    ASSERT_NE(t, nullptr);
+    t->clearSelection();
+    for (int r : rows) {
+        ASSERT_LT(r, t->topLevelItemCount());
+        t->topLevelItem(r)->setSelected(true);
+    }
+}
+
+std::vector<std::string> GuiTest::ListBoxRows(CDialog& dlg, int listBoxId) {
+    std::vector<std::string> out;
+    auto* l = qobject_cast<QListWidget*>(Control(dlg, listBoxId));
+    if (!l)
+        return out;
+    for (int i = 0; i < l->count(); ++i)
+        out.push_back(platform::FromQ(l->item(i)->text()));
+    return out;
+}
+
+int GuiTest::ListBoxSelection(CDialog& dlg, int listBoxId) {
+    CListBox lb(Control(dlg, listBoxId));
+    return lb.GetCurSel();
+}
+
+void GuiTest::SelectListBoxRow(CDialog& dlg, int listBoxId, int row) {
+    CListBox lb(Control(dlg, listBoxId));
+    lb.SetCurSel(row);
+}
+
+std::vector<std::string> GuiTest::ComboRows(CDialog& dlg, int comboId) {
+    std::vector<std::string> out;
+    auto* c = qobject_cast<QComboBox*>(Control(dlg, comboId));
+    if (!c)
+        return out;
+    for (int i = 0; i < c->count(); ++i)
+        out.push_back(platform::FromQ(c->itemText(i)));
+    return out;
+}
+
+int GuiTest::ComboSelection(CDialog& dlg, int comboId) {
+    auto* c = qobject_cast<QComboBox*>(Control(dlg, comboId));
+    return c ? c->currentIndex() : -1;
+}
+
+void GuiTest::ProcessEvents() {
+    QCoreApplication::processEvents();
+}
+
+std::vector<UINT> GuiTest::ShownBoxIds() {
+    std::vector<UINT> ids;
+    for (const auto& r : platform::modal::Shown()) {
+        if (r.kind == platform::modal::Kind::MessageBox)
+            ids.push_back(r.id);
+    }
+    return ids;
+}
+
+void GuiTest::ExpectNoUnexpectedModals() {
+    for (const std::string& e : platform::modal::Errors())
+        ADD_FAILURE() << e;
+}
+
+} // namespace gui

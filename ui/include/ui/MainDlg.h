@@ -1,0 +1,147 @@
+// The main window (template 102): every field of the task document, the account list, the
+// FTP server panel and the setup wizard that borrows the panel.
+//
+// The window's code is split by area; each file is edited only by its area:
+//   MainDlg.cpp           window, data exchange, initialisation, archive controls, help,
+//                         version box, progress, wizard, the routing of 1033/1028
+//   MainDlgAccounts.cpp   FillAccountList, ClearAccountList, OnNewAccount,
+//                         OnAccountDetails, OnDeleteAccount
+//   MainDlgFiles.cpp      AddBackupFile, OnAddFile, OnEditFile, OnDeleteFile,
+//                         OnDeleteAllFiles, PreTranslateMessage
+//   MainDlgDocument.cpp   OnOK (SaveDocument), OnLoad, OnNew, OnCancel, ClearDocument
+//   MainDlgBrowse.cpp     OnConnect, OnParentFolder, OnShowFolder, OnDblclkRemoteList,
+//                         OnAddRemote, ClearRemoteList, StartBrowseRun, the destructor
+//                         (which waits for a running worker)
+//
+// Buttons 1033 and 1028 are routed to OnBackOrConnect and OnNextOrParent, which take the
+// wizard's Back and Next while the wizard is active and call OnConnect / OnParentFolder
+// otherwise; those two therefore hold only the browser's behaviour.
+#pragma once
+
+#include "document/BackupFileEntry.h"
+#include "ftp/RemoteEntry.h"
+#include "platform/Dialog.h"
+#include "platform/Win.h"
+#include "ui/ConnectingDlg.h"
+
+#include <QIcon>
+#include <QThread>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Posted by the browse worker with the percentage of the run (10, 20, 30, 40, 100).
+inline constexpr UINT WM_BROWSEPROGRESS = WM_USER + 1;
+// System-menu command of the version box.
+inline constexpr UINT IDM_ABOUTBOX = 0x0010;
+
+class CMainDlg : public CDialog {
+public:
+    explicit CMainDlg(CWnd* pParent = nullptr);
+    ~CMainDlg() override; // MainDlgBrowse.cpp
+
+    // --- state, in the window's declaration order ---
+    BOOL m_bWizard = FALSE;                                    // wizard active
+    int m_nWizardPage = 0;                                     // 0..5
+    std::vector<std::unique_ptr<CBackupFileEntry>> m_arrFiles; // row i of 1010 is entry i
+    std::vector<std::unique_ptr<CRemoteEntry>> m_arrRemote;    // row i of 1021 is entry i
+    CImageList m_imlRemote;                                    // bitmap 151: folder, file
+    std::unique_ptr<QThread> m_pBrowseThread;                  // latest browse worker
+    CConnectingDlg m_dlgConnecting;                            // progress of a browse run
+    std::atomic<int> m_bCancel{0};                             // stop request of a run
+    std::string m_strUserID; // connection data of the account being browsed
+    std::string m_strServer;
+    std::string m_strProxyName;
+    std::string m_strProxyServer;
+    std::string m_strPassword; // typed at the last Connect; empty: not connected
+    BOOL m_bPassive = FALSE;   // the account's passive-mode flag, read at Connect
+
+    CButton m_btnNewAccount;  // 1008
+    CButton m_btnSave;        // IDOK
+    CButton m_btnShow;        // 1024
+    CEdit m_editMask;         // 1047
+    CEdit m_editAddPath;      // 1013
+    CButton m_btnConnect;     // 1033
+    CButton m_btnParent;      // 1028
+    CButton m_grpArchive;     // 1034
+    CStatic m_lblArchiveName; // 1035
+    CEdit m_editArchiveName;  // 1004
+    CButton m_chkZip;         // 1009
+    CEdit m_editTitle;        // 1002
+    CEdit m_editName;         // 1000
+    CButton m_btnWizard;      // 1029
+    CEdit m_editWizardText;   // 1032
+    CButton m_grpServer;      // 1030
+    CEdit m_editFolder;       // 1019
+    CButton m_btnAddRemote;   // 1023
+    CListCtrl m_listRemote;   // 1021
+    CListCtrl m_listFiles;    // 1010
+    CListBox m_listAccounts;  // 1007
+
+    std::string m_strFolder;      // 1019
+    std::string m_strName;        // 1000: the user name
+    std::string m_strTitle;       // 1002: at most 260 bytes
+    std::string m_strAddPath;     // 1013
+    int m_bZip = 0;               // 1009
+    std::string m_strWizardText;  // 1032
+    std::string m_strArchiveName; // 1004
+    int m_bCompress = 0;          // 1027: pack into one archive
+    std::string m_strMask;        // 1047
+    QIcon m_hIcon;                // icon 128
+
+    // --- window (MainDlg.cpp) ---
+    void InitControls();
+    void UpdateArchiveControls();
+    void OnCompressCheck();
+    void OnHelp();
+    void OnPaint();
+    QIcon OnQueryDragIcon() const { return m_hIcon; }
+    void OnSysCommand(UINT nID, LPARAM lParam) override;
+    virtual LRESULT OnBrowseProgress(WPARAM wParam, LPARAM lParam);
+
+    // --- wizard (MainDlg.cpp) ---
+    void ShowWizardPage();
+    void OnWizardButton();
+    void OnBackOrConnect(); // 1033
+    void OnNextOrParent();  // 1028
+    void WizardNext();
+    void WizardBack();
+
+    // --- accounts (MainDlgAccounts.cpp) ---
+    void FillAccountList();
+    void ClearAccountList();
+    void OnNewAccount();
+    void OnAccountDetails();
+    void OnDeleteAccount();
+
+    // --- backup file list (MainDlgFiles.cpp) ---
+    void AddBackupFile(std::string path);
+    void OnAddFile();
+    void OnEditFile();
+    void OnDeleteFile();
+    void OnDeleteAllFiles(); // 1018
+
+    // --- task document (MainDlgDocument.cpp) ---
+    void SaveDocument(std::string path);
+    void OnLoad();
+    void OnNew();
+    void ClearDocument();
+
+    // --- server browser (MainDlgBrowse.cpp) ---
+    void OnConnect();
+    void OnParentFolder();
+    void OnShowFolder();
+    void OnDblclkRemoteList(NMHDR* pNMHDR, LRESULT* pResult);
+    void OnAddRemote();
+    void ClearRemoteList();
+    void StartBrowseRun(BOOL bResetProgress);
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    BOOL PreTranslateMessage(MSG* pMsg) override; // MainDlgFiles.cpp
+    void OnOK() override;                         // Save, MainDlgDocument.cpp
+    void OnCancel() override;                     // Exit, MainDlgDocument.cpp
+};
