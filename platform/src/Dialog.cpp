@@ -210,7 +210,12 @@ CDialog::~CDialog() {
 }
 
 QDialog* CDialog::GetDialogWidget() const {
-    return m_dialog.get();
+    return m_dialog.data();
+}
+
+CDialog* CDialog::FromWidget(QWidget* w) {
+    auto* d = qobject_cast<DialogWidget*>(w ? w->window() : nullptr);
+    return d ? d->owner() : nullptr;
 }
 
 void CDialog::GetBaseUnits(const res::Dialog& tpl, int& cx, int& cy) {
@@ -390,8 +395,8 @@ BOOL CDialog::BuildWindow(QWidget* parent, bool modal) {
     for (QWidget* g : groups)
         g->lower();
 
-    m_dialog = std::move(dlg);
-    Attach(m_dialog.get());
+    m_dialog = dlg.release();
+    Attach(m_dialog.data());
     return TRUE;
 }
 
@@ -479,11 +484,12 @@ BOOL CDialog::DestroyWindow() {
     m_sysMenu.reset();
     if (!m_dialog)
         return FALSE;
-    std::unique_ptr<QDialog> dlg = std::move(m_dialog);
-    static_cast<DialogWidget*>(dlg.get())->Disown();
+    QDialog* dlg = m_dialog.data();
+    m_dialog = nullptr;
+    static_cast<DialogWidget*>(dlg)->Disown();
     dlg->hide();
     Detach();
-    dlg.reset();
+    delete dlg;
     return TRUE;
 }
 
@@ -567,7 +573,7 @@ UINT CDialog::TrackSystemMenu(UINT chooseForTesting) {
                 chosen = item.id;
         }
     } else {
-        QMenu qmenu(m_dialog.get());
+        QMenu qmenu(m_dialog.data());
         for (const auto& item : menu->items()) {
             if (item.flags & MF_SEPARATOR) {
                 qmenu.addSeparator();
@@ -630,7 +636,7 @@ void CDialog::SendNotify(int nID, int nCode, NMHDR* pNMHDR) {
 }
 
 void CDialog::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    QDialog* target = m_dialog.get();
+    QDialog* target = m_dialog.data();
     if (!target)
         return;
     const std::shared_ptr<bool> alive = m_alive;
@@ -649,7 +655,7 @@ void CDialog::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void CDialog::RunOnUiThread(std::function<void()> fn, bool wait) {
-    QObject* target = m_dialog ? static_cast<QObject*>(m_dialog.get()) : qApp;
+    QObject* target = m_dialog ? static_cast<QObject*>(m_dialog.data()) : qApp;
     if (!target || QThread::currentThread() == target->thread()) {
         fn();
         return;

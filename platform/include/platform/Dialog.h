@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-class QDialog;
+#include <QDialog>
 class QMenu;
 class CDialog;
 namespace res {
@@ -91,6 +91,8 @@ public:
     CWnd* GetDlgItem(int nID);
     UINT GetTemplateID() const { return m_nIDTemplate; }
     QDialog* GetDialogWidget() const;
+    // The dialog whose window `w` is (or is inside); null for other widgets.
+    static CDialog* FromWidget(QWidget* w);
     // Handles ON_WM_SYSCOMMAND; the default closes on SC_CLOSE.
     virtual void OnSysCommand(UINT nID, LPARAM lParam);
     // The window's system menu (see CMenu); null before the window exists.
@@ -145,7 +147,8 @@ private:
 
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;
-    std::unique_ptr<QDialog> m_dialog;
+    // Owned, but a parent window deletes it with itself (as child windows go with theirs).
+    QPointer<QDialog> m_dialog;
     std::map<int, std::unique_ptr<CWnd>> m_items;
     std::map<std::pair<int, int>, std::function<void()>> m_commands;
     std::map<std::pair<int, int>, std::function<void(NMHDR*, LRESULT*)>> m_notifies;

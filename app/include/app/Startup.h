@@ -1,0 +1,16 @@
+// Start-up hooks of the application object that tests (and platforms without them) use.
+#pragma once
+
+#include <functional>
+
+namespace app {
+
+// The OLE initialisation of the original; nothing needs initialising on Linux, so the
+// default succeeds. Tests replace it to see the failure path.
+void SetOleInitForTesting(std::function<bool()> fn);
+bool OleInit();
+
+// Bytes of the user name that fit the library's 260-byte buffer with its terminator.
+inline constexpr int kNameBufferSize = 260;
+
+} // namespace app

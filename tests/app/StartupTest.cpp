@@ -1,0 +1,203 @@
+// Start-up and shutdown: every failure message, the window shown once, the help path, and
+// the user name read at start and written back at exit.
+#include "app/Startup.h"
+#include "library/App.h"
+#include "platform/Loader.h"
+#include "platform/Modal.h"
+#include "platform/Text.h"
+#include "ui/MainDlg.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <functional>
+
+namespace modal = platform::modal;
+
+namespace {
+
+const std::string kStubs = TOVALO_STUB_DIR;
+
+bool IsResident(const std::string& path) {
+    void* h = ::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (!h)
+        return false;
+    ::dlclose(h);
+    return true;
+}
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(home.isValid());
+        ::setenv("KORVEX_HOME", home.path().toUtf8().constData(), 1);
+        ::setenv("XDG_CONFIG_HOME", home.path().toUtf8().constData(), 1);
+        Unload();
+        modal::BeginScript();
+    }
+    void TearDown() override {
+        for (const auto& e : modal::Errors())
+            ADD_FAILURE() << e;
+        modal::EndScript();
+        Unload();
+        platform::SetModuleFileNameForTesting({});
+        platform::SetResolverForTesting({});
+        app::SetOleInitForTesting({});
+    }
+    static void Unload() {
+        if (g_hLibrary)
+            platform::FreeLibrary(g_hLibrary);
+        g_hLibrary = nullptr;
+        theApp.m_api = KorvexApi{};
+        theApp.m_hInterface = nullptr;
+    }
+    // Pretends the executable lives in `dir`.
+    static void RunFrom(const std::string& dir) {
+        platform::SetModuleFileNameForTesting(dir + "/tovalo");
+    }
+    static std::vector<modal::Record> Windows() { return modal::ShownOf(modal::Kind::Dialog); }
+    // Runs start-up with a script for the main window (which ends it without asking).
+    static BOOL Start(std::function<void(CMainDlg&)> script = {}) {
+        modal::QueueDialog(102, [script](CDialog& d) {
+            auto& w = static_cast<CMainDlg&>(d);
+            if (script)
+                script(w);
+            w.EndDialog(IDCANCEL);
+            return modal::kAsEnded;
+        });
+        return theApp.InitInstance();
+    }
+    void ExpectOnlyBox(UINT id, UINT style) {
+        const auto& shown = modal::Shown();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].kind, modal::Kind::MessageBox);
+        EXPECT_EQ(shown[0].id, id);
+        EXPECT_EQ(shown[0].style, style);
+        EXPECT_TRUE(Windows().empty()) << "no window after a start-up failure";
+    }
+    QTemporaryDir home;
+};
+
+TEST_F(StartupTest, NoLibraryBesideTheProgramGives121AndNoWindow) {
+    QTemporaryDir empty;
+    RunFrom(empty.path().toStdString());
+    modal::QueueMessageBox(IDOK);
+    EXPECT_FALSE(theApp.InitInstance());
+    ExpectOnlyBox(121, MB_ICONEXCLAMATION);
+    EXPECT_EQ(g_hLibrary, nullptr);
+}
+
+TEST_F(StartupTest, LibraryLackingAnEntryPointGives122) {
+    RunFrom(kStubs + "/lacking");
+    modal::QueueMessageBox(IDOK);
+    EXPECT_FALSE(theApp.InitInstance());
+    ExpectOnlyBox(122, MB_ICONEXCLAMATION);
+    EXPECT_EQ(g_hLibrary, nullptr);
+}
+
+TEST_F(StartupTest, AnyOneMissingEntryPointGives122) {
+    RunFrom(kStubs + "/complete");
+    for (const char* missing : kKorvexEntryNames) {
+        SCOPED_TRACE(missing);
+        modal::BeginScript();
+        platform::SetResolverForTesting([missing](HMODULE, const char* name, void* real) {
+            return std::strcmp(name, missing) == 0 ? nullptr : real;
+        });
+        modal::QueueMessageBox(IDOK);
+        EXPECT_FALSE(theApp.InitInstance());
+        ExpectOnlyBox(122, MB_ICONEXCLAMATION);
+        EXPECT_EQ(g_hLibrary, nullptr);
+    }
+}
+
+TEST_F(StartupTest, VersionRefusedGives120AndUnloadsTheLibrary) {
+    RunFrom(kStubs + "/oldversion");
+    modal::QueueMessageBox(IDOK);
+    EXPECT_FALSE(theApp.InitInstance());
+    ExpectOnlyBox(120, MB_ICONEXCLAMATION);
+    EXPECT_EQ(g_hLibrary, nullptr);
+    EXPECT_EQ(theApp.m_hInterface, nullptr);
+    EXPECT_FALSE(IsResident(kStubs + "/oldversion/libKORVEX.so"));
+}
+
+TEST_F(StartupTest, OleFailureGives156WithAPlainBox) {
+    RunFrom(kStubs + "/complete");
+    app::SetOleInitForTesting([] { return false; });
+    modal::QueueMessageBox(IDOK);
+    EXPECT_FALSE(theApp.InitInstance());
+    ExpectOnlyBox(156, MB_OK);
+    EXPECT_EQ(g_hLibrary, nullptr) << "nothing is loaded before OLE";
+}
+
+TEST_F(StartupTest, RunsTheWindowOnceAndReturnsFalse) {
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path("/");
+    RunFrom(kStubs + "/complete");
+    std::string help;
+    const BOOL r = Start([&](CMainDlg&) { help = theApp.m_pszHelpFilePath; });
+    std::filesystem::current_path(cwd);
+    EXPECT_FALSE(r);
+    ASSERT_EQ(Windows().size(), 1u);
+    EXPECT_EQ(Windows()[0].id, 102u);
+    EXPECT_TRUE(modal::ShownOf(modal::Kind::MessageBox).empty());
+    // The help page beside the executable, not in the current directory.
+    EXPECT_EQ(help, kStubs + "/complete/Help/Tovalo/index.htm");
+    EXPECT_EQ(g_strVersion, "1.0.3");
+    EXPECT_EQ(theApp.m_hInterface, nullptr) << "the interface is released at exit";
+    EXPECT_NE(g_hLibrary, nullptr) << "the library stays loaded until the process ends";
+}
+
+// --- with the real library: the name persists between runs ---
+
+class NameTest : public StartupTest {
+protected:
+    void SetUp() override {
+        StartupTest::SetUp();
+        if (!std::filesystem::exists(platform::GetModuleDirectory() + "libKORVEX.so"))
+            GTEST_SKIP() << "libKORVEX.so is not built";
+    }
+    // Starts, lets `typed` (when set) be the name last taken from edit 1000, and returns
+    // the name the window opened with.
+    std::string RunOnce(const std::optional<std::string>& typed) {
+        std::string opened;
+        EXPECT_FALSE(Start([&](CMainDlg& w) {
+            opened = w.GetDlgItem(1000)->GetWindowText();
+            if (typed) {
+                // The name counts as last taken from edit 1000 by the window.
+                w.GetDlgItem(1000)->SetWindowText(*typed);
+                EXPECT_TRUE(w.UpdateData(TRUE));
+            }
+        }));
+        return opened;
+    }
+};
+
+TEST_F(NameTest, TypedNameIsShownAtTheNextStart) {
+    RunOnce(std::string("佐藤 花子"));
+    EXPECT_EQ(RunOnce(std::nullopt), "佐藤 花子");
+}
+
+TEST_F(NameTest, EmptyNameKeepsTheStoredOne) {
+    RunOnce(std::string("yamada"));
+    RunOnce(std::string());
+    EXPECT_EQ(RunOnce(std::nullopt), "yamada");
+}
+
+TEST_F(NameTest, OverlongNameIsCutAtACharacterBoundary) {
+    std::string longName;
+    for (int i = 0; i < 100; ++i)
+        longName += "あ"; // 300 bytes
+    RunOnce(longName);
+    const std::string stored = RunOnce(std::nullopt);
+    EXPECT_EQ(stored.size(), 258u) << "86 whole characters fit in 259 bytes";
+    EXPECT_TRUE(platform::IsValidUtf8(stored));
+    EXPECT_EQ(longName.compare(0, stored.size(), stored), 0);
+}
+
+} // namespace

@@ -1,0 +1,142 @@
+// Binding the library: success, a second bind, a missing file, and a missing entry point
+// at every position of the binding order.
+#include "library/KorvexApi.h"
+#include "platform/Loader.h"
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+const std::string kStubs = TOVALO_STUB_DIR;
+
+std::string StubPath(const char* variant) {
+    return kStubs + "/" + variant + "/libKORVEX.so";
+}
+
+bool IsResident(const std::string& path) {
+    void* h = ::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (!h)
+        return false;
+    ::dlclose(h);
+    return true;
+}
+
+class BindTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        platform::SetResolverForTesting({});
+        platform::SetModuleFileNameForTesting({});
+        if (module)
+            platform::FreeLibrary(module);
+    }
+    HMODULE module = nullptr;
+    KorvexApi api;
+    int error = -7;
+};
+
+TEST_F(BindTest, FillsEverySlotWithTheExportOfThatName) {
+    ASSERT_TRUE(BindLibrary(StubPath("complete").c_str(), &module, &api, &error));
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(error, -7) << "success leaves the error code alone";
+    for (std::size_t i = 0; i < kKorvexEntryNames.size(); ++i) {
+        void* expected = ::dlsym(module, kKorvexEntryNames[i]);
+        ASSERT_NE(expected, nullptr) << kKorvexEntryNames[i];
+        EXPECT_EQ(KorvexApiSlot(api, i), expected) << kKorvexEntryNames[i];
+    }
+    // The table is usable: calls reach the library.
+    KorvexHandle h = api.KorvexNewInterface();
+    ASSERT_NE(h, nullptr);
+    EXPECT_NE(api.KorvexSetName(h, "佐藤"), 0);
+    char buf[260] = {};
+    api.KorvexGetName(h, buf, sizeof buf);
+    EXPECT_STREQ(buf, "佐藤");
+}
+
+TEST_F(BindTest, BindingAgainWhileBoundTouchesNothing) {
+    ASSERT_TRUE(BindLibrary(StubPath("complete").c_str(), &module, &api, &error));
+    HMODULE first = module;
+    KorvexApi fresh;
+    int err2 = -3;
+    // Even a name that cannot be loaded succeeds: nothing is loaded or looked up.
+    EXPECT_TRUE(BindLibrary("NoSuchLibrary.dll", &module, &fresh, &err2));
+    EXPECT_EQ(module, first);
+    EXPECT_EQ(err2, -3);
+    for (std::size_t i = 0; i < kKorvexEntryNames.size(); ++i)
+        EXPECT_EQ(KorvexApiSlot(fresh, i), nullptr);
+}
+
+TEST_F(BindTest, FileThatCannotBeLoadedGivesError100) {
+    EXPECT_FALSE(BindLibrary("NoSuchLibrary.dll", &module, &api, &error));
+    EXPECT_EQ(error, kBindErrorNotLoadable);
+    EXPECT_EQ(module, nullptr);
+    EXPECT_EQ(api.KorvexNewInterface, nullptr);
+}
+
+TEST_F(BindTest, BareNameIsLookedForBesideTheExecutableOnly) {
+    // The current directory holds a library of that name; the executable's folder does not.
+    const auto cwd = std::filesystem::current_path();
+    const std::string emptyDir = kStubs + "/../stub_empty_dir";
+    std::filesystem::create_directories(emptyDir);
+    platform::SetModuleFileNameForTesting(emptyDir + "/tovalo");
+    std::filesystem::current_path(kStubs + "/complete");
+    const BOOL bound = BindLibrary("KORVEX.dll", &module, &api, &error);
+    std::filesystem::current_path(cwd);
+    EXPECT_FALSE(bound);
+    EXPECT_EQ(error, kBindErrorNotLoadable);
+
+    // Beside the (pretended) executable it is found, whatever the current directory.
+    platform::SetModuleFileNameForTesting(kStubs + "/complete/tovalo");
+    EXPECT_TRUE(BindLibrary("KORVEX.dll", &module, &api, &error));
+}
+
+TEST_F(BindTest, LibraryLackingAnExportIsRefusedAndUnloaded) {
+    const std::string path = StubPath("lacking");
+    ASSERT_FALSE(IsResident(path));
+    EXPECT_FALSE(BindLibrary(path.c_str(), &module, &api, &error));
+    EXPECT_EQ(error, 21) << "KorvexFinalize is last in the binding order";
+    EXPECT_EQ(module, nullptr);
+    EXPECT_FALSE(IsResident(path)) << "the library is unloaded after the failure";
+    EXPECT_NE(api.KorvexGetID, nullptr) << "slots bound before the failure keep their values";
+    EXPECT_EQ(api.KorvexFinalize, nullptr);
+}
+
+TEST_F(BindTest, MissingEntryPointAtEveryPositionGivesThatPosition) {
+    const std::string path = StubPath("complete");
+    for (std::size_t missing = 0; missing < kKorvexEntryNames.size(); ++missing) {
+        SCOPED_TRACE(kKorvexEntryNames[missing]);
+        platform::SetResolverForTesting([missing](HMODULE, const char* name, void* real) {
+            return std::strcmp(name, kKorvexEntryNames[missing]) == 0 ? nullptr : real;
+        });
+        KorvexApi table;
+        HMODULE h = nullptr;
+        int err = 0;
+        EXPECT_FALSE(BindLibrary(path.c_str(), &h, &table, &err));
+        EXPECT_EQ(err, static_cast<int>(missing) + 1);
+        EXPECT_EQ(h, nullptr);
+        for (std::size_t i = 0; i < kKorvexEntryNames.size(); ++i) {
+            if (i < missing)
+                EXPECT_NE(KorvexApiSlot(table, i), nullptr) << "slot " << i;
+            else
+                EXPECT_EQ(KorvexApiSlot(table, i), nullptr) << "slot " << i;
+        }
+        EXPECT_FALSE(IsResident(path));
+    }
+}
+
+TEST_F(BindTest, TheRealLibraryExportsEveryEntryPoint) {
+    platform::SetModuleFileNameForTesting({});
+    const std::string real = platform::GetModuleDirectory() + "libKORVEX.so";
+    if (!std::filesystem::exists(real))
+        GTEST_SKIP() << "libKORVEX.so is not built";
+    ASSERT_TRUE(BindLibrary("KORVEX.dll", &module, &api, &error)) << "error " << error;
+    EXPECT_NE(api.KorvexCheckVersion(1, 0, 5), 0) << "the start-up version check passes";
+}
+
+} // namespace
