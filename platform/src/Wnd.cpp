@@ -32,18 +32,22 @@ namespace {
 class Utf8LimitValidator : public QValidator {
 public:
     Utf8LimitValidator(QLineEdit* edit, int limit)
-        : QValidator(edit), m_edit(edit), m_limit(limit) {}
+        : QValidator(edit), m_limit(limit), m_current(edit->text().toUtf8().size()) {
+        // The text before an edit is what the edit last showed.
+        QObject::connect(edit, &QLineEdit::textChanged, this,
+                         [this](const QString& t) { m_current = t.toUtf8().size(); });
+    }
     State validate(QString& input, int&) const override {
         const qsizetype n = input.toUtf8().size();
-        if (n <= m_limit || n <= m_edit->text().toUtf8().size())
+        if (n <= m_limit || n <= m_current)
             return Acceptable;
         return Invalid;
     }
     int limit() const { return m_limit; }
 
 private:
-    QLineEdit* m_edit;
     int m_limit;
+    qsizetype m_current;
 };
 
 } // namespace

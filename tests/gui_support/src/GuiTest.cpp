@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -180,7 +181,13 @@ void GuiTest::Type(CDialog& dlg, int id, const std::string& text) {
     QWidget* w = Control(dlg, id);
     ASSERT_NE(w, nullptr) << "no control " << id;
     w->setFocus();
-    QTest::keyClicks(w, platform::ToQ(text));
+    // One key event per character, carrying its text (QTest's key helpers know ASCII only).
+    for (const QChar ch : platform::ToQ(text)) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(w, &press);
+        QApplication::sendEvent(w, &release);
+    }
     ProcessEvents();
 }
 

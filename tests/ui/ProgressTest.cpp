@@ -1,0 +1,85 @@
+// The progress dialog of browse runs: status texts, the stop button, Esc and close.
+#include "gui_support/GuiTest.h"
+
+#include "res/Resources.h"
+
+#include <QDialog>
+
+#include <thread>
+
+namespace {
+
+std::string Str(int id) {
+    return std::string(res::LoadString(id));
+}
+
+class ProgressTest : public gui::GuiTest {
+protected:
+    void Post(CMainDlg& w, int percent) {
+        w.PostMessage(WM_BROWSEPROGRESS, static_cast<WPARAM>(percent), 0);
+        ProcessEvents();
+    }
+};
+
+TEST_F(ProgressTest, EachStepShowsItsTextAndOtherValuesKeepTheLast) {
+    CMainDlg& w = OpenMainWindow();
+    CConnectingDlg& c = w.m_dlgConnecting;
+    const std::pair<int, int> steps[] = {{10, 138}, {20, 139}, {30, 140}, {40, 141}, {100, 143}};
+    for (auto [percent, text] : steps) {
+        Post(w, percent);
+        EXPECT_EQ(Text(c, 1049), Str(text)) << percent;
+        EXPECT_EQ(c.m_progress.GetPos(), percent);
+    }
+    Post(w, 55);
+    EXPECT_EQ(Text(c, 1049), Str(143));
+    EXPECT_EQ(c.m_progress.GetPos(), 55);
+}
+
+TEST_F(ProgressTest, ProgressPostedFromAWorkerArrivesOnTheWindowThread) {
+    CMainDlg& w = OpenMainWindow();
+    std::thread worker([&w] { w.PostMessage(WM_BROWSEPROGRESS, 20, 0); });
+    worker.join();
+    ProcessEvents();
+    EXPECT_EQ(Text(w.m_dlgConnecting, 1049), Str(139));
+}
+
+TEST_F(ProgressTest, StopPressedTwiceRequestsTheStopAndSaysSoEachTime) {
+    CMainDlg& w = OpenMainWindow();
+    CConnectingDlg& c = w.m_dlgConnecting;
+    c.ShowWindow(SW_SHOW);
+    w.m_bCancel = 0;
+    Click(c, IDOK);
+    EXPECT_EQ(w.m_bCancel.load(), 1);
+    EXPECT_EQ(Text(c, 1049), Str(142));
+    EXPECT_TRUE(c.IsWindowVisible());
+    EXPECT_TRUE(Enabled(c, IDOK));
+
+    SetText(c, 1049, "");
+    Click(c, IDOK);
+    EXPECT_EQ(w.m_bCancel.load(), 1);
+    EXPECT_EQ(Text(c, 1049), Str(142));
+    EXPECT_TRUE(c.IsWindowVisible());
+
+    // A progress message of the same run replaces the stop text.
+    Post(w, 40);
+    EXPECT_EQ(Text(c, 1049), Str(141));
+}
+
+TEST_F(ProgressTest, EscapeAndTheCloseBoxDoNothing) {
+    CMainDlg& w = OpenMainWindow();
+    CConnectingDlg& c = w.m_dlgConnecting;
+    c.ShowWindow(SW_SHOW);
+    w.m_bCancel = 0;
+    PressKey(c, 1049, Qt::Key_Escape);
+    EXPECT_TRUE(c.IsWindowVisible());
+    c.GetDialogWidget()->close();
+    ProcessEvents();
+    EXPECT_TRUE(c.IsWindowVisible());
+    EXPECT_EQ(w.m_bCancel.load(), 0);
+    // Enter is the stop button.
+    PressKey(c, 1049, Qt::Key_Return);
+    EXPECT_EQ(w.m_bCancel.load(), 1);
+    EXPECT_TRUE(c.IsWindowVisible());
+}
+
+} // namespace
