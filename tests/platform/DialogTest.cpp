@@ -1,0 +1,339 @@
+// The dialog base: template geometry, control IDs and kinds, tab order, keys, the message
+// map, data exchange and its failures, and the control handles.
+#include "gui_support/GuiTest.h"
+
+#include "platform/Framework.h"
+#include "res/Resources.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <cmath>
+
+namespace modal = platform::modal;
+
+namespace {
+
+// A dialog on the main window's template with its own exchange and handlers.
+class ProbeDlg : public CDialog {
+public:
+    explicit ProbeDlg(UINT id = 102) : CDialog(id) {
+        MapCommand(1011, &ProbeDlg::OnAdd);
+        MapNotify(1021, NM_DBLCLK, &ProbeDlg::OnDblclk);
+    }
+    int ok = 0, cancel = 0, add = 0, lastItem = -99;
+    std::vector<MSG> keys;
+    std::string name, title;
+    unsigned port = 7;
+    int check = 0;
+    bool withPort = false;
+    CEdit m_editName;
+    CListCtrl m_list;
+    CListBox m_box;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override {
+        DDX_Control(pDX, 1000, m_editName);
+        DDX_Control(pDX, 1021, m_list);
+        DDX_Control(pDX, 1007, m_box);
+        DDX_Text(pDX, 1000, name);
+        DDX_Check(pDX, 1027, check);
+        DDX_Text(pDX, 1002, title);
+        DDV_MaxChars(pDX, title, 10);
+        if (withPort)
+            DDX_Text(pDX, 1047, port);
+    }
+    void OnOK() override {
+        ++ok;
+        CDialog::OnOK();
+    }
+    void OnCancel() override { ++cancel; }
+    BOOL PreTranslateMessage(MSG* pMsg) override {
+        keys.push_back(*pMsg);
+        return pMsg->ctrlId == 1013 && pMsg->wParam == VK_RETURN;
+    }
+    void OnAdd() { ++add; }
+    void OnDblclk(NMHDR* pNMHDR, LRESULT* pResult) {
+        lastItem = reinterpret_cast<NMITEMACTIVATE*>(pNMHDR)->iItem;
+        *pResult = 0;
+    }
+};
+
+class DialogTest : public gui::GuiTest {
+protected:
+    bool NeedsLibrary() const override { return false; }
+    void SetUp() override {
+        gui::GuiTest::SetUp();
+        ASSERT_TRUE(dlg.Create(102));
+        ProcessEvents();
+    }
+    void TearDown() override {
+        dlg.DestroyWindow();
+        gui::GuiTest::TearDown();
+    }
+    ProbeDlg dlg;
+};
+
+TEST_F(DialogTest, ControlsSitAtTheirTemplateRectanglesInDialogUnits) {
+    const res::Dialog* tpl = res::FindDialog(102);
+    ASSERT_NE(tpl, nullptr);
+    int bx = 0, by = 0;
+    CDialog::GetBaseUnits(*tpl, bx, by);
+    EXPECT_GE(bx, 5);
+    EXPECT_GE(by, 11);
+    auto px = [&](int v) { return static_cast<int>(std::lround(v * bx / 4.0)); };
+    auto py = [&](int v) { return static_cast<int>(std::lround(v * by / 8.0)); };
+    EXPECT_EQ(dlg.GetDialogWidget()->size(), QSize(px(335), py(305)));
+    for (const res::Control& c : tpl->controls) {
+        if (c.id == res::kStaticId)
+            continue;
+        QWidget* w = Control(dlg, c.id);
+        ASSERT_NE(w, nullptr) << c.id;
+        EXPECT_EQ(w->geometry(), QRect(px(c.x), py(c.y), px(c.cx), py(c.cy))) << c.id;
+    }
+    EXPECT_TRUE(dlg.GetDialogWidget()->font().families().contains("IPAPGothic"));
+}
+
+TEST_F(DialogTest, ControlsHaveTheirKindsAndStyles) {
+    EXPECT_NE(qobject_cast<QTreeWidget*>(Control(dlg, 1010)), nullptr);
+    auto* wizard = qobject_cast<QPlainTextEdit*>(Control(dlg, 1032));
+    ASSERT_NE(wizard, nullptr);
+    EXPECT_TRUE(wizard->isReadOnly());
+    EXPECT_TRUE(wizard->isHidden()) << "not visible at creation";
+    auto* group = qobject_cast<QGroupBox*>(Control(dlg, 1030));
+    ASSERT_NE(group, nullptr);
+    EXPECT_TRUE(group->testAttribute(Qt::WA_TransparentForMouseEvents))
+        << "a group box never takes the clicks of the controls inside it";
+    auto* save = qobject_cast<QPushButton*>(Control(dlg, IDOK));
+    ASSERT_NE(save, nullptr);
+    EXPECT_TRUE(save->isDefault());
+    EXPECT_EQ(dlg.GetDlgItem(IDC_STATIC), nullptr);
+    EXPECT_EQ(dlg.GetDlgItem(4242), nullptr);
+    EXPECT_EQ(dlg.GetDlgItem(1000)->GetDlgCtrlID(), 1000);
+}
+
+TEST_F(DialogTest, TabFollowsTheTemplateOrder) {
+    QWidget* w = Control(dlg, 1000);
+    std::vector<int> order;
+    for (int i = 0; i < 6; ++i) {
+        order.push_back(w->property("ctrlId").toInt());
+        do {
+            w = w->nextInFocusChain();
+        } while (!(w->focusPolicy() & Qt::TabFocus) || !w->property("ctrlId").isValid());
+    }
+    EXPECT_EQ(order, (std::vector<int>{1000, 1002, 1027, 1004, 1013, 1011}));
+}
+
+TEST_F(DialogTest, EnterPressesTheFocusedOrTheDefaultButton) {
+    PressKey(dlg, 1000, Qt::Key_Return);
+    EXPECT_EQ(dlg.ok, 1) << "Enter in an edit presses the default button";
+    ASSERT_FALSE(dlg.keys.empty());
+    EXPECT_EQ(dlg.keys.back().ctrlId, 1000);
+    EXPECT_EQ(dlg.keys.back().wParam, VK_RETURN);
+
+    ASSERT_TRUE(dlg.Create(102));
+    PressKey(dlg, 1011, Qt::Key_Return);
+    EXPECT_EQ(dlg.add, 1) << "Enter on a push button presses that button";
+    EXPECT_EQ(dlg.ok, 1);
+
+    PressKey(dlg, 1013, Qt::Key_Return);
+    EXPECT_EQ(dlg.ok, 1) << "a key consumed before translation goes nowhere";
+}
+
+TEST_F(DialogTest, EscapeTheCloseBoxAndTheSystemMenuReachOnCancel) {
+    PressKey(dlg, 1000, Qt::Key_Escape);
+    EXPECT_EQ(dlg.cancel, 1);
+    dlg.GetDialogWidget()->close();
+    ProcessEvents();
+    EXPECT_EQ(dlg.cancel, 2);
+    EXPECT_FALSE(dlg.GetDialogWidget()->isHidden()) << "OnCancel decides; this one stays";
+    EXPECT_EQ(dlg.TrackSystemMenu(SC_CLOSE), SC_CLOSE);
+    EXPECT_EQ(dlg.cancel, 3);
+    EXPECT_EQ(dlg.TrackSystemMenu(0x1234), 0u) << "commands not in the menu are not run";
+}
+
+TEST_F(DialogTest, DoubleClickNotifiesTheRowOrMinusOneBesideTheRows) {
+    dlg.GetDlgItem(1021)->ShowWindow(SW_SHOW);
+    dlg.m_list.InsertColumn(0, "name");
+    dlg.m_list.InsertItem(0, "a");
+    dlg.m_list.InsertItem(1, "b");
+    auto* tree = qobject_cast<QTreeWidget*>(Control(dlg, 1021));
+    ASSERT_NE(tree, nullptr);
+    const QRect second = tree->visualItemRect(tree->topLevelItem(1));
+    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, second.center());
+    EXPECT_EQ(dlg.lastItem, 1);
+    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier,
+                       QPoint(5, tree->viewport()->height() - 3));
+    EXPECT_EQ(dlg.lastItem, -1);
+}
+
+TEST_F(DialogTest, TextAndCheckRoundTrip) {
+    dlg.name = "佐藤 花子";
+    dlg.check = 1;
+    ASSERT_TRUE(dlg.UpdateData(FALSE));
+    EXPECT_EQ(Text(dlg, 1000), "佐藤 花子");
+    EXPECT_TRUE(Checked(dlg, 1027));
+    SetText(dlg, 1000, "鈴木");
+    Click(dlg, 1027);
+    ASSERT_TRUE(dlg.UpdateData(TRUE));
+    EXPECT_EQ(dlg.name, "鈴木");
+    EXPECT_EQ(dlg.check, 0);
+}
+
+TEST_F(DialogTest, UnsignedFieldTakesDigitsWithBlanksAndRefusesTheRest) {
+    dlg.withPort = true;
+    ASSERT_TRUE(dlg.UpdateData(FALSE));
+    EXPECT_EQ(Text(dlg, 1047), "7");
+    SetText(dlg, 1047, " 21 ");
+    ASSERT_TRUE(dlg.UpdateData(TRUE));
+    EXPECT_EQ(dlg.port, 21u);
+    SetText(dlg, 1047, "4294967295");
+    ASSERT_TRUE(dlg.UpdateData(TRUE));
+    EXPECT_EQ(dlg.port, 4294967295u);
+
+    for (const char* bad : {"", "-1", "1x", "+5", "4294967296", "1 2"}) {
+        SCOPED_TRACE(bad);
+        modal::BeginScript();
+        dlg.port = 99;
+        SetText(dlg, 1047, bad);
+        modal::QueueMessageBox(IDOK);
+        EXPECT_FALSE(dlg.UpdateData(TRUE));
+        ASSERT_EQ(ShownBoxIds(), (std::vector<UINT>{AFX_IDP_PARSE_UINT}));
+        EXPECT_EQ(Shown()[0].style, static_cast<UINT>(MB_ICONEXCLAMATION));
+        EXPECT_EQ(Shown()[0].text, "正の整数を入力してください。");
+        EXPECT_EQ(FocusId(dlg), 1047);
+        EXPECT_EQ(dlg.port, 99u);
+        ExpectNoUnexpectedModals();
+    }
+}
+
+TEST_F(DialogTest, ByteLimitRefusesTypingAndFailsTheExchange) {
+    ASSERT_TRUE(dlg.UpdateData(FALSE));
+    Type(dlg, 1002, "あいうえ"); // 12 bytes, the limit is 10
+    EXPECT_EQ(Text(dlg, 1002), "あいう");
+    EXPECT_EQ(dlg.m_editName.GetLimitText(), 0) << "only the limited edit refuses";
+    QTest::keyClick(Control(dlg, 1002), Qt::Key_Backspace);
+    EXPECT_EQ(Text(dlg, 1002), "あい");
+
+    SetText(dlg, 1002, "0123456789X");
+    QTest::keyClick(Control(dlg, 1002), Qt::Key_Backspace);
+    EXPECT_EQ(Text(dlg, 1002), "0123456789") << "a text over the limit can still shrink";
+    SetText(dlg, 1002, "0123456789X");
+    modal::QueueMessageBox(IDOK);
+    EXPECT_FALSE(dlg.UpdateData(TRUE));
+    EXPECT_EQ(ShownBoxIds(), (std::vector<UINT>{AFX_IDP_PARSE_STRING_SIZE}));
+    EXPECT_EQ(FocusId(dlg), 1002);
+    ExpectNoUnexpectedModals();
+}
+
+TEST_F(DialogTest, ScriptedModalRunReturnsWhatTheDialogEndedWith) {
+    ProbeDlg modalDlg;
+    modal::QueueDialog(102, [](CDialog& d) {
+        SetText(d, 1000, "typed");
+        d.SendCommand(IDOK);
+        return modal::kAsEnded;
+    });
+    EXPECT_EQ(modalDlg.DoModal(), IDOK);
+    EXPECT_EQ(modalDlg.name, "typed") << "OnOK took the fields in";
+    EXPECT_EQ(modalDlg.GetDialogWidget(), nullptr) << "the window is gone after DoModal";
+    EXPECT_EQ(modalDlg.m_editName.GetWindowText(), "") << "handles of a gone window are inert";
+    const auto runs = modal::ShownOf(modal::Kind::Dialog);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].id, 102u);
+    EXPECT_EQ(runs[0].result, IDOK);
+
+    // Run again: a fresh window with the members as they were left.
+    modal::QueueDialog(0, [](CDialog& d) {
+        EXPECT_EQ(Text(d, 1000), "typed");
+        return static_cast<INT_PTR>(IDCANCEL);
+    });
+    EXPECT_EQ(modalDlg.DoModal(), IDCANCEL);
+    ExpectNoUnexpectedModals();
+}
+
+TEST_F(DialogTest, UnscriptedOrMisdirectedModalsAreErrorsNotHangs) {
+    ProbeDlg other;
+    EXPECT_EQ(other.DoModal(), IDCANCEL);
+    ASSERT_EQ(modal::Errors().size(), 1u);
+    modal::BeginScript();
+    modal::QueueDialog(132, [](CDialog&) { return static_cast<INT_PTR>(IDOK); });
+    EXPECT_EQ(other.DoModal(), IDCANCEL);
+    EXPECT_EQ(modal::Errors().size(), 1u);
+    EXPECT_EQ(modal::Pending(), 1u) << "the answer for the other dialog stays queued";
+    modal::BeginScript();
+}
+
+TEST_F(DialogTest, ListBoxSelectsByCaseInsensitivePrefix) {
+    EXPECT_EQ(dlg.m_box.GetCurSel(), LB_ERR);
+    for (const char* s : {"ABCD", "abc x", "Zed", "Ärger"})
+        dlg.m_box.AddString(s);
+    EXPECT_EQ(dlg.m_box.GetCount(), 4);
+    EXPECT_EQ(dlg.m_box.SelectString(-1, "abc"), 0);
+    EXPECT_EQ(dlg.m_box.GetCurSel(), 0);
+    EXPECT_EQ(dlg.m_box.SelectString(0, "ABC"), 1) << "the search starts after the given row";
+    EXPECT_EQ(dlg.m_box.SelectString(1, "abc"), 0) << "and wraps round to the top";
+    EXPECT_EQ(dlg.m_box.SelectString(-1, "ärg"), 3);
+    EXPECT_EQ(dlg.m_box.SelectString(-1, "nothing"), LB_ERR);
+    EXPECT_EQ(dlg.m_box.GetCurSel(), 3) << "no match leaves the selection";
+    EXPECT_EQ(dlg.m_box.GetText(2), "Zed");
+    dlg.m_box.ResetContent();
+    EXPECT_EQ(dlg.m_box.GetCount(), 0);
+    EXPECT_EQ(dlg.m_box.GetCurSel(), LB_ERR);
+}
+
+TEST_F(DialogTest, ListViewRowsMoveTogetherWithTheirTexts) {
+    CListCtrl& l = dlg.m_list;
+    l.InsertColumn(0, "name");
+    l.InsertColumn(1, "path");
+    EXPECT_EQ(l.InsertItem(l.GetItemCount(), "a"), 0);
+    EXPECT_EQ(l.InsertItem(l.GetItemCount(), "b"), 1);
+    EXPECT_EQ(l.InsertItem(99, "c"), 2) << "an index past the end appends";
+    EXPECT_TRUE(l.SetItemText(2, 1, "/c"));
+    EXPECT_FALSE(l.SetItemText(3, 0, "x"));
+    l.SetSelected(0, TRUE);
+    l.SetSelected(2, TRUE);
+    EXPECT_EQ(l.GetNextItem(-1, LVNI_SELECTED), 0);
+    EXPECT_EQ(l.GetNextItem(0, LVNI_SELECTED), 2);
+    EXPECT_EQ(l.GetNextItem(2, LVNI_SELECTED), -1);
+    EXPECT_EQ(l.GetSelectedCount(), 2);
+    EXPECT_TRUE(l.DeleteItem(1));
+    EXPECT_EQ(l.GetItemCount(), 2);
+    EXPECT_EQ(l.GetItemText(1, 0), "c");
+    EXPECT_EQ(l.GetItemText(1, 1), "/c");
+    EXPECT_TRUE(l.DeleteAllItems());
+    EXPECT_EQ(l.GetItemCount(), 0);
+    EXPECT_EQ(l.GetNextItem(-1, LVNI_SELECTED), -1);
+}
+
+TEST_F(DialogTest, RemoteImagesAreAFolderAndAFileWithWhiteTransparent) {
+    CImageList images;
+    ASSERT_TRUE(images.Create(151, 16, 8, RGB(255, 255, 255)));
+    ASSERT_EQ(images.GetImageCount(), 2);
+    const QImage folder = images.GetIcon(0).pixmap(16, 16).toImage();
+    EXPECT_EQ(qAlpha(folder.pixel(0, 0)), 0) << "white is the mask";
+    const QRgb body = folder.pixel(8, 9);
+    EXPECT_EQ(qAlpha(body), 255);
+    EXPECT_GT(qRed(body), 200);
+    EXPECT_LT(qBlue(body), 150) << "a yellow folder";
+    EXPECT_TRUE(images.GetIcon(2).isNull());
+}
+
+TEST_F(DialogTest, ProgressBarKeepsItsRange) {
+    ProbeDlg progress(129);
+    ASSERT_TRUE(progress.Create(129));
+    EXPECT_TRUE(progress.GetDialogWidget()->isHidden()) << "template 129 is not visible";
+    CProgressCtrl bar(Control(progress, 1048));
+    bar.SetRange(0, 100);
+    EXPECT_EQ(bar.SetPos(40), 0);
+    EXPECT_EQ(bar.GetPos(), 40);
+    bar.SetPos(140);
+    EXPECT_EQ(bar.GetPos(), 100);
+}
+
+} // namespace
