@@ -29,6 +29,7 @@
 #include <QPushButton>
 #include <QThread>
 #include <QTreeWidget>
+#include <QWindow>
 
 #include <climits>
 #include <cmath>
@@ -243,7 +244,10 @@ BOOL CDialog::BuildWindow(QWidget* parent, bool modal) {
     flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
     if (tpl->style & res::kDsSysMenu)
         flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-    auto dlg = std::make_unique<DialogWidget>(this, parent, flags);
+    // Every dialog is a window of its own. An owner is only its transient parent: as with
+    // owned windows, disabling the owner must not disable the dialog (the progress dialog
+    // of a browse run stays usable while the main window is disabled).
+    auto dlg = std::make_unique<DialogWidget>(this, nullptr, flags);
     dlg->setAttribute(Qt::WA_DeleteOnClose, false);
     dlg->setProperty("templateId", static_cast<int>(m_nIDTemplate));
     dlg->setObjectName(QStringLiteral("dialog%1").arg(m_nIDTemplate));
@@ -395,6 +399,14 @@ BOOL CDialog::BuildWindow(QWidget* parent, bool modal) {
     for (QWidget* g : groups)
         g->lower();
 
+    if (parent) {
+        QWidget* owner = parent->window();
+        owner->winId();
+        dlg->winId();
+        if (owner->windowHandle() && dlg->windowHandle())
+            dlg->windowHandle()->setTransientParent(owner->windowHandle());
+        dlg->setProperty("tovaloOwnerTemplate", owner->property("templateId"));
+    }
     m_dialog = dlg.release();
     Attach(m_dialog.data());
     return TRUE;

@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+#include <QWindow>
 
 namespace modal = platform::modal;
 
@@ -28,6 +29,7 @@ TEST_F(MainWindowTest, OpensOnTheFirstWizardPageWithTheStoredName) {
     EXPECT_EQ(FocusId(w), 1000);
     EXPECT_EQ(SelectedText(w, 1000), "yamada");
     EXPECT_EQ(w.GetWindowText(), "Tovalo");
+    EXPECT_FALSE(w.GetDialogWidget()->windowIcon().isNull());
 
     EXPECT_TRUE(w.m_bWizard);
     EXPECT_EQ(w.m_nWizardPage, 0);
@@ -73,7 +75,14 @@ TEST_F(MainWindowTest, ProgressDialogIsCreatedHiddenWithTheWindow) {
     QDialog* conn = w.m_dlgConnecting.GetDialogWidget();
     ASSERT_NE(conn, nullptr);
     EXPECT_TRUE(conn->isHidden());
-    EXPECT_EQ(conn->parentWidget(), w.GetDialogWidget());
+    ASSERT_NE(conn->windowHandle(), nullptr);
+    EXPECT_EQ(conn->windowHandle()->transientParent(), w.GetDialogWidget()->windowHandle())
+        << "owned by the main window";
+    // Disabling the main window during a run leaves the stop button usable.
+    w.EnableWindow(FALSE);
+    EXPECT_TRUE(conn->isEnabled());
+    EXPECT_TRUE(Enabled(w.m_dlgConnecting, IDOK));
+    w.EnableWindow(TRUE);
     EXPECT_EQ(w.m_dlgConnecting.m_pOwner, &w);
     EXPECT_EQ(conn->windowTitle(), QString::fromUtf8("サーバーに接続中"));
     EXPECT_EQ(w.m_dlgConnecting.m_progress.GetPos(), 0);

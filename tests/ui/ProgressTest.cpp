@@ -46,7 +46,9 @@ TEST_F(ProgressTest, ProgressPostedFromAWorkerArrivesOnTheWindowThread) {
 TEST_F(ProgressTest, StopPressedTwiceRequestsTheStopAndSaysSoEachTime) {
     CMainDlg& w = OpenMainWindow();
     CConnectingDlg& c = w.m_dlgConnecting;
+    // As during a run: the progress dialog shown, the main window disabled.
     c.ShowWindow(SW_SHOW);
+    w.EnableWindow(FALSE);
     w.m_bCancel = 0;
     Click(c, IDOK);
     EXPECT_EQ(w.m_bCancel.load(), 1);

@@ -147,7 +147,6 @@ private:
 
     UINT m_nIDTemplate;
     CWnd* m_pParentWnd;
-    // Owned, but a parent window deletes it with itself (as child windows go with theirs).
     QPointer<QDialog> m_dialog;
     std::map<int, std::unique_ptr<CWnd>> m_items;
     std::map<std::pair<int, int>, std::function<void()>> m_commands;
