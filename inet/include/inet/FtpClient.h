@@ -1,0 +1,126 @@
+// A small FTP client (RFC 959 with RFC 2389 FEAT, RFC 2428 EPSV/EPRT and RFC 3659 MLSD)
+// on POSIX sockets and poll.
+//
+// Every wait is bounded: connecting by FtpOptions::connectTimeout, each reply by
+// replyTimeout, a transfer that makes no progress by transferTimeout. A stop flag, when
+// given, is looked at every 100 ms during any wait, so a stop ends the wait within half
+// a second. No argument holding CR or LF is ever sent; such a call fails with
+// FtpErrorKind::BadArgument. Data connections only ever go to, or are accepted from, the
+// address of the control connection's peer.
+//
+// One FtpClient is used by one thread at a time; the stop flag may be set from any thread.
+#pragma once
+
+#include "inet/FtpListParser.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <sys/socket.h>
+
+namespace inet {
+
+enum class FtpErrorKind {
+    None,
+    ConnectFailed,  // name lookup or TCP connect failed, or the greeting was a refusal
+    LoginRefused,   // USER/PASS not accepted
+    Timeout,        // no reply, connect or transfer progress within the time allowed
+    ConnectionLost, // the server closed or broke a connection, or sent garbage
+    Refused,        // the server answered a command with an error reply
+    BadArgument,    // an argument held CR or LF; nothing was sent
+    Stopped,        // the stop flag was set
+};
+
+struct FtpOptions {
+    std::uint16_t port = 21;
+    bool passive = false;
+    std::chrono::milliseconds connectTimeout{20000};
+    std::chrono::milliseconds replyTimeout{30000};
+    std::chrono::milliseconds transferTimeout{30000}; // without any progress
+    const std::atomic<int>* stop = nullptr;           // non-zero means stop
+};
+
+struct FtpReply {
+    int code = 0;
+    std::vector<std::string> lines; // every line of the reply, line ends removed
+};
+
+// The path of a 257 reply: the text between the first quote and its closing quote,
+// with "" standing for one quote. std::nullopt when the reply holds no quoted path.
+std::optional<std::string> ParsePwdReply(std::string_view line);
+
+class FtpClient {
+public:
+    explicit FtpClient(FtpOptions options = {});
+    ~FtpClient();
+    FtpClient(const FtpClient&) = delete;
+    FtpClient& operator=(const FtpClient&) = delete;
+
+    // Connects, reads the greeting, logs in, asks FEAT and switches on UTF-8 when the
+    // server offers it (a refusal of OPTS is ignored).
+    bool Connect(std::string_view host, std::string_view user, std::string_view password);
+    bool ChangeDirectory(std::string_view path);
+    bool PrintDirectory(std::string& path);
+    // Lists the current folder (MLSD when offered and not refused, else LIST), handing
+    // parsed entries to onEntries in batches while the listing arrives. Lines that do
+    // not parse are skipped. False when the listing could not be transferred whole.
+    bool ListEntries(const std::function<void(std::vector<FtpListEntry>&)>& onEntries);
+    // Runs a transfer command (LIST, MLSD, NLST...) and hands the raw bytes to onData.
+    bool Transfer(std::string_view verb, std::string_view arg,
+                  const std::function<void(std::string_view)>& onData);
+    // Sends one command and reads its reply; true when the reply arrived (any code).
+    bool Command(std::string_view verb, std::string_view arg, FtpReply& reply);
+    // Says QUIT when the connection is still usable, then closes it.
+    void Quit();
+    void Close();
+
+    bool IsConnected() const { return m_ctrl >= 0; }
+    bool SupportsMlsd() const { return m_mlst; }
+    bool SupportsUtf8() const { return m_utf8; }
+    FtpErrorKind LastErrorKind() const { return m_errorKind; }
+    const std::string& LastError() const { return m_error; }
+    const FtpReply& LastReply() const { return m_reply; }
+
+private:
+    enum class Wait { Ready, Timeout, Stopped, Failed };
+    using Clock = std::chrono::steady_clock;
+
+    bool Fail(FtpErrorKind kind, std::string text);
+    bool StopRequested() const;
+    Wait WaitFor(int fd, short events, Clock::time_point deadline, short* revents = nullptr);
+    bool SendLine(std::string_view verb, std::string_view arg);
+    bool ReadReply(FtpReply& reply);
+    bool TakeReply(FtpReply& reply, bool& complete);
+    bool ConnectTcp(const sockaddr* addr, socklen_t len, Clock::time_point deadline, int& out);
+    bool OpenPassive(int& data);
+    bool OpenActive(int& listener);
+    bool AcceptData(int listener, int& data);
+    bool ReadData(int data, const std::function<void(std::string_view)>& onData);
+
+    FtpOptions m_opt;
+    int m_ctrl = -1;
+    sockaddr_storage m_peer{};
+    socklen_t m_peerLen = 0;
+    sockaddr_storage m_local{};
+    socklen_t m_localLen = 0;
+    std::string m_in; // bytes read from the control connection, not yet a reply
+    FtpReply m_reply;
+    FtpErrorKind m_errorKind = FtpErrorKind::None;
+    std::string m_error;
+    bool m_mlst = false;
+    bool m_utf8 = false;
+    bool m_noEpsv = false;
+    bool m_noEprt = false;
+    bool m_mlsdRefused = false;
+};
+
+// Text for an error kind, for logs and diagnostics.
+const char* ToString(FtpErrorKind kind);
+
+} // namespace inet

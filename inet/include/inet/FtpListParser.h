@@ -1,0 +1,56 @@
+// Directory listings as FTP servers send them, parsed from the raw bytes.
+//
+// ParseListLine understands the Unix "ls -l" forms (many date styles, owners and groups
+// with spaces, numeric owners, a missing group, "name -> target" links) and the DOS/IIS
+// form ("<DIR>" or a size, 12- and 24-hour times). ParseMlsdLine reads one MLSD record
+// (RFC 3659 facts, then one space, then the name). Lines that do not fit are rejected
+// (std::nullopt), never guessed. Names are byte strings: no re-encoding happens here.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace inet {
+
+enum class FtpEntryKind { File, Folder, Link };
+
+struct FtpListEntry {
+    std::string name;
+    FtpEntryKind kind = FtpEntryKind::File;
+    std::string target;     // a link's target when the listing names it
+    bool listedDir = false; // MLSD cdir/pdir: the listed folder or its parent, not an entry
+};
+
+// One LIST line without its line end (a trailing CR is tolerated).
+std::optional<FtpListEntry> ParseListLine(std::string_view line);
+
+// One MLSD line without its line end (a trailing CR is tolerated).
+std::optional<FtpListEntry> ParseMlsdLine(std::string_view line);
+
+// Cuts a byte stream into lines at LF (a CR before it is dropped). Only LF ends a line,
+// so single-byte encodings whose names contain 0x85 or 0x0D-free bytes stay whole.
+class FtpLineSplitter {
+public:
+    // Appends the complete lines found in data to out.
+    void Feed(std::string_view data, std::vector<std::string>& out);
+    // The last line when the stream ended without a line end.
+    std::optional<std::string> Finish();
+
+private:
+    std::string m_pending;
+};
+
+// True for "." and "..".
+bool IsDots(std::string_view name);
+
+// File mask match on bytes: '*' any run, '?' one UTF-8 character, case-sensitive;
+// an empty mask matches everything.
+bool MatchesMask(std::string_view name, std::string_view mask);
+
+// Full remote path of an entry: folder, then "/" unless the folder already ends with
+// "/" or "\", then the name. An empty folder gives the name alone.
+std::string JoinRemotePath(std::string_view folder, std::string_view name);
+
+} // namespace inet
