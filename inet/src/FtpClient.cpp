@@ -746,7 +746,11 @@ bool FtpClient::ListEntries(const std::function<void(std::vector<FtpListEntry>&)
 }
 
 void FtpClient::Quit() {
-    if (m_ctrl >= 0 && !StopRequested()) {
+    // After a stall or a broken connection the server is not waited for again.
+    bool usable = m_errorKind != FtpErrorKind::Timeout &&
+                  m_errorKind != FtpErrorKind::ConnectionLost &&
+                  m_errorKind != FtpErrorKind::Stopped;
+    if (m_ctrl >= 0 && usable && !StopRequested()) {
         auto saved = m_opt.replyTimeout;
         m_opt.replyTimeout = std::min<std::chrono::milliseconds>(saved, 2000ms);
         FtpReply r;

@@ -1,0 +1,70 @@
+// The browse run: one look at a remote folder, independent of any user interface.
+//
+//   unsigned RunBrowse(const BrowseRequest& request, BrowseSink& sink,
+//                      std::atomic<int>& cancel);
+//
+// connects to request.server, changes to the folder the sink supplies, writes the folder
+// the server reports back through the sink, lists the sub-folders and then the files
+// that match the mask, and returns 1 after a complete run, 0 after any other end. Every
+// sink call is made on the calling thread, in this order and under these rules:
+//
+//   ClearList()                      first thing, once
+//   ReadFolderAndMask(folder, mask)  once, right after
+//   PostProgress(10|20|30|40|100)    in rising order, each at most once
+//   SetFolderText(path)              after the server reported its current folder
+//   AddRows(rows)                    folders (as the listing arrives), then the files
+//                                    matching the mask; many rows per call, list order
+//   ShowMessage(id)                  a string-table message the user must see (134, 135,
+//                                    137, 165); the run waits until the call returns
+//   ForgetPassword()                 after a failed connection, before End
+//   End(result)                      last thing, exactly once (enable the window, hide
+//                                    the progress dialog)
+//
+// cancel is the stop button: non-zero asks the run to stop; it is watched during every
+// network wait (at least every 100 ms) and between row batches. Where a stop takes
+// effect decides the message: before or while connecting and right after connecting,
+// 137; from the folder change to the end of the folder listing, none; during the file
+// rows, 137. Time-outs and lost connections before or during login give 134; after
+// login, 165. A listing that cannot be transferred is 165, never an empty folder. A
+// folder text holding CR or LF is never sent and counts as refused (135).
+#pragma once
+
+#include "ftp/RemoteEntry.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ftp {
+
+struct BrowseRequest {
+    std::string server;
+    std::string userId;
+    std::string password;
+    std::string proxyServer; // carried for the caller; browsing connects directly
+    std::uint16_t port = 21;
+    bool passive = false;
+    std::chrono::milliseconds connectTimeout{20000};
+    std::chrono::milliseconds replyTimeout{30000};
+    std::chrono::milliseconds transferTimeout{30000}; // without progress
+    std::size_t batchRows = 512;                      // most rows per AddRows call
+};
+
+class BrowseSink {
+public:
+    virtual ~BrowseSink() = default;
+    virtual void ClearList() = 0;
+    virtual void ReadFolderAndMask(std::string& folder, std::string& mask) = 0;
+    virtual void SetFolderText(const std::string& folder) = 0;
+    virtual void AddRows(std::vector<CRemoteEntry>&& rows) = 0;
+    virtual void PostProgress(int percent) = 0;
+    virtual void ShowMessage(int id) = 0;
+    virtual void ForgetPassword() = 0;
+    virtual void End(unsigned result) = 0;
+};
+
+unsigned RunBrowse(const BrowseRequest& request, BrowseSink& sink, std::atomic<int>& cancel);
+
+} // namespace ftp

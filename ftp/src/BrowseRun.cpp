@@ -1,0 +1,166 @@
+// The browse run shared by the window's worker and the command-line lister.
+#include "ftp/BrowseRun.h"
+
+#include "ftp/FtpMessages.h"
+#include "inet/FtpClient.h"
+#include "inet/FtpListParser.h"
+
+#include <algorithm>
+#include <iterator>
+#include <string_view>
+#include <utility>
+
+namespace ftp {
+namespace {
+
+using inet::FtpErrorKind;
+
+bool Cancelled(const std::atomic<int>& cancel) {
+    return cancel.load() != 0;
+}
+
+bool HasLineBreak(std::string_view s) {
+    return s.find_first_of("\r\n") != std::string_view::npos;
+}
+
+class Run {
+public:
+    Run(const BrowseRequest& request, BrowseSink& sink, std::atomic<int>& cancel)
+        : m_req(request), m_sink(sink), m_cancel(cancel),
+          m_client(inet::FtpOptions{request.port, request.passive, request.connectTimeout,
+                                    request.replyTimeout, request.transferTimeout, &cancel}) {
+        if (m_req.batchRows == 0)
+            m_req.batchRows = 1;
+    }
+
+    unsigned Go();
+
+private:
+    unsigned End(unsigned result, int message = 0) {
+        m_client.Quit();
+        if (message)
+            m_sink.ShowMessage(message);
+        m_sink.End(result);
+        return result;
+    }
+    // After login: a stop ends silently here, anything else that broke the session is 165.
+    unsigned EndAfterFailure() {
+        if (m_client.LastErrorKind() == FtpErrorKind::Stopped)
+            return End(0);
+        return End(0, kMsgListFailed);
+    }
+    // Hands rows to the sink in batches of at most batchRows.
+    void Flush(std::vector<CRemoteEntry>& rows) {
+        std::size_t next = 0;
+        while (next < rows.size()) {
+            std::size_t end = std::min(rows.size(), next + m_req.batchRows);
+            std::vector<CRemoteEntry> part(std::make_move_iterator(rows.begin() + next),
+                                           std::make_move_iterator(rows.begin() + end));
+            m_sink.AddRows(std::move(part));
+            next = end;
+        }
+        rows.clear();
+    }
+
+    BrowseRequest m_req;
+    BrowseSink& m_sink;
+    std::atomic<int>& m_cancel;
+    inet::FtpClient m_client;
+};
+
+unsigned Run::Go() {
+    m_sink.ClearList();
+    std::string folder, mask;
+    m_sink.ReadFolderAndMask(folder, mask);
+    m_sink.PostProgress(10);
+    if (Cancelled(m_cancel))
+        return End(0, kMsgCancelled);
+
+    if (!m_client.Connect(m_req.server, m_req.userId, m_req.password)) {
+        if (m_client.LastErrorKind() == FtpErrorKind::Stopped)
+            return End(0, kMsgCancelled);
+        m_client.Close();
+        m_sink.ShowMessage(kMsgConnectFailed);
+        m_sink.ForgetPassword();
+        m_sink.End(0);
+        return 0;
+    }
+    if (Cancelled(m_cancel))
+        return End(0, kMsgCancelled);
+    m_sink.PostProgress(20);
+
+    if (!folder.empty()) {
+        if (HasLineBreak(folder)) {
+            m_sink.ShowMessage(kMsgBadFolder);
+        } else if (!m_client.ChangeDirectory(folder)) {
+            if (m_client.LastErrorKind() != FtpErrorKind::Refused)
+                return EndAfterFailure();
+            m_sink.ShowMessage(kMsgBadFolder);
+        }
+    }
+    std::string current;
+    if (m_client.PrintDirectory(current)) {
+        folder = current;
+        m_sink.SetFolderText(folder);
+    } else if (m_client.LastErrorKind() != FtpErrorKind::Refused) {
+        return EndAfterFailure();
+    }
+    m_sink.PostProgress(30);
+
+    // One transfer serves both searches: folders are shown as they arrive, files are
+    // kept for the second pass.
+    std::vector<CRemoteEntry> folders, files;
+    bool anyMatch = false; // the file search's "at least one entry matches the mask"
+    bool listed = m_client.ListEntries([&](std::vector<inet::FtpListEntry>& batch) {
+        for (inet::FtpListEntry& e : batch) {
+            if (e.listedDir || inet::IsDots(e.name))
+                continue;
+            bool isFolder = e.kind == inet::FtpEntryKind::Folder;
+            bool matches = inet::MatchesMask(e.name, mask);
+            anyMatch = anyMatch || matches;
+            if (!isFolder && !matches)
+                continue;
+            CRemoteEntry row;
+            row.m_strPath = inet::JoinRemotePath(folder, e.name);
+            row.m_strEntryName = std::move(e.name);
+            row.m_bFolder = isFolder ? 1 : 0;
+            (isFolder ? folders : files).push_back(std::move(row));
+        }
+        // A stop during the folder listing adds nothing more; the transfer then ends
+        // at its next wait.
+        if (!Cancelled(m_cancel))
+            Flush(folders);
+    });
+    if (!listed)
+        return EndAfterFailure();
+    if (Cancelled(m_cancel))
+        return End(0); // a stop during the folder listing ends without a message
+    Flush(folders);
+    m_sink.PostProgress(40);
+
+    if (!anyMatch)
+        return End(0);
+    std::size_t next = 0;
+    do {
+        if (Cancelled(m_cancel))
+            return End(0, kMsgCancelled);
+        std::size_t end = std::min(files.size(), next + m_req.batchRows);
+        if (end > next) {
+            std::vector<CRemoteEntry> rows(std::make_move_iterator(files.begin() + next),
+                                           std::make_move_iterator(files.begin() + end));
+            m_sink.AddRows(std::move(rows));
+        }
+        next = end;
+    } while (next < files.size());
+    m_sink.PostProgress(100);
+    return End(1);
+}
+
+} // namespace
+
+unsigned RunBrowse(const BrowseRequest& request, BrowseSink& sink, std::atomic<int>& cancel) {
+    Run run(request, sink, cancel);
+    return run.Go();
+}
+
+} // namespace ftp

@@ -1,0 +1,164 @@
+// tovalo-ls: lists one remote folder with the same browse run as the main window.
+//
+//   tovalo-ls [--passive] [--port N] [--timeout S] HOST USER [FOLDER [MASK]]
+//
+// The password comes from TOVALO_PASSWORD. Standard output: the folder text as the run
+// leaves it, then "D<TAB>name<TAB>path" or "F<TAB>name<TAB>path" per row. Standard
+// error: the texts of the messages the window would show, one per line. Exit status 0
+// after a complete run, 1 after an early end, 2 for wrong usage or no password.
+// Ctrl-C is the stop button.
+#include "ftp/BrowseRun.h"
+#include "ftp/FtpMessages.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <signal.h>
+
+namespace {
+
+std::atomic<int> g_cancel{0};
+static_assert(std::atomic<int>::is_always_lock_free, "the stop flag is set from a signal handler");
+
+extern "C" void OnInterrupt(int) {
+    g_cancel.store(1);
+}
+
+constexpr const char* kUsage =
+    "usage: tovalo-ls [--passive] [--port N] [--timeout S] HOST USER [FOLDER [MASK]]\n";
+
+int Usage() {
+    std::fputs(kUsage, stderr);
+    return 2;
+}
+
+void WriteLine(std::string_view text, std::FILE* to) {
+    std::fwrite(text.data(), 1, text.size(), to);
+    std::fputc('\n', to);
+}
+
+class ListerSink : public ftp::BrowseSink {
+public:
+    ListerSink(std::string folder, std::string mask)
+        : m_folder(std::move(folder)), m_mask(std::move(mask)) {}
+
+    void ClearList() override { m_rows.clear(); }
+    void ReadFolderAndMask(std::string& folder, std::string& mask) override {
+        folder = m_folder;
+        mask = m_mask;
+    }
+    void SetFolderText(const std::string& folder) override { m_folder = folder; }
+    void AddRows(std::vector<CRemoteEntry>&& rows) override {
+        for (auto& r : rows)
+            m_rows.push_back(std::move(r));
+    }
+    void PostProgress(int) override {}
+    void ShowMessage(int id) override {
+        WriteLine(ftp::FtpMessageText(id), stderr);
+        std::fflush(stderr);
+    }
+    void ForgetPassword() override {}
+    void End(unsigned) override {}
+
+    void Print() const {
+        std::string out;
+        out.reserve(64 + m_rows.size() * 48);
+        out.append(m_folder).push_back('\n');
+        for (const auto& r : m_rows) {
+            out.append(r.m_bFolder ? "D\t" : "F\t");
+            out.append(r.m_strEntryName).push_back('\t');
+            out.append(r.m_strPath).push_back('\n');
+        }
+        std::fwrite(out.data(), 1, out.size(), stdout);
+        std::fflush(stdout);
+    }
+
+private:
+    std::string m_folder;
+    std::string m_mask;
+    std::vector<CRemoteEntry> m_rows;
+};
+
+bool ParsePort(const char* text, std::uint16_t& port) {
+    char* end = nullptr;
+    errno = 0;
+    long v = std::strtol(text, &end, 10);
+    if (errno || end == text || *end || v < 1 || v > 65535)
+        return false;
+    port = static_cast<std::uint16_t>(v);
+    return true;
+}
+
+bool ParseSeconds(const char* text, std::chrono::milliseconds& ms) {
+    char* end = nullptr;
+    errno = 0;
+    double v = std::strtod(text, &end);
+    if (errno || end == text || *end || !(v > 0) || v > 86400)
+        return false;
+    ms = std::chrono::milliseconds(static_cast<long long>(v * 1000 + 0.5));
+    if (ms.count() == 0)
+        ms = std::chrono::milliseconds(1);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ftp::BrowseRequest req;
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) {
+        std::string_view a = argv[i];
+        if (a == "--passive") {
+            req.passive = true;
+        } else if (a == "--port" || a == "--timeout") {
+            if (i + 1 >= argc)
+                return Usage();
+            const char* value = argv[++i];
+            if (a == "--port") {
+                if (!ParsePort(value, req.port))
+                    return Usage();
+            } else {
+                std::chrono::milliseconds t{};
+                if (!ParseSeconds(value, t))
+                    return Usage();
+                req.connectTimeout = req.replyTimeout = req.transferTimeout = t;
+            }
+        } else if (a == "--") {
+            for (++i; i < argc; ++i)
+                args.emplace_back(argv[i]);
+        } else if (a.size() > 1 && a[0] == '-' && args.empty()) {
+            return Usage();
+        } else {
+            args.emplace_back(a);
+        }
+    }
+    if (args.size() < 2 || args.size() > 4)
+        return Usage();
+    const char* password = std::getenv("TOVALO_PASSWORD");
+    if (!password || !*password) {
+        WriteLine(ftp::FtpMessageText(ftp::kMsgPasswordNeeded), stderr);
+        return 2;
+    }
+    req.server = args[0];
+    req.userId = args[1];
+    req.password = password;
+
+    struct sigaction sa {};
+    sa.sa_handler = OnInterrupt;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+
+    ListerSink sink(args.size() > 2 ? args[2] : std::string(),
+                    args.size() > 3 ? args[3] : std::string());
+    unsigned result = ftp::RunBrowse(req, sink, g_cancel);
+    sink.Print();
+    return result == 1 ? 0 : 1;
+}
