@@ -1,0 +1,581 @@
+// The C entry points. Every call takes the library lock, validates its
+// handle, item and pointers, and reports by return value only.
+#include "korvex.h"
+
+#include "Inspect.hpp"
+#include "Item.hpp"
+#include "Store.hpp"
+#include "TaskFile.hpp"
+#include "Text.hpp"
+
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unordered_map>
+#include <vector>
+
+using namespace korvex;
+
+struct KorvexInterface {
+    std::map<int, std::unique_ptr<Item>> items; // ordered by handle = creation order
+    int nextHandle = 1;                         // handles are never reused
+    std::size_t documentItems = 0;
+    std::unique_ptr<Store> store;
+    std::vector<StoredRecord> accounts; // the snapshot the caller's indices refer to
+    std::vector<StoredRecord> proxies;
+};
+
+namespace {
+
+std::mutex g_lock;
+// Handles are tokens, not addresses: a deleted handle never comes back as a
+// new interface, so a stale handle is always recognised and refused.
+std::unordered_map<std::uintptr_t, std::unique_ptr<KorvexInterface>> g_live;
+std::uintptr_t g_nextToken = 1;
+
+KorvexInterface* live(KorvexHandle h) {
+    auto it = g_live.find(reinterpret_cast<std::uintptr_t>(h));
+    return it != g_live.end() ? it->second.get() : nullptr;
+}
+
+Item* itemOf(KorvexInterface* in, int handle) {
+    auto it = in->items.find(handle);
+    return it != in->items.end() ? it->second.get() : nullptr;
+}
+
+bool refreshSnapshot(KorvexInterface* in) {
+    std::vector<StoredRecord> all;
+    if (!in->store || !in->store->readRecords(all))
+        return false;
+    in->accounts.clear();
+    in->proxies.clear();
+    for (auto& r : all) {
+        if (r.list == kAccount)
+            in->accounts.push_back(std::move(r));
+        else if (r.list == kProxy)
+            in->proxies.push_back(std::move(r));
+    }
+    return true;
+}
+
+int newHandle(KorvexInterface* in, std::unique_ptr<Item> item) {
+    if (in->nextHandle == INT_MAX)
+        return -1;
+    const int handle = in->nextHandle++;
+    if (isDocumentKind(item->kind))
+        ++in->documentItems;
+    in->items.emplace_hint(in->items.end(), handle, std::move(item));
+    return handle;
+}
+
+void clearDocument(KorvexInterface* in) {
+    for (auto it = in->items.begin(); it != in->items.end();) {
+        if (isDocumentKind(it->second->kind))
+            it = in->items.erase(it);
+        else
+            ++it;
+    }
+    in->documentItems = 0;
+}
+
+bool isAncestor(KorvexInterface* in, int candidate, const Item* item) {
+    for (int p = item->parent; p >= 0;) {
+        if (p == candidate)
+            return true;
+        const Item* up = itemOf(in, p);
+        p = up != nullptr ? up->parent : -1;
+    }
+    return false;
+}
+
+int link(KorvexInterface* in, int parentHandle, Item* parent, int childHandle) {
+    Item* child = itemOf(in, childHandle);
+    if (child == nullptr || childHandle == parentHandle || child->kind != parent->kind + 1 ||
+        child->parent >= 0 || isAncestor(in, childHandle, parent))
+        return 0;
+    child->parent = parentHandle;
+    parent->children.push_back(childHandle);
+    return 1;
+}
+
+int storeNum(KorvexInterface* in, Item* store, int field, int value) {
+    if (field == kStoreAppend || field == kStoreDelete) {
+        Item* record = itemOf(in, value);
+        if (record == nullptr || (record->kind != kAccount && record->kind != kProxy) || !in->store)
+            return 0;
+        int result = 0;
+        if (field == kStoreAppend) {
+            result = in->store->append(record->kind, record->fields) ? 1 : 0;
+        } else if (record->loadedRow != 0) {
+            result = in->store->remove(record->kind, record->loadedRow) == 1 ? 1 : 0;
+            if (result != 0)
+                record->loadedRow = 0;
+        }
+        refreshSnapshot(in);
+        return result;
+    }
+    if ((field == kStoreRefreshA || field == kStoreRefreshB) && value == 0)
+        return refreshSnapshot(in) ? 1 : 0;
+    store->fields[field] = Value::number(value);
+    return 1;
+}
+
+std::vector<std::string_view> components(const std::string& text) {
+    std::vector<std::string_view> parts;
+    if (text.empty())
+        return parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t pos = text.find('\\', start);
+        if (pos == std::string::npos) {
+            parts.emplace_back(text.data() + start, text.size() - start);
+            return parts;
+        }
+        parts.emplace_back(text.data() + start, pos - start);
+        start = pos + 1;
+    }
+}
+
+bool readWhole(const char* path, std::string& out) {
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+              static_cast<unsigned long long>(st.st_size) <= kMaxFileBytes;
+    if (ok) {
+        // Read at most one byte past the limit: a file that grew is refused too.
+        out.resize(static_cast<std::size_t>(st.st_size) + 1);
+        std::size_t got = 0;
+        while (got < out.size()) {
+            const ssize_t n = ::read(fd, out.data() + got, out.size() - got);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += static_cast<std::size_t>(n);
+            if (got > kMaxFileBytes) {
+                ok = false;
+                break;
+            }
+            if (got == out.size())
+                out.resize(std::min(out.size() * 2, kMaxFileBytes + 1));
+        }
+        out.resize(got);
+    }
+    ::close(fd);
+    return ok;
+}
+
+bool writeAtomically(const char* path, const std::string& data) {
+    std::string dir(path);
+    const std::size_t slash = dir.rfind('/');
+    std::string base = slash == std::string::npos ? dir : dir.substr(slash + 1);
+    dir = slash == std::string::npos ? std::string(".") : dir.substr(0, slash == 0 ? 1 : slash);
+    if (base.empty())
+        return false;
+    std::string tmp = (dir == "/" ? std::string() : dir) + "/." + base + ".XXXXXX";
+    const int fd = mkstemp(tmp.data());
+    if (fd < 0)
+        return false;
+    // Keep the mode of a file being replaced; a new one gets the usual mode.
+    struct stat st {};
+    mode_t mode;
+    if (stat(path, &st) == 0 && S_ISREG(st.st_mode)) {
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+    bool ok = fchmod(fd, mode) == 0;
+    std::size_t done = 0;
+    while (ok && done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            ok = false;
+        else
+            done += static_cast<std::size_t>(n);
+    }
+    ok = ok && fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && rename(tmp.c_str(), path) == 0;
+    if (!ok) {
+        unlink(tmp.c_str());
+        return false;
+    }
+    const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        fsync(dfd);
+        ::close(dfd);
+    }
+    return true;
+}
+
+int loadText(KorvexInterface* in, std::string_view data) {
+    std::optional<Tree> tree = parseTaskText(data);
+    if (!tree)
+        return 0;
+    if (static_cast<long long>(in->nextHandle) + static_cast<long long>(tree->size()) >= INT_MAX)
+        return 0;
+    clearDocument(in);
+    // Handles in file order (pre-order), so the document is the first item.
+    std::vector<int> handles(tree->size(), -1);
+    std::vector<std::pair<std::size_t, int>> todo{{0, -1}};
+    while (!todo.empty()) {
+        auto [index, parent] = todo.back();
+        todo.pop_back();
+        TreeItem& t = (*tree)[index];
+        auto item = std::make_unique<Item>();
+        item->kind = t.kind;
+        item->fields = std::move(t.fields);
+        item->parent = parent;
+        const int handle = newHandle(in, std::move(item));
+        handles[index] = handle;
+        if (parent >= 0)
+            itemOf(in, parent)->children.push_back(handle);
+        for (auto it = t.children.rbegin(); it != t.children.rend(); ++it)
+            todo.emplace_back(*it, handle);
+    }
+    return 1;
+}
+
+} // namespace
+
+extern "C" {
+
+KORVEX_API KorvexHandle KORVEX_CALL KorvexNewInterface(void) {
+    std::lock_guard lock(g_lock);
+    const std::uintptr_t token = (g_nextToken++ << 4) | 0x5;
+    g_live.emplace(token, std::make_unique<KorvexInterface>());
+    return reinterpret_cast<KorvexHandle>(token);
+}
+
+KORVEX_API int KORVEX_CALL KorvexDeleteInterface(KorvexHandle h) {
+    std::lock_guard lock(g_lock);
+    if (live(h) == nullptr)
+        return 0;
+    g_live.erase(reinterpret_cast<std::uintptr_t>(h));
+    return 1;
+}
+
+KORVEX_API int KORVEX_CALL KorvexGetVersion(int* major, int* minor, int* patch) {
+    if (major != nullptr)
+        *major = KORVEX_VERSION_MAJOR;
+    if (minor != nullptr)
+        *minor = KORVEX_VERSION_MINOR;
+    if (patch != nullptr)
+        *patch = KORVEX_VERSION_PATCH;
+    return 1;
+}
+
+KORVEX_API int KORVEX_CALL KorvexCheckVersion(int major, int minor, int patch) {
+    // Callers built for 1.0.x and 1.1.0 are served; a newer minor or another
+    // major is not.
+    if (major != 1 || minor < 0 || patch < 0)
+        return 0;
+    return (minor < 1 || (minor == 1 && patch == 0)) ? 1 : 0;
+}
+
+KORVEX_API int KORVEX_CALL KorvexInitialize(KorvexHandle h) {
+    std::lock_guard lock(g_lock);
+    KorvexInterface* in = live(h);
+    if (in == nullptr)
+        return 0;
+    if (!in->store)
+        in->store = Store::open();
+    if (!in->store)
+        return 0;
+    if (!refreshSnapshot(in)) {
+        in->store.reset();
+        return 0;
+    }
+    return 1;
+}
+
+KORVEX_API int KORVEX_CALL KorvexFinalize(KorvexHandle h) {
+    std::lock_guard lock(g_lock);
+    KorvexInterface* in = live(h);
+    if (in == nullptr)
+        return 0;
+    in->store.reset();
+    in->accounts.clear();
+    in->proxies.clear();
+    return 1;
+}
+
+KORVEX_API int KORVEX_CALL KorvexClear(KorvexHandle h) {
+    std::lock_guard lock(g_lock);
+    KorvexInterface* in = live(h);
+    if (in == nullptr)
+        return 0;
+    clearDocument(in);
+    return 1;
+}
+
+KORVEX_API int KORVEX_CALL KorvexGetName(KorvexHandle h, char* buffer, int size) {
+    std::lock_guard lock(g_lock);
+    KorvexInterface* in = live(h);
+    if (in == nullptr || !in->store) {
+        clearOut(buffer, size);
+        return 0;
+    }
+    const auto name = in->store->readName();
+    if (!name || !isValidUtf8(*name) || !copyOut(*name, buffer, size)) {
+        clearOut(buffer, size);
+        return 0;
+    }
+    return 1;
+}
+
+KORVEX_API int KORVEX_CALL KorvexSetName(KorvexHandle h, const char* name) {
+    std::lock_guard lock(g_lock);
+    KorvexInterface* in = live(h);
+    if (in == nullptr || !in->store || name == nullptr)
+        return 0;
+    std::string_view text(name);
+    if (!isValidUtf8(text))
+        return 0;
+    text = text.substr(0, utf8Prefix(text, kMaxNameBytes));
+    return in->store->writeName(std::string(text)) ? 1 : 0;
+}
+
+KORVEX_API int KORVEX_CALL KorvexNewItem(KorvexHandle h, int kind) {
+    std::lock_guard lock(g_lock);
+    KorvexInterface* in = live(h);
+    if (in == nullptr || !(isDocumentKind(kind) || isStoreSideKind(kind)))
+        return -1;
+    if (isDocumentKind(kind) && in->documentItems >= kMaxItems)
+        return -1;
+    auto item = std::make_unique<Item>();
+    item->kind = kind;
+    return newHandle(in, std::move(item));
+}
+
+KORVEX_API int KORVEX_CALL KorvexSetDataNum(KorvexHandle h, int item, int field, int value) {
+    std::lock_guard lock(g_lock);
+    KorvexInterface* in = live(h);
+    Item* it = in != nullptr ? itemOf(in, item) : nullptr;
+    if (it == nullptr || field <= 0)
+        return 0;
+    if (it->kind == kStore)
+        return storeNum(in, it, field, value);
+    if (field == linkFieldOf(it->kind))
+        return link(in, item, it, value);
+    if (it->fields.size() >= kMaxFieldsPerItem && it->fields.count(field) == 0)
+        return 0;
+    it->fields[field] = Value::number(value);
+    return 1;
+}
+
+KORVEX_API int KORVEX_CALL KorvexSetDataValue(KorvexHandle h, int item, int field,
+                                              const char* text) {
+    std::lock_guard lock(g_lock);
+    KorvexInterface* in = live(h);
+    Item* it = in != nullptr ? itemOf(in, item) : nullptr;
+    if (it == nullptr || field <= 0 || text == nullptr || field == linkFieldOf(it->kind))
+        return 0;
+    const std::string_view s(text);
+    if (s.size() > kMaxTextBytes || !isValidUtf8(s))
+        return 0;
+    if (it->fields.size() >= kMaxFieldsPerItem && it->fields.count(field) == 0)
+        return 0;
+    it->fields[field] = Value::ofText(std::string(s));
+    return 1;
+}
+
+KORVEX_API int KORVEX_CALL KorvexGetDataNum(KorvexHandle h, int item, int field, int* value) {
+    std::lock_guard lock(g_lock);
+    KorvexInterface* in = live(h);
+    Item* it = in != nullptr ? itemOf(in, item) : nullptr;
+    if (it == nullptr)
+        return 0;
+    if (field == 0 && value == nullptr) {
+        // Starts a new, empty record that belongs to no list yet.
+        if (it->kind != kAccount && it->kind != kProxy)
+            return 0;
+        it->fields.clear();
+        it->loadedRow = 0;
+        return 1;
+    }
+    if (value == nullptr)
+        return 0;
+    auto f = it->fields.find(field);
+    if (f == it->fields.end() || f->second.isText)
+        return 0;
+    *value = f->second.num;
+    return 1;
+}
+
+KORVEX_API int KORVEX_CALL KorvexGetDataValue(KorvexHandle h, int item, int field, char* buffer,
+                                              int size) {
+    std::lock_guard lock(g_lock);
+    KorvexInterface* in = live(h);
+    Item* it = in != nullptr ? itemOf(in, item) : nullptr;
+    const Value* v = nullptr;
+    if (it != nullptr) {
+        auto f = it->fields.find(field);
+        if (f != it->fields.end() && f->second.isText)
+            v = &f->second;
+    }
+    if (v == nullptr || !copyOut(v->text, buffer, size)) {
+        clearOut(buffer, size);
+        return 0;
+    }
+    return 1;
+}
+
+KORVEX_API int KORVEX_CALL KorvexGetDataOrderedValue(KorvexHandle h, int item, int field, int index,
+                                                     char* buffer, int size) {
+    std::lock_guard lock(g_lock);
+    KorvexInterface* in = live(h);
+    Item* it = in != nullptr ? itemOf(in, item) : nullptr;
+    if (it != nullptr && index >= 0) {
+        auto f = it->fields.find(field);
+        if (f != it->fields.end() && f->second.isText) {
+            const auto parts = components(f->second.text);
+            if (static_cast<std::size_t>(index) < parts.size() &&
+                copyOut(parts[static_cast<std::size_t>(index)], buffer, size))
+                return 1;
+        }
+    }
+    clearOut(buffer, size);
+    return 0;
+}
+
+KORVEX_API int KORVEX_CALL KorvexTestData(KorvexHandle h, int item, int listField, int index,
+                                          int target) {
+    std::lock_guard lock(g_lock);
+    KorvexInterface* in = live(h);
+    if (in == nullptr || index < 0)
+        return 0;
+    Item* store = itemOf(in, item);
+    Item* record = itemOf(in, target);
+    if (store == nullptr || record == nullptr || store->kind != kStore || !in->store)
+        return 0;
+    const std::vector<StoredRecord>* list = nullptr;
+    if (listField == kStoreAccounts && record->kind == kAccount)
+        list = &in->accounts;
+    else if (listField == kStoreProxies && record->kind == kProxy)
+        list = &in->proxies;
+    if (list == nullptr || static_cast<std::size_t>(index) >= list->size())
+        return 0;
+    const StoredRecord& r = (*list)[static_cast<std::size_t>(index)];
+    record->fields = r.fields;
+    record->loadedRow = r.id;
+    return 1;
+}
+
+KORVEX_API int KORVEX_CALL KorvexGetItemNum(KorvexHandle h, int item, int kind) {
+    std::lock_guard lock(g_lock);
+    KorvexInterface* in = live(h);
+    if (in == nullptr)
+        return -1;
+    if (item == -1) {
+        int n = 0;
+        for (const auto& [handle, it] : in->items)
+            if (it->kind == kind && it->parent < 0)
+                ++n;
+        return n;
+    }
+    Item* it = itemOf(in, item);
+    if (it == nullptr)
+        return -1;
+    if (it->kind == kStore) {
+        if (kind == kAccount)
+            return static_cast<int>(in->accounts.size());
+        if (kind == kProxy)
+            return static_cast<int>(in->proxies.size());
+        return 0;
+    }
+    if (it->kind == kTask && kind == kFolderPart) {
+        auto f = it->fields.find(kTaskFolder);
+        if (f == it->fields.end() || !f->second.isText)
+            return 0;
+        return static_cast<int>(components(f->second.text).size());
+    }
+    int n = 0;
+    for (int child : it->children)
+        if (const Item* c = itemOf(in, child); c != nullptr && c->kind == kind)
+            ++n;
+    return n;
+}
+
+KORVEX_API int KORVEX_CALL KorvexGetID(KorvexHandle h, int parent, int kind, int index) {
+    std::lock_guard lock(g_lock);
+    KorvexInterface* in = live(h);
+    if (in == nullptr || index < 0)
+        return -1;
+    int seen = 0;
+    if (parent == -1) {
+        for (const auto& [handle, it] : in->items)
+            if (it->kind == kind && it->parent < 0 && seen++ == index)
+                return handle;
+        return -1;
+    }
+    Item* it = itemOf(in, parent);
+    if (it == nullptr)
+        return -1;
+    for (int child : it->children)
+        if (const Item* c = itemOf(in, child); c != nullptr && c->kind == kind && seen++ == index)
+            return child;
+    return -1;
+}
+
+KORVEX_API int KORVEX_CALL KorvexSave(KorvexHandle h, int documentItem, const char* path,
+                                      int flags) {
+    (void)flags; // reserved; callers pass 1
+    std::lock_guard lock(g_lock);
+    KorvexInterface* in = live(h);
+    if (in == nullptr || path == nullptr || *path == '\0')
+        return 0;
+    std::string text;
+    if (!writeTaskText(in->items, documentItem, text))
+        return 0;
+    return writeAtomically(path, text) ? 1 : 0;
+}
+
+KORVEX_API int KORVEX_CALL KorvexLoad(KorvexHandle h, const char* path) {
+    std::lock_guard lock(g_lock);
+    KorvexInterface* in = live(h);
+    if (in == nullptr || path == nullptr)
+        return 0;
+    std::string data;
+    if (!readWhole(path, data))
+        return 0;
+    return loadText(in, data);
+}
+
+KORVEX_API int KORVEX_CALL KorvexLoadSDA(KorvexHandle h, const char* data, int size) {
+    std::lock_guard lock(g_lock);
+    KorvexInterface* in = live(h);
+    if (in == nullptr || data == nullptr || size <= 0)
+        return 0;
+    return loadText(in, std::string_view(data, static_cast<std::size_t>(size)));
+}
+
+} // extern "C"
+
+namespace korvex {
+
+std::optional<FieldMap> itemFields(KorvexHandle h, int item) {
+    std::lock_guard lock(g_lock);
+    KorvexInterface* in = live(h);
+    Item* it = in != nullptr ? itemOf(in, item) : nullptr;
+    if (it == nullptr)
+        return std::nullopt;
+    return it->fields;
+}
+
+} // namespace korvex
