@@ -122,6 +122,10 @@ public:
     void OnEditFile();
     void OnDeleteFile();
     void OnDeleteAllFiles(); // 1018
+    // Appends `entry` to m_arrFiles and its row at the end of 1010 (Add and Load).
+    void AppendBackupFile(std::unique_ptr<CBackupFileEntry> entry);
+    // Frees every entry and deletes every row of 1010 (ClearDocument and delete-all).
+    void ClearBackupFiles();
 
     // --- task document (MainDlgDocument.cpp) ---
     void SaveDocument(std::string path);

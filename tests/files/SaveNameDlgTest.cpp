@@ -1,0 +1,143 @@
+// The file entry dialog on its own: what it shows for the values it is given, and what it
+// hands back on OK and Cancel.
+#include "document/SaveNameDlg.h"
+#include "gui_support/GuiTest.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QTest>
+
+namespace modal = platform::modal;
+
+namespace {
+
+class SaveNameDlgTest : public gui::GuiTest {
+protected:
+    bool NeedsLibrary() const override { return false; }
+
+    struct Seen {
+        std::string caption, name, path;
+        std::vector<std::string> modes, methods;
+        int mode = -9, method = -9, focus = -9;
+    };
+
+    // Runs `dlg` with a script that records what it shows and then runs `act`.
+    INT_PTR Run(CSaveNameDlg& dlg, Seen& seen, std::function<void(CDialog&)> act) {
+        modal::QueueDialog(158, [&seen, act](CDialog& d) {
+            seen.caption = d.GetWindowText();
+            seen.name = Text(d, 1015);
+            seen.path = Text(d, 1027);
+            seen.modes = ComboRows(d, 1044);
+            seen.methods = ComboRows(d, 1045);
+            seen.mode = ComboSelection(d, 1044);
+            seen.method = ComboSelection(d, 1045);
+            seen.focus = FocusId(d);
+            act(d);
+            return modal::kAsEnded;
+        });
+        return dlg.DoModal();
+    }
+};
+
+TEST_F(SaveNameDlgTest, ShowsTheGivenValuesWithFilledCombos) {
+    CSaveNameDlg dlg;
+    dlg.m_strSaveName = "報告書.txt";
+    dlg.m_strFileName = "/公開/報告書.txt";
+    dlg.m_nMode = 2;
+    dlg.m_nMethod = 1;
+    Seen seen;
+    EXPECT_EQ(Run(dlg, seen, [](CDialog& d) { Click(d, IDCANCEL); }), IDCANCEL);
+    EXPECT_EQ(seen.caption, "保存名の変更");
+    EXPECT_EQ(seen.name, "報告書.txt");
+    EXPECT_EQ(seen.path, "/公開/報告書.txt");
+    EXPECT_EQ(seen.modes, (std::vector<std::string>{"Auto", "Binary", "Text"}));
+    EXPECT_EQ(seen.methods, (std::vector<std::string>{"Get", "Mget"}));
+    EXPECT_EQ(seen.mode, 2);
+    EXPECT_EQ(seen.method, 1);
+    EXPECT_EQ(seen.focus, 1015) << "the save name takes the focus";
+    ExpectNoUnexpectedModals();
+}
+
+TEST_F(SaveNameDlgTest, ValuesOutOfRangeSelectTheFirstItems) {
+    for (const auto& [mode, method] : {std::pair{-1, -1}, std::pair{3, 2}, std::pair{99, -5}}) {
+        CSaveNameDlg dlg;
+        dlg.m_nMode = mode;
+        dlg.m_nMethod = method;
+        Seen seen;
+        Run(dlg, seen, [](CDialog& d) { Click(d, IDCANCEL); });
+        EXPECT_EQ(seen.mode, 0) << mode;
+        EXPECT_EQ(seen.method, 0) << method;
+    }
+    CSaveNameDlg fresh;
+    EXPECT_EQ(fresh.m_nMode, -1);
+    EXPECT_EQ(fresh.m_nMethod, -1);
+    EXPECT_TRUE(fresh.m_strSaveName.empty());
+    EXPECT_TRUE(fresh.m_strFileName.empty());
+    ExpectNoUnexpectedModals();
+}
+
+TEST_F(SaveNameDlgTest, OkHandsBackWhatTheUserTypedAndChose) {
+    CSaveNameDlg dlg;
+    dlg.m_strSaveName = "a.txt";
+    dlg.m_strFileName = "/pub/a.txt";
+    dlg.m_nMode = 0;
+    dlg.m_nMethod = 0;
+    Seen seen;
+    const INT_PTR r = Run(dlg, seen, [](CDialog& d) {
+        SetText(d, 1015, "");
+        Type(d, 1015, "ログ.txt");
+        SetText(d, 1027, "/var/ログ.txt");
+        qobject_cast<QComboBox*>(Control(d, 1044))->setCurrentIndex(1);
+        qobject_cast<QComboBox*>(Control(d, 1045))->setCurrentIndex(1);
+        Click(d, IDOK);
+    });
+    EXPECT_EQ(r, IDOK);
+    EXPECT_EQ(dlg.m_strSaveName, "ログ.txt");
+    EXPECT_EQ(dlg.m_strFileName, "/var/ログ.txt");
+    EXPECT_EQ(dlg.m_nMode, 1);
+    EXPECT_EQ(dlg.m_nMethod, 1);
+    ExpectNoUnexpectedModals();
+}
+
+TEST_F(SaveNameDlgTest, EnterIsOkAndEscapeIsCancel) {
+    CSaveNameDlg dlg;
+    dlg.m_strSaveName = "x";
+    dlg.m_nMode = 1;
+    dlg.m_nMethod = 0;
+    Seen seen;
+    EXPECT_EQ(Run(dlg, seen,
+                  [](CDialog& d) {
+                      SetText(d, 1015, "changed");
+                      PressKey(d, 1015, Qt::Key_Escape);
+                  }),
+              IDCANCEL);
+    EXPECT_EQ(dlg.m_strSaveName, "x") << "Cancel hands nothing back";
+    EXPECT_EQ(dlg.m_nMode, 1);
+
+    EXPECT_EQ(Run(dlg, seen,
+                  [](CDialog& d) {
+                      SetText(d, 1015, "y");
+                      PressKey(d, 1015, Qt::Key_Return);
+                  }),
+              IDOK);
+    EXPECT_EQ(dlg.m_strSaveName, "y");
+    ExpectNoUnexpectedModals();
+}
+
+TEST_F(SaveNameDlgTest, TabOrderFollowsTheTemplateAndSkipsThePath) {
+    CSaveNameDlg dlg;
+    Seen seen;
+    std::vector<int> order;
+    Run(dlg, seen, [&order](CDialog& d) {
+        for (int i = 0; i < 5; ++i) {
+            order.push_back(FocusId(d));
+            QWidget* f = d.GetDialogWidget()->focusWidget();
+            ASSERT_NE(f, nullptr);
+            QTest::keyClick(f, Qt::Key_Tab);
+        }
+        Click(d, IDCANCEL);
+    });
+    EXPECT_EQ(order, (std::vector<int>{1015, 1, 2, 1044, 1045}));
+}
+
+} // namespace
