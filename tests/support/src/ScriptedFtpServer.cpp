@@ -254,6 +254,8 @@ void ScriptedFtpServer::Session(int fd) {
         std::string arg = sp == std::string::npos ? std::string() : line.substr(sp + 1);
         std::transform(verb.begin(), verb.end(), verb.begin(),
                        [](unsigned char c) { return std::toupper(c); });
+        if (m_script.onCommand)
+            m_script.onCommand(verb);
         if (verb == m_script.stallAt) {
             StallUntilGone(fd);
             return;

@@ -20,6 +20,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -60,6 +61,8 @@ public:
         std::string stallAt;
         // Raw replies that replace the scripted answer to a verb (e.g. multi-line ones).
         std::map<std::string, std::string> replies;
+        // Called on the server's thread with each verb before it is answered.
+        std::function<void(const std::string& verb)> onCommand;
     };
 
     explicit ScriptedFtpServer(Script script);

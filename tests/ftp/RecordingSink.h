@@ -1,0 +1,73 @@
+// A browse sink that records every call, for the browse-run tests.
+#pragma once
+
+#include "ftp/BrowseRun.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace test {
+
+class RecordingSink : public ftp::BrowseSink {
+public:
+    std::string folderIn, maskIn;   // what ReadFolderAndMask hands out
+    std::vector<std::string> calls; // "clear", "read", "folder", "rows", "progress",
+                                    // "message", "forget", "end", in order
+    std::vector<int> progress, messages;
+    std::vector<std::string> folderTexts; // every SetFolderText
+    std::vector<CRemoteEntry> rows;
+    std::vector<std::size_t> batchSizes;
+    int results = 0; // End calls
+    unsigned result = 99;
+    std::function<void(int)> onProgress; // test hooks, run inside the sink call
+    std::function<void(const std::vector<CRemoteEntry>&)> onRows;
+
+    void ClearList() override {
+        calls.push_back("clear");
+        rows.clear();
+    }
+    void ReadFolderAndMask(std::string& folder, std::string& mask) override {
+        calls.push_back("read");
+        folder = folderIn;
+        mask = maskIn;
+    }
+    void SetFolderText(const std::string& folder) override {
+        calls.push_back("folder");
+        folderTexts.push_back(folder);
+    }
+    void AddRows(std::vector<CRemoteEntry>&& batch) override {
+        calls.push_back("rows");
+        batchSizes.push_back(batch.size());
+        if (onRows)
+            onRows(batch);
+        for (auto& r : batch)
+            rows.push_back(std::move(r));
+    }
+    void PostProgress(int percent) override {
+        calls.push_back("progress");
+        progress.push_back(percent);
+        if (onProgress)
+            onProgress(percent);
+    }
+    void ShowMessage(int id) override {
+        calls.push_back("message");
+        messages.push_back(id);
+    }
+    void ForgetPassword() override { calls.push_back("forget"); }
+    void End(unsigned r) override {
+        calls.push_back("end");
+        ++results;
+        result = r;
+    }
+
+    std::vector<std::string> Names(int folder) const {
+        std::vector<std::string> out;
+        for (const auto& r : rows)
+            if (r.m_bFolder == folder)
+                out.push_back(r.m_strEntryName);
+        return out;
+    }
+};
+
+} // namespace test
