@@ -401,6 +401,23 @@ TEST_F(BackupFileListTest, DeleteAllAsksOnceAndEmptiesTheList) {
     ExpectAllAnswered();
 }
 
+TEST_F(BackupFileListTest, AFailedExchangeAddsNothing) {
+    CMainDlg& w = OpenMainWindow();
+    Add(w, "/a/one.txt");
+    // A title over its limit fails the exchange before the add path is read: the path
+    // read by the previous add must not be added again.
+    SetText(w, 1002, std::string(261, 't'));
+    modal::QueueMessageBox(IDOK);
+    Add(w, "/b/two.txt");
+    EXPECT_EQ(ShownBoxIds(), (std::vector<UINT>{AFX_IDP_PARSE_STRING_SIZE}));
+    EXPECT_EQ(Rows(w, 1010), (Rows_{{"one.txt", "Auto", "Get", "/a/one.txt"}}));
+    SetText(w, 1002, "ok");
+    Click(w, 1011);
+    EXPECT_EQ(Rows(w, 1010).size(), 2u);
+    ExpectInStep(w);
+    ExpectAllAnswered();
+}
+
 TEST_F(BackupFileListTest, TheBrowserAddsThroughTheSameOperation) {
     CMainDlg& w = OpenMainWindow();
     w.AddBackupFile("/srv/files/a.bin");

@@ -99,31 +99,6 @@ TEST_F(SaveNameDlgTest, OkHandsBackWhatTheUserTypedAndChose) {
     ExpectNoUnexpectedModals();
 }
 
-TEST_F(SaveNameDlgTest, EnterIsOkAndEscapeIsCancel) {
-    CSaveNameDlg dlg;
-    dlg.m_strSaveName = "x";
-    dlg.m_nMode = 1;
-    dlg.m_nMethod = 0;
-    Seen seen;
-    EXPECT_EQ(Run(dlg, seen,
-                  [](CDialog& d) {
-                      SetText(d, 1015, "changed");
-                      PressKey(d, 1015, Qt::Key_Escape);
-                  }),
-              IDCANCEL);
-    EXPECT_EQ(dlg.m_strSaveName, "x") << "Cancel hands nothing back";
-    EXPECT_EQ(dlg.m_nMode, 1);
-
-    EXPECT_EQ(Run(dlg, seen,
-                  [](CDialog& d) {
-                      SetText(d, 1015, "y");
-                      PressKey(d, 1015, Qt::Key_Return);
-                  }),
-              IDOK);
-    EXPECT_EQ(dlg.m_strSaveName, "y");
-    ExpectNoUnexpectedModals();
-}
-
 TEST_F(SaveNameDlgTest, TabOrderFollowsTheTemplateAndSkipsThePath) {
     CSaveNameDlg dlg;
     Seen seen;
