@@ -103,26 +103,34 @@ bool IsDay(std::string_view t) {
     return rest.empty() || rest == "." || rest == "," || IsNonAsciiSuffix(rest);
 }
 
+bool EqualsLower(std::string_view t, std::string_view lowered) {
+    if (t.size() != lowered.size())
+        return false;
+    for (std::size_t i = 0; i < t.size(); ++i)
+        if (Lower(static_cast<unsigned char>(t[i])) != static_cast<unsigned char>(lowered[i]))
+            return false;
+    return true;
+}
+
 bool IsMonthName(std::string_view t) {
     while (!t.empty() && (t.back() == '.' || t.back() == ','))
         t.remove_suffix(1);
-    std::string low;
-    for (char c : t)
-        low.push_back(static_cast<char>(Lower(static_cast<unsigned char>(c))));
+    if (t.size() < 3 || t.size() > 9)
+        return false;
     static constexpr std::array<std::string_view, 17> kPrefixes{
         "jan", "feb", "mar", "apr", "may", "jun", "jul", "aug",       "sep",
         "oct", "nov", "dec", "mrz", "mai", "okt", "dez", "m\xc3\xa4r"};
     static constexpr std::array<std::string_view, 7> kWhole{
         "febr", "m\xc3\xa1rc", "\xc3\xa1pr", "m\xc3\xa1j", "j\xc3\xban", "j\xc3\xbal", "szept"};
     for (std::string_view w : kWhole)
-        if (low == w)
+        if (EqualsLower(t, w))
             return true;
     for (std::string_view p : kPrefixes) {
-        if (low.size() < p.size() || low.compare(0, p.size(), p) != 0)
+        if (t.size() < p.size() || !EqualsLower(t.substr(0, p.size()), p))
             continue;
         bool letters = true;
-        for (std::size_t i = p.size(); i < low.size(); ++i)
-            letters = letters && IsAlpha(static_cast<unsigned char>(low[i]));
+        for (std::size_t i = p.size(); i < t.size(); ++i)
+            letters = letters && IsAlpha(static_cast<unsigned char>(t[i]));
         if (letters)
             return true;
     }
@@ -183,7 +191,8 @@ DateMatch MatchDate(std::string_view s, const std::vector<Token>& tok, std::size
     if (IsYear(t0, &yearSuffixed) && IsMonth(t1) && IsDay(t2) &&
         (yearSuffixed || IsNumericMonth(t1)) && !(IsTime(t3) || IsYear(t3)))
         return {3, false};
-    std::string sh = Shape(t0);
+    std::string sh =
+        !t0.empty() && IsDigit(static_cast<unsigned char>(t0[0])) ? Shape(t0) : std::string();
     if ((sh == "9999-99-99" || sh == "9999/99/99" || sh == "99-99-9999") && IsTime(t1))
         return {2, false};
     if (sh == "99-99" && (IsYear(t1) || IsTime(t1)))
