@@ -2,6 +2,7 @@
 #include "ftp/BrowseRun.h"
 #include "RecordingSink.h"
 #include "ftp/FtpMessages.h"
+#include "support/HangingPort.h"
 #include "support/PyFtpServer.h"
 #include "support/ScriptedFtpServer.h"
 
@@ -421,6 +422,29 @@ TEST(ScriptedStop, WhileConnectingOrRightAfterShows137) {
         EXPECT_EQ(run.sink.progress, std::vector<int>{10});
         EXPECT_EQ(std::count(run.sink.calls.begin(), run.sink.calls.end(), "forget"), 0);
     }
+}
+
+TEST(ScriptedStop, HangingTcpConnectTimesOutWith134OrStopsWith137) {
+    test::HangingPort hang;
+    ASSERT_TRUE(hang.Ready());
+    {
+        RecordingSink sink;
+        std::atomic<int> cancel{0};
+        unsigned r = ftp::RunBrowse(Request(hang.Port(), false, 300ms), sink, cancel);
+        ExpectWellFormed(sink, r);
+        EXPECT_EQ(sink.messages, std::vector<int>{ftp::kMsgConnectFailed});
+    }
+    RecordingSink sink;
+    std::atomic<int> cancel{0};
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(200ms);
+        cancel = 1;
+    });
+    unsigned r = ftp::RunBrowse(Request(hang.Port(), false, 60s), sink, cancel);
+    stopper.join();
+    ExpectWellFormed(sink, r);
+    EXPECT_EQ(sink.messages, std::vector<int>{ftp::kMsgCancelled});
+    EXPECT_EQ(std::count(sink.calls.begin(), sink.calls.end(), "forget"), 0);
 }
 
 TEST(ScriptedStop, FromFolderChangeToEndOfFolderListingIsSilent) {

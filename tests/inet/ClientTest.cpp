@@ -1,6 +1,7 @@
 // The FTP client against a real server (pyftpdlib) and against a scripted one for the
 // faults a real server will not produce on demand.
 #include "inet/FtpClient.h"
+#include "support/HangingPort.h"
 #include "support/PyFtpServer.h"
 #include "support/ScriptedFtpServer.h"
 
@@ -340,6 +341,37 @@ TEST(ScriptedServer, LineBreaksInArgumentsAreNeverSent) {
         EXPECT_NE(cmd.rfind("SITE", 0), 0u) << cmd;
     }
     EXPECT_FALSE(Sent(server, "PASS secret\r"));
+}
+
+TEST(Connect, HangingConnectTimesOutOrStops) {
+    test::HangingPort hang;
+    ASSERT_TRUE(hang.Ready());
+    {
+        FtpClient c(Options(hang.Port(), true, nullptr, 300ms));
+        EXPECT_FALSE(c.Connect("127.0.0.1", "tester", "secret"));
+        EXPECT_EQ(c.LastErrorKind(), FtpErrorKind::Timeout) << c.LastError();
+    }
+    std::atomic<int> stop{0};
+    FtpClient c(Options(hang.Port(), true, &stop, 60s));
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(200ms);
+        stop = 1;
+    });
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(c.Connect("127.0.0.1", "tester", "secret"));
+    stopper.join();
+    EXPECT_EQ(c.LastErrorKind(), FtpErrorKind::Stopped) << c.LastError();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 20s);
+}
+
+TEST(Connect, HostNameIsLookedUp) {
+    ScriptedFtpServer server(DosScript());
+    ASSERT_TRUE(server.Start());
+    FtpClient c(Options(server.Port(), true));
+    ASSERT_TRUE(c.Connect("localhost", "tester", "secret")) << c.LastError();
+    std::string pwd;
+    EXPECT_TRUE(c.PrintDirectory(pwd));
+    EXPECT_EQ(pwd, "/home/tester");
 }
 
 TEST(ScriptedServer, RefusedConnectionIsAConnectFailure) {
