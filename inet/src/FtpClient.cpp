@@ -682,7 +682,8 @@ bool FtpClient::Transfer(std::string_view verb, std::string_view arg,
         return false;
     if (r.code >= 300 || r.code < 100)
         return Fail(FtpErrorKind::Refused, std::string(verb) + " refused");
-    bool finalSeen = Positive(r.code);
+    if (Positive(r.code))
+        return true; // finished at once: the server had nothing to send
     if (!m_opt.passive) {
         int fd = -1;
         if (!AcceptData(listener.fd, fd))
@@ -693,12 +694,10 @@ bool FtpClient::Transfer(std::string_view verb, std::string_view arg,
     if (!ReadData(data.fd, onData))
         return false;
     data.Reset();
-    if (!finalSeen) {
-        if (!ReadReply(r))
-            return false;
-        if (!Positive(r.code))
-            return Fail(FtpErrorKind::ConnectionLost, "transfer failed: " + r.lines.front());
-    }
+    if (!ReadReply(r))
+        return false;
+    if (!Positive(r.code))
+        return Fail(FtpErrorKind::ConnectionLost, "transfer failed: " + r.lines.front());
     return true;
 }
 

@@ -182,6 +182,25 @@ TEST(ScriptedServer, RefusedMlsdFallsBackToList) {
     EXPECT_LT(mlsd, list);
 }
 
+TEST(ScriptedServer, ListingFinishedAtOnceIsEmpty) {
+    auto s = DosScript();
+    s.replies["LIST"] = "226 Nothing to list\r\n";
+    ScriptedFtpServer server(s);
+    ASSERT_TRUE(server.Start());
+    for (bool passive : {false, true}) {
+        FtpClient c(Options(server.Port(), passive));
+        ASSERT_TRUE(c.Connect("127.0.0.1", "tester", "secret"));
+        bool ok = false;
+        auto entries = ListAll(c, &ok);
+        EXPECT_TRUE(ok) << c.LastError();
+        EXPECT_TRUE(entries.empty());
+        // The connection is in step afterwards.
+        std::string pwd;
+        EXPECT_TRUE(c.PrintDirectory(pwd));
+        EXPECT_EQ(pwd, "/home/tester");
+    }
+}
+
 TEST(ScriptedServer, MlsdUsedWhenOffered) {
     ScriptedFtpServer::Script s;
     s.featMlst = true;

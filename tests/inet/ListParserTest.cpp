@@ -197,6 +197,20 @@ TEST(ListParser, LinesThatAreNoEntriesAreRejected) {
     EXPECT_FALSE(inet::ParseMlsdLine("nofacts name").has_value());
 }
 
+TEST(ListParser, OverlongLineIsDroppedWholeAndTheNextKept) {
+    inet::FtpLineSplitter splitter;
+    std::vector<std::string> lines;
+    std::string junk(inet::FtpLineSplitter::kMaxLine / 4, 'x');
+    for (int i = 0; i < 8; ++i)
+        splitter.Feed(junk, lines);
+    EXPECT_TRUE(lines.empty());
+    splitter.Feed("tail\r\nnext line\r\n", lines);
+    EXPECT_EQ(lines, std::vector<std::string>{"next line"});
+    for (int i = 0; i < 8; ++i)
+        splitter.Feed(junk, lines);
+    EXPECT_FALSE(splitter.Finish().has_value());
+}
+
 TEST(ListParser, SizeLikeYearIsNotTakenForADate) {
     // 2048 is a size here, not a year in front of "Jan 5".
     auto e = inet::ParseListLine("-rw-r--r-- 1 user group 2048 Jan  5 10:30 report 2024.txt");

@@ -7,6 +7,7 @@
 // (std::nullopt), never guessed. Names are byte strings: no re-encoding happens here.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,6 +34,8 @@ std::optional<FtpListEntry> ParseMlsdLine(std::string_view line);
 // so single-byte encodings whose names contain 0x85 or 0x0D-free bytes stay whole.
 class FtpLineSplitter {
 public:
+    static constexpr std::size_t kMaxLine = 64 * 1024; // longer lines are dropped whole
+
     // Appends the complete lines found in data to out.
     void Feed(std::string_view data, std::vector<std::string>& out);
     // The last line when the stream ended without a line end.
@@ -40,6 +43,7 @@ public:
 
 private:
     std::string m_pending;
+    bool m_overlong = false;
 };
 
 // True for "." and "..".

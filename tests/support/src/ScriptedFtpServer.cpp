@@ -347,7 +347,9 @@ void ScriptedFtpServer::Session(int fd) {
                 ok = Reply(fd, verb, "501 Bad PORT");
             }
         } else if (verb == "LIST" || verb == "MLSD") {
-            if (verb == "MLSD" && m_script.refuseMlsd)
+            if (m_script.replies.count(verb))
+                ok = Reply(fd, verb, ""); // the scripted reply stands alone, no data
+            else if (verb == "MLSD" && m_script.refuseMlsd)
                 ok = Reply(fd, verb, "500 MLSD not understood");
             else
                 ok =
