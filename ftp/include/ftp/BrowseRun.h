@@ -27,6 +27,11 @@
 // rows, 137. Time-outs and lost connections before or during login give 134; after
 // login, 165. A listing that cannot be transferred is 165, never an empty folder. A
 // folder text holding CR or LF is never sent and counts as refused (135).
+//
+// The window runs RunBrowse on its worker thread with a sink that carries each call over
+// to the user-interface thread (ReadFolderAndMask and ShowMessage wait for the answer);
+// tovalo-ls runs it on its main thread with a sink that prints. request, sink and cancel
+// must outlive the call; nothing of them is kept after it returns.
 #pragma once
 
 #include "ftp/RemoteEntry.h"
