@@ -15,8 +15,8 @@ from pyftpdlib.servers import FTPServer
 def main():
     root = sys.argv[1]
     authorizer = DummyAuthorizer()
-    for spec in sys.argv[2:]:
-        name, password, home, perm = spec.split(":", 3)
+    for entry in sys.argv[2:]:
+        name, password, home, perm = entry.split(":", 3)
         authorizer.add_user(name, password, os.path.join(root, home), perm=perm)
 
     class Handler(FTPHandler):
