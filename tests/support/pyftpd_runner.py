@@ -2,6 +2,7 @@
 #   pyftpd_runner.py ROOT USER:PASSWORD:HOME:PERM [...]
 # HOME is relative to ROOT. Prints "PORT <n>" once listening; ends on SIGTERM or when
 # its standard input closes (the test process died).
+import logging
 import os
 import signal
 import sys
@@ -13,6 +14,7 @@ from pyftpdlib.servers import FTPServer
 
 
 def main():
+    logging.basicConfig(level=logging.WARNING)
     root = sys.argv[1]
     authorizer = DummyAuthorizer()
     for entry in sys.argv[2:]:
