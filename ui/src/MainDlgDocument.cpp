@@ -1,20 +1,126 @@
 // Save, Load, New and Exit of the task document.
 #include "ui/MainDlg.h"
 
+#include "document/TaskDocument.h"
+#include "library/App.h"
+#include "platform/FileDialog.h"
+#include "platform/MessageBox.h"
+
+namespace {
+
+document::Library Lib() {
+    return document::Library{theApp.m_api, theApp.m_hInterface};
+}
+
+} // namespace
+
 void CMainDlg::OnOK() {
     SaveDocument(std::string());
 }
 
 void CMainDlg::SaveDocument(std::string path) {
-    (void)path;
+    const int row = m_listAccounts.GetCurSel();
+    if (row == LB_ERR)
+        return;
+    // A failed exchange has already said why.
+    if (!UpdateData(TRUE))
+        return;
+
+    document::DocumentFields f;
+    f.name = m_strName;
+    f.title = m_strTitle;
+    f.compress = m_bCompress != 0;
+    f.archiveName = m_strArchiveName;
+    f.hasFiles = m_listFiles.GetItemCount() > 0;
+    if (const unsigned id = document::ValidateFields(f); id != 0) {
+        AfxMessageBox(id, MB_ICONEXCLAMATION);
+        return;
+    }
+
+    const document::AccountChoice account{row, m_listAccounts.GetText(row)};
+    const int doc = document::BuildDocumentTree(Lib(), f, account, m_arrFiles, g_hAccountStore,
+                                                g_hAccountRecord);
+    if (doc < 0)
+        return;
+
+    if (path.empty()) {
+        // An empty default extension makes the dialog append .sd to a bare name.
+        CFileDialog dlg(FALSE, "", nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                        g_strFileFilter.c_str());
+        dlg.SetFileName(document::ProposedFileName(f));
+        if (dlg.DoModal() != IDOK)
+            return;
+        path = dlg.GetPathName();
+    }
+    // A file that was not written must not pass for saved.
+    if (!theApp.m_api.KorvexSave(theApp.m_hInterface, doc, path.c_str(), 1))
+        AfxMessageBox(document::kMsgSaveFailed, MB_ICONEXCLAMATION);
 }
 
-void CMainDlg::OnLoad() {}
+void CMainDlg::OnLoad() {
+    if (!UpdateData(TRUE))
+        return;
+    CFileDialog dlg(TRUE, "", nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                    g_strFileFilter.c_str());
+    if (dlg.DoModal() != IDOK)
+        return;
 
-void CMainDlg::OnNew() {}
+    ClearDocument();
+    FillAccountList();
+
+    // Nothing read is shown until every check has passed.
+    document::LoadedHeader header;
+    if (const unsigned id = document::ReadDocumentHeader(Lib(), dlg.GetPathName(), header);
+        id != 0) {
+        AfxMessageBox(id, MB_ICONEXCLAMATION);
+        return;
+    }
+    if (m_listAccounts.SelectString(-1, header.accountName) == LB_ERR)
+        AfxMessageBox(document::kMsgAccountMissing, MB_ICONEXCLAMATION);
+
+    std::vector<CBackupFileEntry> entries;
+    if (const unsigned id = document::ReadFileLists(Lib(), header.serverItem, entries); id != 0) {
+        AfxMessageBox(id, MB_ICONEXCLAMATION);
+        return;
+    }
+
+    m_strName = header.name;
+    m_strTitle = header.title;
+    if (header.compress) {
+        m_bCompress = 1;
+        m_strArchiveName = header.archiveName;
+        UpdateArchiveControls();
+    }
+    for (CBackupFileEntry& e : entries)
+        AppendBackupFile(std::make_unique<CBackupFileEntry>(std::move(e)));
+    UpdateData(FALSE);
+}
+
+void CMainDlg::OnNew() {
+    if (AfxMessageBox(161, MB_OKCANCEL | MB_ICONQUESTION) == IDCANCEL)
+        return;
+    ClearDocument();
+    FillAccountList();
+}
 
 void CMainDlg::OnCancel() {
+    if (AfxMessageBox(144, MB_OKCANCEL | MB_ICONQUESTION) == IDCANCEL)
+        return;
+    // The name written back at exit is the one the user sees; the other fields are not
+    // taken in.
+    m_strName = m_editName.GetWindowText();
+    ClearDocument();
+    ClearAccountList();
     CDialog::OnCancel();
 }
 
-void CMainDlg::ClearDocument() {}
+void CMainDlg::ClearDocument() {
+    ClearBackupFiles();
+    ClearRemoteList();
+    m_bCompress = 0;
+    m_strTitle.clear();
+    m_strArchiveName.clear();
+    m_strAddPath.clear();
+    UpdateData(FALSE);
+    UpdateArchiveControls();
+}
