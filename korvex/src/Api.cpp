@@ -176,6 +176,21 @@ bool readWhole(const char* path, std::string& out) {
     return ok;
 }
 
+// Read without changing it: setting and restoring the mask would race with
+// files other threads of the caller create meanwhile.
+mode_t currentUmask() {
+    std::FILE* f = std::fopen("/proc/self/status", "re");
+    unsigned mask = 022;
+    if (f != nullptr) {
+        char line[256];
+        while (std::fgets(line, sizeof line, f) != nullptr)
+            if (std::sscanf(line, "Umask: %o", &mask) == 1)
+                break;
+        std::fclose(f);
+    }
+    return static_cast<mode_t>(mask & 0777);
+}
+
 bool writeAtomically(const char* path, const std::string& data) {
     std::string dir(path);
     const std::size_t slash = dir.rfind('/');
@@ -193,9 +208,7 @@ bool writeAtomically(const char* path, const std::string& data) {
     if (stat(path, &st) == 0 && S_ISREG(st.st_mode)) {
         mode = st.st_mode & 07777;
     } else {
-        const mode_t mask = umask(0);
-        umask(mask);
-        mode = 0666 & ~mask;
+        mode = 0666 & ~currentUmask();
     }
     bool ok = fchmod(fd, mode) == 0;
     std::size_t done = 0;

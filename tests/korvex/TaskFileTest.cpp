@@ -224,15 +224,22 @@ TEST_F(TaskFileTest, FailedSaveLeavesTheExistingFileIntact) {
     EXPECT_EQ(names, std::vector<std::string>{"keep.sd"});
 }
 
-TEST_F(TaskFileTest, SaveReplacesAnExistingFileKeepingItsMode) {
+TEST_F(TaskFileTest, SaveGivesNewFilesTheUsualModeAndKeepsAnExistingOne) {
     const std::string p = path("task.sd");
     writeFile(p, "old contents");
-    ASSERT_EQ(chmod(p.c_str(), 0640), 0);
+    ASSERT_EQ(chmod(p.c_str(), 0604), 0);
     const int doc = buildDocument({{"a", "/a", 0}}, {});
     ASSERT_NE(k.KorvexSave(h, doc, p.c_str(), 1), 0);
     struct stat st {};
     ASSERT_EQ(stat(p.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(st.st_mode & 0777, 0604u);
+    const mode_t old = umask(027);
+    const std::string fresh = path("fresh.sd");
+    const int saved = k.KorvexSave(h, doc, fresh.c_str(), 1);
+    umask(old);
+    ASSERT_NE(saved, 0);
+    ASSERT_EQ(stat(fresh.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u) << "not the private mode of the temporary file";
     KorvexHandle other = k.KorvexNewInterface();
     EXPECT_NE(k.KorvexLoad(other, p.c_str()), 0);
     k.KorvexDeleteInterface(other);
