@@ -1,0 +1,35 @@
+// The password prompt (template 150, "パスワード"): shows the account's server, user ID and
+// protocol read-only and returns the typed password. The opener sets m_strProtocol ("FTP"),
+// m_strServer and m_strUserID, calls DoModal and, after IDOK, takes m_strPassword - which
+// may be empty: refusing an empty password is the opener's business.
+//
+// A test answers the prompt through the modal seam (platform/Modal.h) with the real
+// widgets; the script runs after the dialog's initialisation, so the fields are filled:
+//
+//     platform::modal::QueueDialog(150, [](CDialog& dlg) {
+//         EXPECT_EQ(dlg.GetDlgItem(1020)->GetWindowText(), "ftp.example"); // what was shown
+//         dlg.GetDlgItem(1012)->SetWindowText("secret");                  // the answer
+//         dlg.SendCommand(IDOK);                                          // or IDCANCEL
+//         return platform::modal::kAsEnded;
+//     });
+//
+// The Shown() record of the prompt (kind Dialog, id 150) carries DoModal's result.
+#pragma once
+
+#include "platform/Dialog.h"
+
+#include <string>
+
+class CPasswordDlg : public CDialog {
+public:
+    explicit CPasswordDlg(CWnd* pParent = nullptr);
+    ~CPasswordDlg() override;
+
+    std::string m_strProtocol; // 1036
+    std::string m_strServer;   // 1020
+    std::string m_strUserID;   // 1031
+    std::string m_strPassword; // 1012
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+};
