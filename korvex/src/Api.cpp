@@ -12,6 +12,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <map>
@@ -191,7 +192,23 @@ mode_t currentUmask() {
     return static_cast<mode_t>(mask & 0777);
 }
 
-bool writeAtomically(const char* path, const std::string& data) {
+bool writeAtomically(const char* given, const std::string& data) {
+    // A link is written through, so it keeps pointing at the saved file;
+    // renaming onto it would replace the link itself.
+    std::string target(given);
+    struct stat st {};
+    if (lstat(given, &st) == 0 && S_ISLNK(st.st_mode)) {
+        char* real = realpath(given, nullptr);
+        if (real == nullptr)
+            return false;
+        target = real;
+        std::free(real);
+    }
+    const char* path = target.c_str();
+    // Only a regular file may be replaced: never a folder, a pipe or a device.
+    const bool exists = stat(path, &st) == 0;
+    if (exists && !S_ISREG(st.st_mode))
+        return false;
     std::string dir(path);
     const std::size_t slash = dir.rfind('/');
     std::string base = slash == std::string::npos ? dir : dir.substr(slash + 1);
@@ -203,13 +220,7 @@ bool writeAtomically(const char* path, const std::string& data) {
     if (fd < 0)
         return false;
     // Keep the mode of a file being replaced; a new one gets the usual mode.
-    struct stat st {};
-    mode_t mode;
-    if (stat(path, &st) == 0 && S_ISREG(st.st_mode)) {
-        mode = st.st_mode & 07777;
-    } else {
-        mode = 0666 & ~currentUmask();
-    }
+    const mode_t mode = exists ? st.st_mode & 07777 : 0666 & ~currentUmask();
     bool ok = fchmod(fd, mode) == 0;
     std::size_t done = 0;
     while (ok && done < data.size()) {

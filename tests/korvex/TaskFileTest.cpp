@@ -203,9 +203,26 @@ TEST_F(TaskFileTest, FailedSaveLeavesTheExistingFileIntact) {
     EXPECT_EQ(k.KorvexSave(h, 4711, p.c_str(), 1), 0);
     EXPECT_EQ(k.KorvexSave(h, doc, nullptr, 1), 0);
     EXPECT_EQ(k.KorvexSave(h, doc, "", 1), 0);
-    EXPECT_EQ(k.KorvexSave(h, doc, path("missing/x.sd").c_str(), 1), 0);
+    // Paths that cannot be written, even by root.
+    std::filesystem::create_directory(root / "folder");
+    ASSERT_EQ(mkfifo(path("pipe").c_str(), 0600), 0);
+    ASSERT_EQ(symlink("folder", path("folder-link").c_str()), 0);
+    ASSERT_EQ(symlink("nowhere", path("dangling").c_str()), 0);
+    for (const char* unwritable :
+         {"missing/x.sd", "keep.sd/inside.sd", "keep.sd/", "keep.sd/.", "folder", "folder/",
+          "folder/..", "pipe", "folder-link", "folder-link/", "dangling"}) {
+        EXPECT_EQ(k.KorvexSave(h, doc, path(unwritable).c_str(), 1), 0) << unwritable;
+    }
     EXPECT_EQ(k.KorvexSave(h, doc, root.c_str(), 1), 0) << "a folder is not replaced";
-    EXPECT_TRUE(std::filesystem::is_directory(root));
+    EXPECT_TRUE(std::filesystem::is_directory(root / "folder"));
+    EXPECT_TRUE(std::filesystem::is_empty(root / "folder"));
+    EXPECT_TRUE(std::filesystem::is_fifo(path("pipe")));
+    EXPECT_TRUE(std::filesystem::is_symlink(path("folder-link")));
+    EXPECT_TRUE(std::filesystem::is_symlink(path("dangling")));
+    EXPECT_FALSE(std::filesystem::exists(path("nowhere")));
+    EXPECT_EQ(readFile(p), "precious");
+    for (const char* extra : {"folder", "pipe", "folder-link", "dangling"})
+        std::filesystem::remove(root / extra);
 
     // A tree too large for the format fails while writing, not at load time.
     const int server = k.KorvexGetID(h, task, 3, 0);
@@ -243,6 +260,29 @@ TEST_F(TaskFileTest, SaveGivesNewFilesTheUsualModeAndKeepsAnExistingOne) {
     KorvexHandle other = k.KorvexNewInterface();
     EXPECT_NE(k.KorvexLoad(other, p.c_str()), 0);
     k.KorvexDeleteInterface(other);
+}
+
+TEST_F(TaskFileTest, SaveThroughALinkReplacesTheFileItPointsTo) {
+    std::filesystem::create_directory(root / "real");
+    const std::string target = path("real/task.sd");
+    writeFile(target, "old contents");
+    ASSERT_EQ(chmod(target.c_str(), 0604), 0);
+    ASSERT_EQ(symlink("real/task.sd", path("link.sd").c_str()), 0);
+    const int doc = buildDocument({{"a", "/a", 0}}, {});
+    const std::string expected = describe(h);
+    ASSERT_NE(k.KorvexSave(h, doc, path("link.sd").c_str(), 1), 0);
+    EXPECT_TRUE(std::filesystem::is_symlink(path("link.sd")));
+    struct stat st {};
+    ASSERT_EQ(stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0604u);
+    KorvexHandle other = k.KorvexNewInterface();
+    ASSERT_NE(k.KorvexLoad(other, target.c_str()), 0);
+    EXPECT_EQ(describe(other), expected);
+    k.KorvexDeleteInterface(other);
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(root / "real"))
+        names.push_back(e.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"task.sd"}) << "no temporary file left";
 }
 
 TEST_F(TaskFileTest, MalformedFilesAreRejectedAndTheDocumentStays) {
