@@ -440,6 +440,47 @@ TEST_F(DocumentTest, EverySaveRebuildsTheDocumentWithRenewedAccountHandles) {
     ExpectNoUnexpectedModals();
 }
 
+TEST_F(DocumentTest, SaveToAPathThatCannotBeWrittenSays164AndKeepsWhatIsThere) {
+    {
+        QFile keep(platform::ToQ(PathOf("keep.sd")));
+        ASSERT_TRUE(keep.open(QIODevice::WriteOnly));
+        keep.write("precious");
+    }
+    ASSERT_TRUE(QDir().mkpath(platform::ToQ(PathOf("folder.sd"))));
+    CMainDlg& w = Open();
+    Fill(w, "yamada", "bbs");
+    Append(w, {"a", "/a"});
+    const std::string paths[] = {PathOf("keep.sd/inside.sd"), PathOf("folder.sd"),
+                                 PathOf("missing/x.sd")};
+    for (const std::string& path : paths) {
+        SCOPED_TRACE(path);
+        modal::BeginScript();
+        modal::QueueFile(path);
+        modal::QueueMessageBox(IDOK);
+        Click(w, IDOK);
+        EXPECT_EQ(ShownBoxIds(), std::vector<UINT>{164});
+        ASSERT_EQ(Shown().size(), 2u);
+        EXPECT_EQ(Shown()[1].text, "保存で失敗しました");
+        EXPECT_EQ(Shown()[1].style, MB_ICONEXCLAMATION);
+        ExpectNoUnexpectedModals();
+    }
+    QFile keep(platform::ToQ(PathOf("keep.sd")));
+    ASSERT_TRUE(keep.open(QIODevice::ReadOnly));
+    EXPECT_EQ(keep.readAll().toStdString(), "precious");
+    EXPECT_TRUE(QFileInfo(platform::ToQ(PathOf("folder.sd"))).isDir());
+    EXPECT_TRUE(QDir(platform::ToQ(PathOf("folder.sd"))).isEmpty());
+    EXPECT_FALSE(Exists(PathOf("missing")));
+    // The window keeps the document, and a writable path then saves it.
+    EXPECT_EQ(Rows(w, 1010).size(), 1u);
+    modal::BeginScript();
+    SaveAs(w, PathOf("keep.sd"));
+    EXPECT_TRUE(ShownBoxIds().empty());
+    const auto s = ReadBack(PathOf("keep.sd"));
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->display, "yamada - bbs");
+    ExpectNoUnexpectedModals();
+}
+
 TEST_F(DocumentTest, SaveWithoutAccountDoesNothing) {
     CMainDlg& w = Open({});
     Fill(w, "", ""); // would give 147 if it were validated
