@@ -165,6 +165,9 @@ void CMainDlg::OnSysCommand(UINT nID, LPARAM lParam) {
         dlgAbout.DoModal();
         return;
     }
+    // Nothing the worker uses may go while a run lives.
+    if ((nID & 0xFFF0) == SC_CLOSE && m_bBrowsing)
+        return;
     CDialog::OnSysCommand(nID, lParam);
 }
 

@@ -1,27 +1,205 @@
 // The FTP server browser: Connect, navigation, the browse worker.
 #include "ui/MainDlg.h"
 
-CMainDlg::~CMainDlg() {
-    // The window never goes while a worker still uses it.
-    if (m_pBrowseThread)
-        m_pBrowseThread->wait();
+#include "library/App.h"
+#include "library/Globals.h"
+#include "platform/MessageBox.h"
+#include "platform/Text.h"
+
+#include <array>
+#include <utility>
+
+namespace {
+
+constexpr int kTextBuffer = 260;
+
+std::string ReadField(int item, int field) {
+    std::array<char, kTextBuffer> buf{};
+    theApp.m_api.KorvexGetDataValue(theApp.m_hInterface, item, field, buf.data(), kTextBuffer);
+    return platform::FromBuffer(buf.data(), buf.size());
 }
 
-void CMainDlg::OnConnect() {}
+} // namespace
 
-void CMainDlg::OnParentFolder() {}
+CMainDlg::~CMainDlg() {
+    // The window never goes while a worker still uses it: stop the run, release the
+    // worker's waits for this thread, and wait until it has ended.
+    if (m_pBrowseThread) {
+        m_bCancel = 1;
+        m_pBrowseThread->Shutdown();
+    }
+}
 
-void CMainDlg::OnShowFolder() {}
+// Until the password dialog exists the account's recorded password stands in for it.
+bool CMainDlg::AskPassword(std::string& password) {
+    int noSave = 0;
+    theApp.m_api.KorvexGetDataNum(theApp.m_hInterface, g_hAccountRecord, 2002, &noSave);
+    if (noSave != 0)
+        return false;
+    password = ReadField(g_hAccountRecord, 1016);
+    return true;
+}
+
+void CMainDlg::OnConnect() {
+    if (AfxMessageBox(133, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+        return;
+    const int row = m_listAccounts.GetCurSel();
+    if (row == LB_ERR)
+        return;
+    KorvexApi& api = theApp.m_api;
+    KorvexHandle h = theApp.m_hInterface;
+    if (row >= api.KorvexGetItemNum(h, g_hAccountStore, 10))
+        return;
+    if (!api.KorvexTestData(h, g_hAccountStore, 1304, row, g_hAccountRecord))
+        return;
+    m_strUserID = ReadField(g_hAccountRecord, 2001);
+    m_strServer = ReadField(g_hAccountRecord, 1302);
+    m_strProxyName = ReadField(g_hAccountRecord, 2004);
+    // Without the account's passive flag a user behind NAT would get nothing listed.
+    int passive = 0;
+    api.KorvexGetDataNum(h, g_hAccountRecord, 2003, &passive);
+    m_bPassive = passive != 0 ? TRUE : FALSE;
+
+    std::string password;
+    if (!AskPassword(password)) {
+        m_strPassword.clear();
+        return;
+    }
+    m_strPassword = std::move(password);
+    if (m_strPassword.empty()) {
+        AfxMessageBox(146, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+
+    if (!m_strProxyName.empty()) {
+        const int n = api.KorvexGetItemNum(h, g_hAccountStore, 11);
+        if (n == 0)
+            return;
+        bool found = false;
+        for (int i = 0; i < n && !found; ++i) {
+            if (!api.KorvexTestData(h, g_hAccountStore, 2004, i, g_hProxyRecord))
+                return;
+            std::array<char, kTextBuffer> name{};
+            if (!api.KorvexGetDataValue(h, g_hProxyRecord, 1011, name.data(), kTextBuffer))
+                return;
+            found = platform::FromBuffer(name.data(), name.size()) == m_strProxyName;
+        }
+        if (!found)
+            return;
+        m_strProxyServer = ReadField(g_hProxyRecord, 1302);
+    }
+    StartBrowseRun(FALSE);
+}
+
+void CMainDlg::OnParentFolder() {
+    if (m_strPassword.empty()) {
+        AfxMessageBox(145, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    m_strFolder = platform::TrimRight(m_editFolder.GetWindowText());
+    if (!m_strFolder.empty()) {
+        if (m_strFolder.back() != '/')
+            m_strFolder += '/';
+        m_strFolder += "..";
+        m_editFolder.SetWindowText(m_strFolder);
+    }
+    StartBrowseRun(TRUE);
+}
+
+void CMainDlg::OnShowFolder() {
+    if (m_strPassword.empty()) {
+        AfxMessageBox(145, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    StartBrowseRun(TRUE);
+}
 
 void CMainDlg::OnDblclkRemoteList(NMHDR* pNMHDR, LRESULT* pResult) {
-    (void)pNMHDR;
-    (void)pResult;
+    const auto* nm = reinterpret_cast<const NMITEMACTIVATE*>(pNMHDR);
+    if (!nm || nm->iItem < 0)
+        return;
+    if (!UpdateData(TRUE))
+        return;
+    const auto index = static_cast<std::size_t>(nm->iItem);
+    if (index >= m_arrRemote.size() || m_arrRemote[index]->m_bFolder != 1)
+        return;
+    m_editFolder.SetWindowText(m_arrRemote[index]->m_strPath);
+    StartBrowseRun(TRUE);
+    if (pResult)
+        *pResult = 0;
 }
 
-void CMainDlg::OnAddRemote() {}
+void CMainDlg::OnAddRemote() {
+    if (!UpdateData(TRUE))
+        return;
+    int row = m_listRemote.GetNextItem(-1, LVNI_SELECTED);
+    while (row != -1) {
+        const int next = m_listRemote.GetNextItem(row, LVNI_SELECTED);
+        const auto index = static_cast<std::size_t>(row);
+        if (index < m_arrRemote.size() && m_arrRemote[index]->m_bFolder == 0)
+            AddBackupFile(m_arrRemote[index]->m_strPath);
+        row = next;
+    }
+}
 
-void CMainDlg::ClearRemoteList() {}
+void CMainDlg::ClearRemoteList() {
+    m_arrRemote.clear();
+    m_listRemote.DeleteAllItems();
+}
 
 void CMainDlg::StartBrowseRun(BOOL bResetProgress) {
-    (void)bResetProgress;
+    // The previous worker has ended its run (the window is enabled again) but may still
+    // be returning.
+    if (m_pBrowseThread)
+        m_pBrowseThread->wait();
+    m_bCancel = 0;
+
+    ftp::BrowseRequest request;
+    request.server = m_strServer;
+    request.userId = m_strUserID;
+    request.password = m_strPassword;
+    request.proxyServer = m_strProxyServer;
+    request.port = ftp::BrowsePort();
+    request.passive = m_bPassive != 0;
+
+    ftp::BrowseWindowCalls calls;
+    calls.clearList = [this] { ClearRemoteList(); };
+    calls.readFolderAndMask = [this](std::string& folder, std::string& mask) {
+        m_strFolder = m_editFolder.GetWindowText();
+        m_strMask = m_editMask.GetWindowText();
+        folder = m_strFolder;
+        mask = m_strMask;
+    };
+    calls.setFolderText = [this](const std::string& folder) {
+        m_strFolder = folder;
+        m_editFolder.SetWindowText(folder);
+    };
+    calls.addRows = [this](std::vector<CRemoteEntry>&& rows) {
+        for (CRemoteEntry& e : rows) {
+            const int at = static_cast<int>(m_arrRemote.size());
+            m_listRemote.InsertItem(at, e.m_strEntryName, e.m_bFolder ? 0 : 1);
+            m_arrRemote.push_back(std::make_unique<CRemoteEntry>(std::move(e)));
+        }
+    };
+    calls.progress = [this](int percent) { OnBrowseProgress(static_cast<WPARAM>(percent), 0); };
+    calls.showMessage = [](int id) {
+        AfxMessageBox(static_cast<UINT>(id), MB_OK | MB_ICONEXCLAMATION);
+    };
+    calls.forgetPassword = [this] { m_strPassword.clear(); };
+    calls.end = [this](unsigned) {
+        m_bBrowsing = FALSE;
+        EnableWindow(TRUE);
+        m_dlgConnecting.ShowWindow(SW_HIDE);
+    };
+
+    m_pBrowseThread =
+        std::make_unique<ftp::BrowseWorker>(std::move(request), std::move(calls), m_bCancel);
+    m_bBrowsing = TRUE;
+    // Every call of the worker reaches this thread as a queued call, so its final enabling
+    // always comes after the disabling below, however quickly the run ends.
+    m_pBrowseThread->start();
+    if (bResetProgress)
+        m_dlgConnecting.m_progress.SetPos(0);
+    m_dlgConnecting.ShowWindow(SW_SHOW);
+    EnableWindow(FALSE);
 }

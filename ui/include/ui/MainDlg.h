@@ -19,13 +19,13 @@
 #pragma once
 
 #include "document/BackupFileEntry.h"
+#include "ftp/BrowseWorker.h"
 #include "ftp/RemoteEntry.h"
 #include "platform/Dialog.h"
 #include "platform/Win.h"
 #include "ui/ConnectingDlg.h"
 
 #include <QIcon>
-#include <QThread>
 
 #include <atomic>
 #include <memory>
@@ -48,7 +48,7 @@ public:
     std::vector<std::unique_ptr<CBackupFileEntry>> m_arrFiles; // row i of 1010 is entry i
     std::vector<std::unique_ptr<CRemoteEntry>> m_arrRemote;    // row i of 1021 is entry i
     CImageList m_imlRemote;                                    // bitmap 151: folder, file
-    std::unique_ptr<QThread> m_pBrowseThread;                  // latest browse worker
+    std::unique_ptr<ftp::BrowseWorker> m_pBrowseThread;        // latest browse worker
     CConnectingDlg m_dlgConnecting;                            // progress of a browse run
     std::atomic<int> m_bCancel{0};                             // stop request of a run
     std::string m_strUserID; // connection data of the account being browsed
@@ -57,6 +57,7 @@ public:
     std::string m_strProxyServer;
     std::string m_strPassword; // typed at the last Connect; empty: not connected
     BOOL m_bPassive = FALSE;   // the account's passive-mode flag, read at Connect
+    BOOL m_bBrowsing = FALSE;  // a run lives: from its start until the worker's end
 
     CButton m_btnNewAccount;  // 1008
     CButton m_btnSave;        // IDOK
@@ -141,6 +142,8 @@ public:
     void OnAddRemote();
     void ClearRemoteList();
     void StartBrowseRun(BOOL bResetProgress);
+    // The password for Connect; false when the user gave none.
+    bool AskPassword(std::string& password);
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

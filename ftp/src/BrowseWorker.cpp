@@ -1,0 +1,126 @@
+#include "ftp/BrowseWorker.h"
+
+#include <QMetaObject>
+
+#include <memory>
+#include <utility>
+
+namespace ftp {
+namespace {
+
+std::atomic<std::uint16_t> g_portForTesting{0};
+
+} // namespace
+
+void SetBrowsePortForTesting(std::uint16_t port) {
+    g_portForTesting.store(port);
+}
+
+std::uint16_t BrowsePort() {
+    const std::uint16_t p = g_portForTesting.load();
+    return p != 0 ? p : 21;
+}
+
+// Lambdas hold the worker, not the sink: they may run after the run has returned.
+class BrowseWorker::Sink : public BrowseSink {
+public:
+    explicit Sink(BrowseWorker& w) : m_w(w) {}
+
+    void ClearList() override {
+        m_w.Post([w = &m_w] { w->m_calls.clearList(); }, false);
+    }
+    void ReadFolderAndMask(std::string& folder, std::string& mask) override {
+        // The user-interface thread writes these while this thread waits.
+        m_w.Post([w = &m_w, &folder, &mask] { w->m_calls.readFolderAndMask(folder, mask); }, true);
+    }
+    void SetFolderText(const std::string& folder) override {
+        m_w.Post([w = &m_w, folder] { w->m_calls.setFolderText(folder); }, false);
+    }
+    void AddRows(std::vector<CRemoteEntry>&& rows) override {
+        m_w.WaitForRoom();
+        auto batch = std::make_shared<std::vector<CRemoteEntry>>(std::move(rows));
+        m_w.Post(
+            [w = &m_w, batch] {
+                w->m_calls.addRows(std::move(*batch));
+                {
+                    std::lock_guard lock(w->m_mutex);
+                    --w->m_batchesQueued;
+                }
+                w->m_cv.notify_all();
+            },
+            false);
+    }
+    void PostProgress(int percent) override {
+        m_w.Post([w = &m_w, percent] { w->m_calls.progress(percent); }, false);
+    }
+    void ShowMessage(int id) override {
+        m_w.Post([w = &m_w, id] { w->m_calls.showMessage(id); }, true);
+    }
+    void ForgetPassword() override {
+        m_w.Post([w = &m_w] { w->m_calls.forgetPassword(); }, false);
+    }
+    void End(unsigned result) override {
+        m_w.Post([w = &m_w, result] { w->m_calls.end(result); }, false);
+    }
+
+private:
+    BrowseWorker& m_w;
+};
+
+BrowseWorker::BrowseWorker(BrowseRequest request, BrowseWindowCalls calls, std::atomic<int>& cancel)
+    : m_request(std::move(request)), m_calls(std::move(calls)), m_cancel(cancel) {}
+
+BrowseWorker::~BrowseWorker() {
+    Shutdown();
+}
+
+void BrowseWorker::Shutdown() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_closing = true;
+    }
+    m_cv.notify_all();
+    wait();
+}
+
+void BrowseWorker::run() {
+    Sink sink(*this);
+    m_result.store(RunBrowse(m_request, sink, m_cancel));
+}
+
+void BrowseWorker::Post(std::function<void()> fn, bool wait) {
+    unsigned ticket = 0;
+    if (wait)
+        ticket = ++m_nextTicket;
+    QMetaObject::invokeMethod(
+        this,
+        [this, fn = std::move(fn), ticket] {
+            {
+                // After shutdown nothing more reaches the window.
+                std::lock_guard lock(m_mutex);
+                if (m_closing)
+                    return;
+            }
+            fn();
+            if (ticket != 0) {
+                {
+                    std::lock_guard lock(m_mutex);
+                    m_doneTicket = ticket;
+                }
+                m_cv.notify_all();
+            }
+        },
+        Qt::QueuedConnection);
+    if (wait) {
+        std::unique_lock lock(m_mutex);
+        m_cv.wait(lock, [&] { return m_closing || m_doneTicket >= ticket; });
+    }
+}
+
+void BrowseWorker::WaitForRoom() {
+    std::unique_lock lock(m_mutex);
+    m_cv.wait(lock, [&] { return m_closing || m_batchesQueued < kMaxBatchesInFlight; });
+    ++m_batchesQueued;
+}
+
+} // namespace ftp

@@ -1,0 +1,172 @@
+// The main window browsing a local server: the window's runs are pointed at the test
+// server's port, accounts name 127.0.0.1, and every run is waited for with a bound.
+#pragma once
+
+#include "ftp/BrowseWorker.h"
+#include "gui_support/GuiTest.h"
+#include "platform/Modal.h"
+#include "support/PyFtpServer.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace browse_test {
+
+using Strings = std::vector<std::string>;
+
+// The window with its progress messages recorded.
+class RecordingMainDlg : public CMainDlg {
+public:
+    LRESULT OnBrowseProgress(WPARAM wParam, LPARAM lParam) override {
+        progress.push_back(static_cast<int>(wParam));
+        return CMainDlg::OnBrowseProgress(wParam, lParam);
+    }
+    std::vector<int> progress;
+};
+
+// One row of the remote list as the window holds it: row text, image, record.
+struct Row {
+    std::string name;
+    std::string path;
+    int folder = 0;
+    bool operator==(const Row&) const = default;
+};
+
+class BrowseFixture : public gui::GuiTest {
+protected:
+    // The shared server: folders and files with spaces and Japanese names.
+    static void StartServer() {
+        s_server = std::make_unique<test::PyFtpServer>(std::vector<test::PyFtpServer::User>{
+            {"tester", "secret", "", "elr"}, {"other", "pw2", "pub/b", "elr"}});
+        auto& s = *s_server;
+        s.MakeDir("pub/sub dir");
+        s.MakeDir("pub/日本語フォルダ");
+        s.MakeDir("pub/b");
+        s.MakeFile("pub/a.txt", "1");
+        s.MakeFile("pub/c.TXT", "2");
+        s.MakeFile("pub/b.log", "3");
+        s.MakeFile("pub/試験 ファイル.txt", "4");
+        s.MakeFile("pub/sub dir/inner.txt", "5");
+        s.MakeFile("pub/b/only_in_b.txt", "6");
+        s.MakeDir("empty");
+        s.MakeFile("root.txt", "7");
+        if (!s.Start())
+            ADD_FAILURE() << "pyftpdlib: " << s.Error();
+    }
+    static void SetUpTestSuite() { StartServer(); }
+    static void TearDownTestSuite() { s_server.reset(); }
+
+    void SetUp() override {
+        gui::GuiTest::SetUp();
+        ASSERT_TRUE(s_server && s_server->Port() != 0);
+        ftp::SetBrowsePortForTesting(s_server->Port());
+    }
+    void TearDown() override {
+        CloseWindow();
+        ftp::SetBrowsePortForTesting(0);
+        gui::GuiTest::TearDown();
+    }
+
+    static gui::AccountValues Account(const std::string& name, const std::string& password,
+                                      int passive = 0, const std::string& user = "tester") {
+        gui::AccountValues a;
+        a.name = name;
+        a.userId = user;
+        a.password = password;
+        a.server = "127.0.0.1";
+        a.passive = passive;
+        return a;
+    }
+
+    // The window with the wizard stopped, so that the FTP panel is in use.
+    RecordingMainDlg& Open() {
+        CloseWindow();
+        m_win = std::make_unique<RecordingMainDlg>();
+        m_win->m_strName = theApp.m_strUserName;
+        theApp.m_pMainWnd = m_win.get();
+        m_win->Create(102);
+        ProcessEvents();
+        Click(*m_win, 1029);
+        return *m_win;
+    }
+    void CloseWindow() {
+        if (!m_win)
+            return;
+        if (theApp.m_pMainWnd == m_win.get())
+            theApp.m_pMainWnd = nullptr;
+        m_win.reset();
+        ProcessEvents();
+    }
+
+    // Waits (at most 30 s) until the run that is living has ended.
+    static bool WaitForRun(CMainDlg& w) {
+        QElapsedTimer t;
+        t.start();
+        while (w.m_bBrowsing && t.elapsed() < 30000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            QThread::msleep(1);
+        }
+        QCoreApplication::processEvents();
+        return !w.m_bBrowsing;
+    }
+    // Connect with the selected account, confirmed, then waits for the run.
+    static void Connect(CMainDlg& w) {
+        platform::modal::QueueMessageBox(IDOK); // 133
+        Click(w, 1033);
+        ASSERT_TRUE(WaitForRun(w));
+    }
+    // The rows of list view 1021, checked against the window's records.
+    static std::vector<Row> RemoteRows(CMainDlg& w) {
+        std::vector<Row> rows;
+        const auto texts = Rows(w, 1021);
+        EXPECT_EQ(texts.size(), w.m_arrRemote.size()) << "rows and records differ";
+        for (std::size_t i = 0; i < texts.size() && i < w.m_arrRemote.size(); ++i) {
+            const CRemoteEntry& e = *w.m_arrRemote[i];
+            EXPECT_EQ(texts[i].at(0), e.m_strEntryName) << "row " << i;
+            EXPECT_EQ(w.m_listRemote.GetItemImage(static_cast<int>(i)), e.m_bFolder ? 0 : 1)
+                << "image of row " << i;
+            rows.push_back({e.m_strEntryName, e.m_strPath, e.m_bFolder});
+        }
+        return rows;
+    }
+    // Names of the folder rows and of the file rows; every folder row comes first.
+    static void Split(const std::vector<Row>& rows, Strings& folders, Strings& files) {
+        folders.clear();
+        files.clear();
+        for (const Row& r : rows) {
+            EXPECT_NE(r.name, ".");
+            EXPECT_NE(r.name, "..");
+            if (r.folder) {
+                EXPECT_TRUE(files.empty()) << "folder " << r.name << " after a file";
+                folders.push_back(r.name);
+            } else {
+                files.push_back(r.name);
+            }
+        }
+    }
+    static Strings Sorted(Strings v) {
+        std::sort(v.begin(), v.end());
+        return v;
+    }
+    // The window is idle again: enabled, the progress dialog hidden.
+    static void ExpectIdle(CMainDlg& w) {
+        EXPECT_FALSE(w.m_bBrowsing);
+        EXPECT_TRUE(w.IsWindowEnabled());
+        EXPECT_FALSE(w.m_dlgConnecting.IsWindowVisible());
+    }
+
+    static std::unique_ptr<test::PyFtpServer> s_server;
+    std::unique_ptr<RecordingMainDlg> m_win;
+};
+
+inline std::unique_ptr<test::PyFtpServer> BrowseFixture::s_server;
+
+} // namespace browse_test
