@@ -153,8 +153,8 @@ void WriteCrafted(const Craft& c, const std::string& path) {
                 const int f = lib.New(5);
                 lib.Set(f, 1501, e.saveName);
                 lib.Set(f, 1502, e.path);
-                if (e.mode != 0)
-                    lib.Set(f, 1403, e.mode == 1 ? 151 : 152);
+                if (e.mode != 0) // 1 Bin, 2 Text, anything else written as it is
+                    lib.Set(f, 1403, e.mode == 1 ? 151 : e.mode == 2 ? 152 : e.mode);
                 lib.Set(list, 1404, f);
             }
         }
@@ -322,6 +322,8 @@ TEST_F(DocumentTest, ValidationRunsInOrderAndRefusesOnlyUnsuitableCharacters) {
         {"a:b", "", true, "", true, 159},
         {"a:b", "", true, "x/y", true, 149},
         {"y", "", true, "x\\y", true, 149},
+        {"y", "", true, "x/y", true, 149},
+        {"y", "", true, "x:y", true, 149},
         {"y", "", true, "x..y", true, 149},
         {"y", "", true, "x.y", true, 0},
         {"y", "", false, "x/y", true, 0},
@@ -481,6 +483,34 @@ TEST_F(DocumentTest, SaveToAPathThatCannotBeWrittenSays164AndKeepsWhatIsThere) {
     ExpectNoUnexpectedModals();
 }
 
+TEST_F(DocumentTest, SaveToAGivenPathWritesWithoutAsking) {
+    CMainDlg& w = Open();
+    Fill(w, "yamada", "bbs");
+    Append(w, {"a", "/a", 1, 0});
+    w.SaveDocument(PathOf("given.sd"));
+    EXPECT_TRUE(Shown().empty());
+    const auto s = ReadBack(PathOf("given.sd"));
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->display, "yamada - bbs");
+    ASSERT_EQ(s->lists.size(), 1u);
+    ASSERT_EQ(s->lists[0].files.size(), 1u);
+    EXPECT_EQ(s->lists[0].files[0].mode, 151);
+    ExpectNoUnexpectedModals();
+}
+
+TEST_F(DocumentTest, SaveStopsSilentlyWhenTheStoreHasNoAccountAtTheSelectedRow) {
+    CMainDlg& w = Open({"A"});
+    Fill(w, "yamada", "bbs");
+    Append(w, {"a", "/a"});
+    w.m_listAccounts.AddString("Ghost");
+    SelectListBoxRow(w, 1007, 1);
+    Click(w, IDOK);
+    EXPECT_TRUE(Shown().empty()) << "neither a message nor the Save As dialog";
+    EXPECT_EQ(Rows(w, 1010).size(), 1u);
+    EXPECT_EQ(AccountNames(), std::vector<std::string>{"A"});
+    ExpectNoUnexpectedModals();
+}
+
 TEST_F(DocumentTest, SaveWithoutAccountDoesNothing) {
     CMainDlg& w = Open({});
     Fill(w, "", ""); // would give 147 if it were validated
@@ -612,6 +642,31 @@ TEST_F(DocumentTest, FailedLoadLeavesTheWindowClearedWithTheNameKept) {
     }
 }
 
+TEST_F(DocumentTest, LoadTakesUnknownCodesAsGetAndAutoAndKeepsTheFileOrder) {
+    Craft c;
+    c.folder = "taro"; // a name only: the title is emptied
+    c.archiveMode = 123;
+    c.lists = {{143, {{"x", "/x", 153, 0}, {"", "/empty", 2, 0}}},
+               {142, {{"m", "/m/*", 1, 0}}},
+               {141, {{"x", "/x2", 1, 0}}}};
+    WriteCrafted(c, PathOf("codes.sd"));
+    CMainDlg& w = Open({"A"});
+    Fill(w, "hanako", "old title");
+    modal::QueueFile(PathOf("codes.sd"));
+    Click(w, 1050);
+    EXPECT_TRUE(ShownBoxIds().empty());
+    EXPECT_EQ(Text(w, 1000), "taro");
+    EXPECT_EQ(Text(w, 1002), "");
+    EXPECT_FALSE(Checked(w, 1027)) << "only 122 asks for an archive";
+    EXPECT_EQ(Text(w, 1004), "");
+    // Lists in file order; duplicate and empty save names are taken as they are.
+    EXPECT_EQ(Rows(w, 1010), (Table{{"x", "Auto", "Get", "/x"},
+                                    {"", "Text", "Get", "/empty"},
+                                    {"m", "Bin", "Mget", "/m/*"},
+                                    {"x", "Bin", "Get", "/x2"}}));
+    ExpectNoUnexpectedModals();
+}
+
 TEST_F(DocumentTest, NewAsksAndOnOkClearsAllButTheName) {
     CMainDlg& w = Open();
     Fill(w, "yamada", "bbs");
@@ -630,6 +685,8 @@ TEST_F(DocumentTest, NewAsksAndOnOkClearsAllButTheName) {
     EXPECT_EQ(Rows(w, 1010).size(), 1u);
     EXPECT_EQ(ListBoxSelection(w, 1007), 1);
 
+    // What is typed but not yet taken in is not the name New keeps.
+    SetText(w, 1000, "typed");
     modal::QueueMessageBox(IDOK);
     Click(w, 1051);
     ExpectCleared(w, "yamada");

@@ -4,8 +4,10 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <poll.h>
 #include <set>
 #include <spawn.h>
@@ -317,13 +319,35 @@ TEST_F(StoreTest, StoreFolderAndDatabaseArePrivate) {
     k.KorvexDeleteInterface(h);
 }
 
-TEST_F(StoreTest, FolderFollowsXdgConfigHomeWhenKorvexHomeIsUnset) {
+TEST_F(StoreTest, FolderFollowsXdgConfigHomeThenHomeWhenKorvexHomeIsUnset) {
+    const char* oldHome = std::getenv("HOME");
+    const std::string savedHome = oldHome != nullptr ? oldHome : "";
+    const std::filesystem::path fallback = root / "user" / ".config" / "orvane" / "korvex";
+    // XDG_CONFIG_HOME as set (nothing: unset); a relative one does not count.
+    const std::vector<std::pair<std::optional<std::string>, std::filesystem::path>> cases = {
+        {(root / "xdg").string(), root / "xdg" / "orvane" / "korvex"},
+        {std::nullopt, fallback},
+        {"", fallback},
+        {"xdg", fallback},
+    };
     unsetenv("KORVEX_HOME");
-    setenv("XDG_CONFIG_HOME", (root / "xdg").c_str(), 1);
-    KorvexHandle h = open();
-    ASSERT_NE(k.KorvexSetName(h, "x"), 0);
-    EXPECT_TRUE(std::filesystem::exists(root / "xdg" / "orvane" / "korvex" / "korvex.db"));
-    k.KorvexDeleteInterface(h);
+    setenv("HOME", (root / "user").c_str(), 1);
+    for (const auto& [xdg, expected] : cases) {
+        SCOPED_TRACE(xdg.value_or("<unset>"));
+        std::filesystem::remove_all(root / "xdg");
+        std::filesystem::remove_all(root / "user");
+        if (xdg)
+            setenv("XDG_CONFIG_HOME", xdg->c_str(), 1);
+        else
+            unsetenv("XDG_CONFIG_HOME");
+        KorvexHandle h = open();
+        EXPECT_NE(k.KorvexSetName(h, "x"), 0);
+        EXPECT_TRUE(std::filesystem::exists(expected / "korvex.db"));
+        k.KorvexDeleteInterface(h);
+    }
+    unsetenv("XDG_CONFIG_HOME");
+    if (oldHome != nullptr)
+        setenv("HOME", savedHome.c_str(), 1);
 }
 
 TEST_F(StoreTest, DamagedDatabaseIsRefusedAndLeftUntouched) {
