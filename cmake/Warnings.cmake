@@ -1,5 +1,8 @@
 # Warning and sanitizer flags applied to every target of the project.
-add_compile_options(-Wall -Wextra -Wshadow=local -Wnon-virtual-dtor)
+add_compile_options(-Wall -Wextra -Wnon-virtual-dtor)
+# GCC's spelling; clang does not know it and would warn on every file.
+add_compile_options("$<$<COMPILE_LANG_AND_ID:C,GNU>:-Wshadow=local>"
+                    "$<$<COMPILE_LANG_AND_ID:CXX,GNU>:-Wshadow=local>")
 if(TOVALO_WERROR)
   add_compile_options(-Werror)
 endif()
