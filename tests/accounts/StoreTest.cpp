@@ -1,32 +1,20 @@
 // Account and proxy records written, read and deleted through the real library; records
 // are checked by reading them back through a second load.
 #include "accounts/Store.h"
+#include "RecordFields.h"
 #include "gui_support/GuiTest.h"
 
 #include "library/App.h"
 #include "library/Globals.h"
 
-#include <set>
 #include <string>
 #include <vector>
 
 namespace {
 
 using Names = std::vector<std::string>;
-using Fields = std::set<int>;
-
-// Which of the record fields the loaded record `item` holds, as text or number.
-Fields PresentFields(int item) {
-    Fields out;
-    for (int field : {1011, 1016, 1301, 1302, 2001, 2002, 2003, 2004}) {
-        char buf[260] = {};
-        int num = 0;
-        if (theApp.m_api.KorvexGetDataValue(theApp.m_hInterface, item, field, buf, sizeof buf) ||
-            theApp.m_api.KorvexGetDataNum(theApp.m_hInterface, item, field, &num))
-            out.insert(field);
-    }
-    return out;
-}
+using accounts_test::Fields;
+using accounts_test::PresentFields;
 
 class StoreTest : public gui::GuiTest {};
 

@@ -1,6 +1,8 @@
 // The account list and its buttons.
 #include "ui/MainDlg.h"
 
+#include "accounts/AccountDlg.h"
+#include "accounts/Store.h"
 #include "library/App.h"
 #include "library/Globals.h"
 #include "platform/MessageBox.h"
@@ -55,11 +57,39 @@ void CMainDlg::ClearAccountList() {
     theApp.m_api.KorvexSetDataNum(theApp.m_hInterface, g_hAccountStore, 1902, 0);
 }
 
-// Needs the account dialog, which is not written yet.
-void CMainDlg::OnNewAccount() {}
+void CMainDlg::OnNewAccount() {
+    CAccountDlg dlg;
+    dlg.m_bReadOnly = FALSE;
+    if (dlg.DoModal() != IDOK)
+        return;
+    accounts::AccountFields a;
+    a.name = dlg.m_strName;
+    a.userId = dlg.m_strUserID;
+    a.noSavePassword = dlg.m_bNoSavePassword;
+    a.password = dlg.m_strPassword;
+    a.server = dlg.m_strServer;
+    a.passive = dlg.m_bPassive;
+    a.proxyName = dlg.m_strProxyName;
+    accounts::WriteAccount(a);
+    FillAccountList();
+}
 
-// Needs the account dialog, which is not written yet.
-void CMainDlg::OnAccountDetails() {}
+// A view: whatever the dialog ends with, nothing is written back.
+void CMainDlg::OnAccountDetails() {
+    if (LoadSelectedAccount(m_listAccounts) == -1)
+        return;
+    const accounts::AccountFields a = accounts::ReadLoadedAccount();
+    CAccountDlg dlg;
+    dlg.m_strName = a.name;
+    dlg.m_strUserID = a.userId;
+    dlg.m_strServer = a.server;
+    dlg.m_bNoSavePassword = a.noSavePassword;
+    dlg.m_bPassive = a.passive;
+    dlg.m_strProxyName = a.proxyName;
+    dlg.m_bUseProxy = a.proxyName.empty() ? FALSE : TRUE;
+    dlg.m_bReadOnly = TRUE;
+    dlg.DoModal();
+}
 
 void CMainDlg::OnDeleteAccount() {
     if (LoadSelectedAccount(m_listAccounts) == -1)
