@@ -75,26 +75,28 @@ protected:
         gui::GuiTest::TearDown();
     }
 
-    static gui::AccountValues Account(const std::string& name, const std::string& password,
-                                      int passive = 0, const std::string& user = "tester") {
+    // The recorded password is never the one typed: Connect must not use it.
+    static gui::AccountValues Account(const std::string& name, int passive = 0,
+                                      const std::string& user = "tester") {
         gui::AccountValues a;
         a.name = name;
         a.userId = user;
-        a.password = password;
+        a.password = "recorded-not-used";
         a.server = "127.0.0.1";
         a.passive = passive;
         return a;
     }
 
-    // The window with the wizard stopped, so that the FTP panel is in use.
-    RecordingMainDlg& Open() {
+    // The window, normally with the wizard stopped so that the FTP panel is in use.
+    RecordingMainDlg& Open(bool stopWizard = true) {
         CloseWindow();
         m_win = std::make_unique<RecordingMainDlg>();
         m_win->m_strName = theApp.m_strUserName;
         theApp.m_pMainWnd = m_win.get();
         m_win->Create(102);
         ProcessEvents();
-        Click(*m_win, 1029);
+        if (stopWizard)
+            Click(*m_win, 1029);
         return *m_win;
     }
     void CloseWindow() {
@@ -117,9 +119,18 @@ protected:
         QCoreApplication::processEvents();
         return !w.m_bBrowsing;
     }
-    // Connect with the selected account, confirmed, then waits for the run.
-    static void Connect(CMainDlg& w) {
+    // Answers Connect's confirmation with OK and its password prompt with `password`.
+    static void QueueConnect(const std::string& password = "secret") {
         platform::modal::QueueMessageBox(IDOK); // 133
+        platform::modal::QueueDialog(150, [password](CDialog& dlg) {
+            dlg.GetDlgItem(1012)->SetWindowText(password);
+            dlg.SendCommand(IDOK);
+            return platform::modal::kAsEnded;
+        });
+    }
+    // Connect with the selected account and `password`, then waits for the run.
+    static void Connect(CMainDlg& w, const std::string& password = "secret") {
+        QueueConnect(password);
         Click(w, 1033);
         ASSERT_TRUE(WaitForRun(w));
     }

@@ -24,7 +24,7 @@ class ConnectTest : public BrowseFixture {};
 class ConnectModeTest : public BrowseFixture, public ::testing::WithParamInterface<int> {};
 
 TEST_P(ConnectModeTest, LoginFolderFoldersFirstThenFilesWithRootPaths) {
-    AddAccount(Account("srv", "secret", GetParam()));
+    AddAccount(Account("srv", GetParam()));
     RecordingMainDlg& w = Open();
     Connect(w);
     ExpectIdle(w);
@@ -46,7 +46,7 @@ TEST_P(ConnectModeTest, LoginFolderFoldersFirstThenFilesWithRootPaths) {
 }
 
 TEST_P(ConnectModeTest, FolderWithSpacesAndJapaneseNames) {
-    AddAccount(Account("srv", "secret", GetParam()));
+    AddAccount(Account("srv", GetParam()));
     RecordingMainDlg& w = Open();
     SetText(w, 1019, "/pub");
     Connect(w);
@@ -82,7 +82,7 @@ TEST_F(ConnectTest, MaskFiltersFilesOnly) {
         // Nothing matches: folder rows only, silently, without 100.
         {"zzz*", {}, {10, 20, 30, 40}},
     };
-    AddAccount(Account("srv", "secret"));
+    AddAccount(Account("srv"));
     RecordingMainDlg& w = Open();
     for (const Case& c : cases) {
         SCOPED_TRACE("mask " + c.mask);
@@ -104,7 +104,7 @@ TEST_F(ConnectTest, MaskFiltersFilesOnly) {
 }
 
 TEST_F(ConnectTest, EmptyFolderEndsSilentlyWithoutRows) {
-    AddAccount(Account("srv", "secret"));
+    AddAccount(Account("srv"));
     RecordingMainDlg& w = Open();
     SetText(w, 1019, "/empty");
     Connect(w);
@@ -118,14 +118,14 @@ TEST_F(ConnectTest, EmptyFolderEndsSilentlyWithoutRows) {
 
 TEST_F(ConnectTest, MissingFolderSays135AndListsLoginFolder) {
     const char* bad[] = {"/no/such/folder", "pub\r\nDELE root.txt"};
-    AddAccount(Account("srv", "secret"));
+    AddAccount(Account("srv"));
     RecordingMainDlg& w = Open();
     for (const char* folder : bad) {
         SCOPED_TRACE(folder);
         platform::modal::BeginScript();
         w.progress.clear();
         SetText(w, 1019, folder);
-        platform::modal::QueueMessageBox(IDOK); // 133
+        QueueConnect();
         platform::modal::QueueMessageBox(IDOK); // 135
         Click(w, 1033);
         ASSERT_TRUE(WaitForRun(w));
@@ -143,8 +143,8 @@ TEST_F(ConnectTest, MissingFolderSays135AndListsLoginFolder) {
 }
 
 TEST_F(ConnectTest, RefusedLoginSays134EmptiesPasswordAndList) {
-    AddAccount(Account("good", "secret"));
-    AddAccount(Account("bad", "wrong"));
+    AddAccount(Account("good"));
+    AddAccount(Account("other"));
     RecordingMainDlg& w = Open();
     Connect(w); // fills the list
     ASSERT_FALSE(RemoteRows(w).empty());
@@ -152,7 +152,7 @@ TEST_F(ConnectTest, RefusedLoginSays134EmptiesPasswordAndList) {
     platform::modal::BeginScript();
     w.progress.clear();
     SelectListBoxRow(w, 1007, 1);
-    platform::modal::QueueMessageBox(IDOK); // 133
+    QueueConnect("wrong");
     platform::modal::QueueMessageBox(IDOK); // 134
     Click(w, 1033);
     ASSERT_TRUE(WaitForRun(w));
@@ -174,9 +174,9 @@ TEST_F(ConnectTest, NothingListeningEndsAtOnceAndLeavesWindowIdle) {
         port = probe.Port();
     }
     ftp::SetBrowsePortForTesting(port);
-    AddAccount(Account("srv", "secret"));
+    AddAccount(Account("srv"));
     RecordingMainDlg& w = Open();
-    platform::modal::QueueMessageBox(IDOK); // 133
+    QueueConnect();
     platform::modal::QueueMessageBox(IDOK); // 134
     Click(w, 1033);
     ASSERT_TRUE(WaitForRun(w));
@@ -186,7 +186,7 @@ TEST_F(ConnectTest, NothingListeningEndsAtOnceAndLeavesWindowIdle) {
 }
 
 TEST_F(ConnectTest, CancelledOrUnselectedConnectDoesNothing) {
-    AddAccount(Account("srv", "secret"));
+    AddAccount(Account("srv"));
     RecordingMainDlg& w = Open();
     platform::modal::QueueMessageBox(IDCANCEL);
     Click(w, 1033);
@@ -204,12 +204,12 @@ TEST_F(ConnectTest, CancelledOrUnselectedConnectDoesNothing) {
 }
 
 TEST_F(ConnectTest, ProxyNamedButMissingSetsAccountWithoutRun) {
-    gui::AccountValues a = Account("srv", "secret");
+    gui::AccountValues a = Account("srv");
     a.proxyName = "nowhere";
     AddAccount(a);
     AddProxy(Proxy("px", "proxy.example:8080"));
     RecordingMainDlg& w = Open();
-    platform::modal::QueueMessageBox(IDOK);
+    QueueConnect();
     Click(w, 1033);
     EXPECT_FALSE(w.m_bBrowsing);
     EXPECT_TRUE(w.progress.empty());
@@ -228,7 +228,7 @@ TEST_F(ConnectTest, ProxyNamedButMissingSetsAccountWithoutRun) {
 TEST_F(ConnectTest, ProxyFoundIsRecordedAndRunGoesDirect) {
     AddProxy(Proxy("px1", "one.example"));
     AddProxy(Proxy("px2", "two.example:3128"));
-    gui::AccountValues a = Account("srv", "secret");
+    gui::AccountValues a = Account("srv");
     a.proxyName = "px2";
     AddAccount(a);
     RecordingMainDlg& w = Open();
@@ -249,7 +249,7 @@ TEST_F(ConnectTest, PassiveFlagChoosesDataConnection) {
         ASSERT_TRUE(server.Start());
         ftp::SetBrowsePortForTesting(server.Port());
         platform::modal::BeginScript();
-        AddAccount(Account("srv" + std::to_string(passive), "secret", passive));
+        AddAccount(Account("srv" + std::to_string(passive), passive));
         RecordingMainDlg& w = Open();
         SelectListBoxRow(w, 1007, passive);
         Connect(w);
@@ -273,9 +273,9 @@ TEST_F(ConnectTest, BrokenListingSays165) {
     test::ScriptedFtpServer server(s);
     ASSERT_TRUE(server.Start());
     ftp::SetBrowsePortForTesting(server.Port());
-    AddAccount(Account("srv", "secret"));
+    AddAccount(Account("srv"));
     RecordingMainDlg& w = Open();
-    platform::modal::QueueMessageBox(IDOK); // 133
+    QueueConnect();
     platform::modal::QueueMessageBox(IDOK); // 165
     Click(w, 1033);
     ASSERT_TRUE(WaitForRun(w));
@@ -290,9 +290,9 @@ TEST_F(ConnectTest, StopWhileConnectingSays137AndWindowStaysUntilEnd) {
     test::HangingPort hang;
     ASSERT_TRUE(hang.Ready());
     ftp::SetBrowsePortForTesting(hang.Port());
-    AddAccount(Account("srv", "secret"));
+    AddAccount(Account("srv"));
     RecordingMainDlg& w = Open();
-    platform::modal::QueueMessageBox(IDOK); // 133
+    QueueConnect();
     Click(w, 1033);
     ASSERT_TRUE(w.m_bBrowsing);
     EXPECT_FALSE(w.IsWindowEnabled());
@@ -326,9 +326,9 @@ TEST_F(ConnectTest, StopDuringFolderListingEndsSilentlyKeepingRows) {
     test::ScriptedFtpServer server(s);
     ASSERT_TRUE(server.Start());
     ftp::SetBrowsePortForTesting(server.Port());
-    AddAccount(Account("srv", "secret"));
+    AddAccount(Account("srv"));
     RecordingMainDlg& w = Open();
-    platform::modal::QueueMessageBox(IDOK); // 133
+    QueueConnect();
     Click(w, 1033);
     // Rows appear while the transfer is still open.
     QElapsedTimer t;
@@ -353,9 +353,9 @@ TEST_F(ConnectTest, ClosingWindowDuringRunWaitsForWorker) {
     test::HangingPort hang;
     ASSERT_TRUE(hang.Ready());
     ftp::SetBrowsePortForTesting(hang.Port());
-    AddAccount(Account("srv", "secret"));
+    AddAccount(Account("srv"));
     RecordingMainDlg& w = Open();
-    platform::modal::QueueMessageBox(IDOK);
+    QueueConnect();
     Click(w, 1033);
     ASSERT_TRUE(w.m_bBrowsing);
     ftp::BrowseWorker* worker = w.m_pBrowseThread.get();
@@ -376,7 +376,7 @@ TEST_F(ConnectTest, ManyRowsArriveInOrderWithBoundedBatches) {
     test::ScriptedFtpServer server(s);
     ASSERT_TRUE(server.Start());
     ftp::SetBrowsePortForTesting(server.Port());
-    AddAccount(Account("srv", "secret"));
+    AddAccount(Account("srv"));
     RecordingMainDlg& w = Open();
     Connect(w);
     ExpectIdle(w);
@@ -388,6 +388,73 @@ TEST_F(ConnectTest, ManyRowsArriveInOrderWithBoundedBatches) {
     for (int i = 0; i < 5000; ++i)
         ASSERT_EQ(rows[static_cast<std::size_t>(300 + i)].name, "f" + std::to_string(i) + ".txt");
     EXPECT_EQ(w.progress, kComplete);
+}
+
+TEST_F(ConnectTest, PromptShowsAccountAndTypedPasswordIsUsed) {
+    AddAccount(Account("srv"));
+    RecordingMainDlg& w = Open();
+    platform::modal::QueueMessageBox(IDOK);
+    std::string protocol, server, user;
+    platform::modal::QueueDialog(150, [&](CDialog& dlg) {
+        protocol = dlg.GetDlgItem(1036)->GetWindowText();
+        server = dlg.GetDlgItem(1020)->GetWindowText();
+        user = dlg.GetDlgItem(1031)->GetWindowText();
+        dlg.GetDlgItem(1012)->SetWindowText("secret");
+        dlg.SendCommand(IDOK);
+        return platform::modal::kAsEnded;
+    });
+    Click(w, 1033);
+    ASSERT_TRUE(WaitForRun(w));
+    EXPECT_EQ(protocol, "FTP");
+    EXPECT_EQ(server, "127.0.0.1");
+    EXPECT_EQ(user, "tester");
+    EXPECT_EQ(w.m_strPassword, "secret");
+    EXPECT_EQ(w.progress, kComplete);
+    ExpectNoUnexpectedModals();
+}
+
+TEST_F(ConnectTest, EmptyPasswordSays146AndStartsNothing) {
+    AddAccount(Account("srv"));
+    RecordingMainDlg& w = Open();
+    QueueConnect("");
+    platform::modal::QueueMessageBox(IDOK); // 146
+    Click(w, 1033);
+    EXPECT_FALSE(w.m_bBrowsing);
+    EXPECT_TRUE(w.progress.empty());
+    EXPECT_TRUE(w.m_strPassword.empty());
+    EXPECT_EQ(ShownBoxIds(), (std::vector<UINT>{133, 146}));
+    EXPECT_EQ(Shown().back().style, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
+    ExpectNoUnexpectedModals();
+}
+
+TEST_F(ConnectTest, CancelledPromptKeepsRowsButForgetsPassword) {
+    AddAccount(Account("srv"));
+    RecordingMainDlg& w = Open();
+    Connect(w);
+    const auto before = RemoteRows(w);
+    ASSERT_FALSE(before.empty());
+    w.progress.clear();
+
+    platform::modal::QueueMessageBox(IDOK);
+    platform::modal::QueueDialog(150, [](CDialog& dlg) {
+        dlg.GetDlgItem(1012)->SetWindowText("typed then cancelled");
+        dlg.SendCommand(IDCANCEL);
+        return platform::modal::kAsEnded;
+    });
+    Click(w, 1033);
+    EXPECT_FALSE(w.m_bBrowsing);
+    EXPECT_TRUE(w.m_strPassword.empty());
+    EXPECT_EQ(RemoteRows(w), before);
+    EXPECT_TRUE(w.progress.empty());
+
+    // Not connected any more: show and parent folder ask for Connect first.
+    platform::modal::QueueMessageBox(IDOK);
+    platform::modal::QueueMessageBox(IDOK);
+    Click(w, 1024);
+    Click(w, 1028);
+    EXPECT_EQ(ShownBoxIds(), (std::vector<UINT>{133, 133, 145, 145}));
+    EXPECT_FALSE(w.m_bBrowsing);
+    ExpectNoUnexpectedModals();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The FTP server browser: Connect, navigation, the browse worker.
 #include "ui/MainDlg.h"
 
+#include "accounts/PasswordDlg.h"
 #include "library/App.h"
 #include "library/Globals.h"
 #include "platform/MessageBox.h"
@@ -30,13 +31,14 @@ CMainDlg::~CMainDlg() {
     }
 }
 
-// Until the password dialog exists the account's recorded password stands in for it.
 bool CMainDlg::AskPassword(std::string& password) {
-    int noSave = 0;
-    theApp.m_api.KorvexGetDataNum(theApp.m_hInterface, g_hAccountRecord, 2002, &noSave);
-    if (noSave != 0)
+    CPasswordDlg dlg(this);
+    dlg.m_strProtocol = "FTP";
+    dlg.m_strServer = m_strServer;
+    dlg.m_strUserID = m_strUserID;
+    if (dlg.DoModal() != IDOK)
         return false;
-    password = ReadField(g_hAccountRecord, 1016);
+    password = dlg.m_strPassword;
     return true;
 }
 

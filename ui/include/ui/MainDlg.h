@@ -142,7 +142,7 @@ public:
     void OnAddRemote();
     void ClearRemoteList();
     void StartBrowseRun(BOOL bResetProgress);
-    // The password for Connect; false when the user gave none.
+    // The password prompt of Connect; false when it was not confirmed.
     bool AskPassword(std::string& password);
 
 protected:
