@@ -1,6 +1,7 @@
 // The main window's account list and its delete button against a real store.
 #include "gui_support/GuiTest.h"
 
+#include "library/App.h"
 #include "library/Globals.h"
 #include "platform/Modal.h"
 #include "platform/Win.h"
@@ -44,6 +45,20 @@ TEST_F(AccountListTest, ListsStoreInOrderWithFirstSelected) {
     AddAccount(Account("A", "again")); // names are not unique
     CMainDlg& w = OpenMainWindow();
     EXPECT_EQ(ListBoxRows(w, 1007), (Names{"A", "B", "C", "A"}));
+    EXPECT_EQ(ListBoxSelection(w, 1007), 0);
+}
+
+// An account that cannot be named ends the list; the rows before it stay, row 0 selected.
+TEST_F(AccountListTest, ListStopsAtUnnamedAccount) {
+    AddAccount(Account("A", "ua"));
+    KorvexApi& api = theApp.m_api;
+    api.KorvexGetDataNum(theApp.m_hInterface, g_hAccountRecord, 0, nullptr);
+    api.KorvexSetDataValue(theApp.m_hInterface, g_hAccountRecord, 2001, "nameless");
+    api.KorvexSetDataNum(theApp.m_hInterface, g_hAccountStore, 1014, g_hAccountRecord);
+    AddAccount(Account("C", "uc"));
+    ASSERT_EQ(AccountCount(), 3);
+    CMainDlg& w = OpenMainWindow();
+    EXPECT_EQ(ListBoxRows(w, 1007), (Names{"A"}));
     EXPECT_EQ(ListBoxSelection(w, 1007), 0);
 }
 

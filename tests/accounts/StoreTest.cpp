@@ -67,12 +67,16 @@ TEST_F(StoreTest, DeletingLoadedProxyRemovesThatOne) {
 // A proxy that cannot be named ends the listing; the names before it stay.
 TEST_F(StoreTest, ProxyListingStopsAtUnnamedRecord) {
     accounts::WriteProxy({"p0", "s", "", FALSE, ""});
-    AddProxy({}); // the library keeps an empty name, as text
+    KorvexApi& api = theApp.m_api;
+    api.KorvexGetDataNum(theApp.m_hInterface, g_hProxyRecord, 0, nullptr);
+    api.KorvexSetDataValue(theApp.m_hInterface, g_hProxyRecord, 1302, "nameless.example");
+    api.KorvexSetDataNum(theApp.m_hInterface, g_hAccountStore, 1014, g_hProxyRecord);
+    accounts::WriteProxy({"p2", "s", "", FALSE, ""});
+    ASSERT_EQ(accounts::ProxyCount(), 3);
+    EXPECT_EQ(accounts::ListProxyNames(), (Names{"p0"}));
     ASSERT_TRUE(accounts::LoadProxy(1));
-    std::string name = "x";
-    const bool named = accounts::ReadText(g_hProxyRecord, 1011, name);
-    EXPECT_EQ(name, "");
-    EXPECT_EQ(accounts::ListProxyNames(), named ? (Names{"p0", ""}) : (Names{"p0"}));
+    EXPECT_EQ(accounts::ReadLoadedProxy().name, ""); // a view shows the lack as empty
+    EXPECT_EQ(accounts::ReadLoadedProxy().server, "nameless.example");
 }
 
 TEST_F(StoreTest, AccountPasswordRecordedOnlyWhenAsked) {
