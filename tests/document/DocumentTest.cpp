@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <functional>
 #include <optional>
 
 namespace modal = platform::modal;
@@ -585,44 +586,37 @@ TEST_F(DocumentTest, FailedLoadLeavesTheWindowClearedWithTheNameKept) {
     }
     struct Case {
         std::string label;
-        Craft craft;
+        std::function<void(Craft&)> spoil; // nullptr: no crafted file
         std::vector<UINT> messages;
     };
-    std::vector<Case> cases;
-    cases.push_back({"garbage", {}, {157}});
-    cases.push_back({"missing", {}, {157}});
-    Craft c;
-    c.folder = "a\\b\\c";
-    cases.push_back({"three folder parts", c, {158}});
-    c = {};
-    c.tasks = 2;
-    cases.push_back({"two tasks", c, {158}});
-    c = {};
-    c.tasks = 0;
-    cases.push_back({"no task", c, {158}});
-    c = {};
-    c.server = false;
-    cases.push_back({"no server", c, {157}});
-    c = {};
-    c.serverType = 132;
-    cases.push_back({"other server kind", c, {158}});
-    c = {};
-    c.account.reset();
-    cases.push_back({"no account name", c, {158}});
-    c = {};
-    c.lists.clear();
-    cases.push_back({"no file list", c, {157}});
-    c.account = "Nobody";
-    cases.push_back({"no account and no file list", c, {160, 157}});
+    const Case cases[] = {
+        {"garbage", nullptr, {157}},
+        {"missing", nullptr, {157}},
+        {"three folder parts", [](Craft& c) { c.folder = "a\\b\\c"; }, {158}},
+        {"two tasks", [](Craft& c) { c.tasks = 2; }, {158}},
+        {"no task", [](Craft& c) { c.tasks = 0; }, {158}},
+        {"no server", [](Craft& c) { c.server = false; }, {157}},
+        {"other server kind", [](Craft& c) { c.serverType = 132; }, {158}},
+        {"no account name", [](Craft& c) { c.account.reset(); }, {158}},
+        {"no file list", [](Craft& c) { c.lists.clear(); }, {157}},
+        {"no account and no file list",
+         [](Craft& c) {
+             c.lists.clear();
+             c.account = "Nobody";
+         },
+         {160, 157}},
+    };
 
     AddAccount(Account("A"));
     for (const Case& k : cases) {
         SCOPED_TRACE(k.label);
         modal::BeginScript();
         std::string path = PathOf(k.label == "garbage" ? "garbage.sd" : "absent.sd");
-        if (k.label != "garbage" && k.label != "missing") {
+        if (k.spoil) {
+            Craft c;
+            k.spoil(c);
             path = PathOf("crafted.sd");
-            WriteCrafted(k.craft, path);
+            WriteCrafted(c, path);
         }
         CMainDlg& w = OpenMainWindow();
         Fill(w, "hanako", "t");

@@ -21,6 +21,14 @@ protected:
         int mode = -9, method = -9, focus = -9;
     };
 
+    static void Preset(CSaveNameDlg& dlg, const std::string& name, const std::string& path,
+                       int mode, int method) {
+        dlg.m_strSaveName = name;
+        dlg.m_strFileName = path;
+        dlg.m_nMode = mode;
+        dlg.m_nMethod = method;
+    }
+
     // Runs `dlg` with a script that records what it shows and then runs `act`.
     INT_PTR Run(CSaveNameDlg& dlg, Seen& seen, std::function<void(CDialog&)> act) {
         modal::QueueDialog(158, [&seen, act](CDialog& d) {
@@ -41,10 +49,7 @@ protected:
 
 TEST_F(SaveNameDlgTest, ShowsTheGivenValuesWithFilledCombos) {
     CSaveNameDlg dlg;
-    dlg.m_strSaveName = "報告書.txt";
-    dlg.m_strFileName = "/公開/報告書.txt";
-    dlg.m_nMode = 2;
-    dlg.m_nMethod = 1;
+    Preset(dlg, "報告書.txt", "/公開/報告書.txt", 2, 1);
     Seen seen;
     EXPECT_EQ(Run(dlg, seen, [](CDialog& d) { Click(d, IDCANCEL); }), IDCANCEL);
     EXPECT_EQ(seen.caption, "保存名の変更");
@@ -61,8 +66,7 @@ TEST_F(SaveNameDlgTest, ShowsTheGivenValuesWithFilledCombos) {
 TEST_F(SaveNameDlgTest, ValuesOutOfRangeSelectTheFirstItems) {
     for (const auto& [mode, method] : {std::pair{-1, -1}, std::pair{3, 2}, std::pair{99, -5}}) {
         CSaveNameDlg dlg;
-        dlg.m_nMode = mode;
-        dlg.m_nMethod = method;
+        Preset(dlg, "", "", mode, method);
         Seen seen;
         Run(dlg, seen, [](CDialog& d) { Click(d, IDCANCEL); });
         EXPECT_EQ(seen.mode, 0) << mode;
@@ -78,10 +82,7 @@ TEST_F(SaveNameDlgTest, ValuesOutOfRangeSelectTheFirstItems) {
 
 TEST_F(SaveNameDlgTest, OkHandsBackWhatTheUserTypedAndChose) {
     CSaveNameDlg dlg;
-    dlg.m_strSaveName = "a.txt";
-    dlg.m_strFileName = "/pub/a.txt";
-    dlg.m_nMode = 0;
-    dlg.m_nMethod = 0;
+    Preset(dlg, "a.txt", "/pub/a.txt", 0, 0);
     Seen seen;
     const INT_PTR r = Run(dlg, seen, [](CDialog& d) {
         SetText(d, 1015, "");

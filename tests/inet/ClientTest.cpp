@@ -46,11 +46,45 @@ const FtpListEntry* Find(const std::vector<FtpListEntry>& v, const std::string& 
     return it == v.end() ? nullptr : &*it;
 }
 
+bool Sent(const std::vector<std::string>& commands, const std::string& prefix) {
+    return std::any_of(commands.begin(), commands.end(),
+                       [&](const std::string& c) { return c.rfind(prefix, 0) == 0; });
+}
+
 bool Sent(const ScriptedFtpServer& s, const std::string& prefix) {
-    for (const auto& c : s.Commands())
-        if (c.rfind(prefix, 0) == 0)
-            return true;
-    return false;
+    return Sent(s.Commands(), prefix);
+}
+
+// One connection to a fresh scripted server, one listing of its current folder and,
+// when that worked, a PWD to show that the connection is still in step.
+struct Listing {
+    bool connected = false, ok = false, mlsd = false;
+    int connectReply = 0;
+    std::vector<FtpListEntry> entries;
+    std::string pwdAfter;
+    FtpErrorKind error{};
+    std::string message;
+    std::vector<std::string> commands; // what the server received
+};
+
+Listing ListFrom(const ScriptedFtpServer::Script& script, bool passive,
+                 std::chrono::milliseconds timeout = 10s) {
+    Listing l;
+    ScriptedFtpServer server(script);
+    if (!server.Start())
+        return l;
+    FtpClient c(Options(server.Port(), passive, nullptr, timeout));
+    l.connected = c.Connect("127.0.0.1", "tester", "secret");
+    l.connectReply = c.LastReply().code;
+    l.mlsd = c.SupportsMlsd();
+    if (l.connected)
+        l.entries = ListAll(c, &l.ok);
+    l.error = c.LastErrorKind();
+    l.message = c.LastError();
+    if (l.ok)
+        c.PrintDirectory(l.pwdAfter);
+    l.commands = server.Commands();
+    return l;
 }
 
 TEST(ParsePwd, QuotedPathWithEscapedQuotes) {
@@ -127,25 +161,19 @@ TEST(ScriptedServer, MultiLineRepliesAndDosListing) {
     auto s = DosScript();
     s.greeting = "220-Welcome\r\n220-  to the\r\n220 scripted server\r\n";
     s.replies["USER"] = "331-User ok.\r\n331-Still going\r\n331 Send password\r\n";
-    ScriptedFtpServer server(s);
-    ASSERT_TRUE(server.Start());
     for (bool passive : {false, true}) {
-        FtpClient c(Options(server.Port(), passive));
-        ASSERT_TRUE(c.Connect("127.0.0.1", "tester", "secret")) << c.LastError();
-        EXPECT_EQ(c.LastReply().code, 200); // OPTS UTF8 ON after FEAT listed UTF8
-        bool ok = false;
-        auto entries = ListAll(c, &ok);
-        ASSERT_TRUE(ok) << c.LastError();
-        ASSERT_EQ(entries.size(), 3u);
-        EXPECT_EQ(entries[0].name, "My Documents");
-        EXPECT_EQ(entries[0].kind, FtpEntryKind::Folder);
-        EXPECT_EQ(entries[1].name, "AUTOEXEC.BAT");
-        EXPECT_EQ(entries[2].name, "big file.txt");
-        c.Quit();
+        const Listing l = ListFrom(s, passive);
+        ASSERT_TRUE(l.connected) << l.message;
+        EXPECT_EQ(l.connectReply, 200); // OPTS UTF8 ON after FEAT listed UTF8
+        ASSERT_TRUE(l.ok) << l.message;
+        ASSERT_EQ(l.entries.size(), 3u);
+        EXPECT_EQ(l.entries[0].name, "My Documents");
+        EXPECT_EQ(l.entries[0].kind, FtpEntryKind::Folder);
+        EXPECT_EQ(l.entries[1].name, "AUTOEXEC.BAT");
+        EXPECT_EQ(l.entries[2].name, "big file.txt");
+        EXPECT_TRUE(Sent(l.commands, "OPTS UTF8 ON"));
+        EXPECT_TRUE(Sent(l.commands, passive ? "EPSV" : "EPRT |1|127.0.0.1|"));
     }
-    EXPECT_TRUE(Sent(server, "OPTS UTF8 ON"));
-    EXPECT_TRUE(Sent(server, "EPRT |1|127.0.0.1|"));
-    EXPECT_TRUE(Sent(server, "EPSV"));
 }
 
 TEST(ScriptedServer, PwdWithEscapedQuotes) {
@@ -165,39 +193,27 @@ TEST(ScriptedServer, RefusedMlsdFallsBackToList) {
     auto s = DosScript();
     s.featMlst = true;
     s.refuseMlsd = true;
-    ScriptedFtpServer server(s);
-    ASSERT_TRUE(server.Start());
-    FtpClient c(Options(server.Port(), true));
-    ASSERT_TRUE(c.Connect("127.0.0.1", "tester", "secret"));
-    EXPECT_TRUE(c.SupportsMlsd());
-    bool ok = false;
-    auto entries = ListAll(c, &ok);
-    ASSERT_TRUE(ok) << c.LastError();
-    EXPECT_EQ(entries.size(), 3u);
-    auto cmds = server.Commands();
-    auto mlsd = std::find(cmds.begin(), cmds.end(), "MLSD");
-    auto list = std::find(cmds.begin(), cmds.end(), "LIST");
-    ASSERT_NE(mlsd, cmds.end());
-    ASSERT_NE(list, cmds.end());
+    const Listing l = ListFrom(s, true);
+    ASSERT_TRUE(l.connected) << l.message;
+    EXPECT_TRUE(l.mlsd);
+    ASSERT_TRUE(l.ok) << l.message;
+    EXPECT_EQ(l.entries.size(), 3u);
+    auto mlsd = std::find(l.commands.begin(), l.commands.end(), "MLSD");
+    auto list = std::find(l.commands.begin(), l.commands.end(), "LIST");
+    ASSERT_NE(mlsd, l.commands.end());
+    ASSERT_NE(list, l.commands.end());
     EXPECT_LT(mlsd, list);
 }
 
 TEST(ScriptedServer, ListingFinishedAtOnceIsEmpty) {
     auto s = DosScript();
     s.replies["LIST"] = "226 Nothing to list\r\n";
-    ScriptedFtpServer server(s);
-    ASSERT_TRUE(server.Start());
     for (bool passive : {false, true}) {
-        FtpClient c(Options(server.Port(), passive));
-        ASSERT_TRUE(c.Connect("127.0.0.1", "tester", "secret"));
-        bool ok = false;
-        auto entries = ListAll(c, &ok);
-        EXPECT_TRUE(ok) << c.LastError();
-        EXPECT_TRUE(entries.empty());
-        // The connection is in step afterwards.
-        std::string pwd;
-        EXPECT_TRUE(c.PrintDirectory(pwd));
-        EXPECT_EQ(pwd, "/home/tester");
+        const Listing l = ListFrom(s, passive);
+        ASSERT_TRUE(l.connected) << l.message;
+        EXPECT_TRUE(l.ok) << l.message;
+        EXPECT_TRUE(l.entries.empty());
+        EXPECT_EQ(l.pwdAfter, "/home/tester") << "the connection is in step afterwards";
     }
 }
 
@@ -206,60 +222,45 @@ TEST(ScriptedServer, MlsdUsedWhenOffered) {
     s.featMlst = true;
     s.mlsdListing = "type=cdir; /home/tester\r\ntype=dir;modify=20200101000000; d 1\r\n"
                     "type=file;size=3; f 1\r\n";
-    ScriptedFtpServer server(s);
-    ASSERT_TRUE(server.Start());
-    FtpClient c(Options(server.Port(), false));
-    ASSERT_TRUE(c.Connect("127.0.0.1", "tester", "secret"));
-    bool ok = false;
-    auto entries = ListAll(c, &ok);
-    ASSERT_TRUE(ok) << c.LastError();
-    ASSERT_EQ(entries.size(), 3u);
-    EXPECT_TRUE(entries[0].listedDir);
-    EXPECT_EQ(entries[1].name, "d 1");
-    EXPECT_EQ(entries[2].name, "f 1");
-    EXPECT_FALSE(Sent(server, "LIST"));
+    const Listing l = ListFrom(s, false);
+    ASSERT_TRUE(l.connected) << l.message;
+    ASSERT_TRUE(l.ok) << l.message;
+    ASSERT_EQ(l.entries.size(), 3u);
+    EXPECT_TRUE(l.entries[0].listedDir);
+    EXPECT_EQ(l.entries[1].name, "d 1");
+    EXPECT_EQ(l.entries[2].name, "f 1");
+    EXPECT_FALSE(Sent(l.commands, "LIST"));
 }
 
-TEST(ScriptedServer, PassiveReplyNamingAnotherAddressStillUsesThePeer) {
-    auto s = DosScript();
-    s.refuseEpsv = true;
-    s.pasvAddress = "127.0.0.3";
-    ScriptedFtpServer server(s);
-    ASSERT_TRUE(server.Start());
-    FtpClient c(Options(server.Port(), true));
-    ASSERT_TRUE(c.Connect("127.0.0.1", "tester", "secret"));
-    bool ok = false;
-    auto entries = ListAll(c, &ok);
-    ASSERT_TRUE(ok) << c.LastError();
-    EXPECT_EQ(entries.size(), 3u);
-    EXPECT_TRUE(Sent(server, "PASV"));
-}
-
-TEST(ScriptedServer, RefusedEprtFallsBackToPort) {
-    auto s = DosScript();
-    s.refuseEprt = true;
-    ScriptedFtpServer server(s);
-    ASSERT_TRUE(server.Start());
-    FtpClient c(Options(server.Port(), false));
-    ASSERT_TRUE(c.Connect("127.0.0.1", "tester", "secret"));
-    bool ok = false;
-    auto entries = ListAll(c, &ok);
-    ASSERT_TRUE(ok) << c.LastError();
-    EXPECT_EQ(entries.size(), 3u);
-    EXPECT_TRUE(Sent(server, "PORT 127,0,0,1,"));
-}
-
-TEST(ScriptedServer, ActiveDataConnectionFromAnotherAddressIsRefused) {
-    auto s = DosScript();
-    s.activeSource = "127.0.0.2";
-    ScriptedFtpServer server(s);
-    ASSERT_TRUE(server.Start());
-    FtpClient c(Options(server.Port(), false));
-    ASSERT_TRUE(c.Connect("127.0.0.1", "tester", "secret"));
-    bool ok = true;
-    auto entries = ListAll(c, &ok);
-    EXPECT_FALSE(ok);
-    EXPECT_TRUE(entries.empty());
+TEST(ScriptedServer, DataConnectionFallbacksAndForeignPeers) {
+    auto pasv = DosScript();
+    pasv.refuseEpsv = true;
+    pasv.pasvAddress = "127.0.0.3";
+    auto port = DosScript();
+    port.refuseEprt = true;
+    auto foreign = DosScript();
+    foreign.activeSource = "127.0.0.2";
+    struct Case {
+        const char* what;
+        ScriptedFtpServer::Script script;
+        bool passive, ok;
+        std::size_t entries;
+        const char* sent; // a command that must have been sent, or nullptr
+    };
+    const Case cases[] = {
+        {"a passive reply naming another address still uses the peer", pasv, true, true, 3, "PASV"},
+        {"a refused EPRT falls back to PORT", port, false, true, 3, "PORT 127,0,0,1,"},
+        {"an active data connection from another address is refused", foreign, false, false, 0,
+         nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Listing l = ListFrom(c.script, c.passive);
+        ASSERT_TRUE(l.connected) << l.message;
+        EXPECT_EQ(l.ok, c.ok) << l.message;
+        EXPECT_EQ(l.entries.size(), c.entries);
+        EXPECT_TRUE(c.sent == nullptr || Sent(l.commands, c.sent));
+    }
 }
 
 TEST(ScriptedServer, BrokenOrStalledOrRefusedDataConnection) {
@@ -273,14 +274,10 @@ TEST(ScriptedServer, BrokenOrStalledOrRefusedDataConnection) {
         for (bool passive : {false, true}) {
             auto s = DosScript();
             s.dataFault = k.fault;
-            ScriptedFtpServer server(s);
-            ASSERT_TRUE(server.Start());
-            FtpClient c(Options(server.Port(), passive, nullptr, 1s));
-            ASSERT_TRUE(c.Connect("127.0.0.1", "tester", "secret"));
-            bool ok = true;
-            ListAll(c, &ok);
-            EXPECT_FALSE(ok) << static_cast<int>(k.fault) << " passive " << passive;
-            EXPECT_EQ(c.LastErrorKind(), k.kind) << c.LastError();
+            const Listing l = ListFrom(s, passive, 1s);
+            ASSERT_TRUE(l.connected) << l.message;
+            EXPECT_FALSE(l.ok) << static_cast<int>(k.fault) << " passive " << passive;
+            EXPECT_EQ(l.error, k.kind) << l.message;
         }
     }
 }

@@ -6,7 +6,7 @@
 
 namespace {
 
-using ApiTest = KorvexTest;
+using ApiTest = KorvexDocumentTest;
 
 TEST_F(ApiTest, VersionIsReportedAndCheckedAgainstCallers) {
     int major = -1, minor = -1, patch = -1;
@@ -36,30 +36,30 @@ TEST_F(ApiTest, NullAndDeletedInterfacesAreRefusedEverywhere) {
     ASSERT_NE(k.KorvexDeleteInterface(gone), 0);
     // Keep another interface alive so the freed address is not simply empty.
     KorvexHandle other = open();
-    for (KorvexHandle h : {static_cast<KorvexHandle>(nullptr), gone}) {
+    for (KorvexHandle bad : {static_cast<KorvexHandle>(nullptr), gone}) {
         char buf[8];
         std::memset(buf, 'x', sizeof buf);
         int v = 7;
-        EXPECT_EQ(k.KorvexDeleteInterface(h), 0);
-        EXPECT_EQ(k.KorvexInitialize(h), 0);
-        EXPECT_EQ(k.KorvexClear(h), 0);
-        EXPECT_EQ(k.KorvexGetName(h, buf, sizeof buf), 0);
+        EXPECT_EQ(k.KorvexDeleteInterface(bad), 0);
+        EXPECT_EQ(k.KorvexInitialize(bad), 0);
+        EXPECT_EQ(k.KorvexClear(bad), 0);
+        EXPECT_EQ(k.KorvexGetName(bad, buf, sizeof buf), 0);
         EXPECT_EQ(buf[0], '\0');
-        EXPECT_EQ(k.KorvexSetName(h, "x"), 0);
-        EXPECT_LT(k.KorvexNewItem(h, 1), 0);
-        EXPECT_EQ(k.KorvexSetDataNum(h, 1, 1101, 1), 0);
-        EXPECT_EQ(k.KorvexSetDataValue(h, 1, 1011, "x"), 0);
-        EXPECT_EQ(k.KorvexGetDataNum(h, 1, 1101, &v), 0);
+        EXPECT_EQ(k.KorvexSetName(bad, "x"), 0);
+        EXPECT_LT(k.KorvexNewItem(bad, 1), 0);
+        EXPECT_EQ(k.KorvexSetDataNum(bad, 1, 1101, 1), 0);
+        EXPECT_EQ(k.KorvexSetDataValue(bad, 1, 1011, "x"), 0);
+        EXPECT_EQ(k.KorvexGetDataNum(bad, 1, 1101, &v), 0);
         EXPECT_EQ(v, 7);
-        EXPECT_EQ(k.KorvexGetDataValue(h, 1, 1011, buf, sizeof buf), 0);
-        EXPECT_EQ(k.KorvexGetDataOrderedValue(h, 1, 1202, 0, buf, sizeof buf), 0);
-        EXPECT_EQ(k.KorvexTestData(h, 1, 1304, 0, 2), 0);
-        EXPECT_LE(k.KorvexGetItemNum(h, 1, 2), 0);
-        EXPECT_EQ(k.KorvexSave(h, 1, (root / "x.sd").c_str(), 1), 0);
-        EXPECT_EQ(k.KorvexLoad(h, "/dev/null"), 0);
-        EXPECT_EQ(k.KorvexLoadSDA(h, "{}", 2), 0);
-        EXPECT_LT(k.KorvexGetID(h, -1, 1, 0), 0);
-        EXPECT_EQ(k.KorvexFinalize(h), 0);
+        EXPECT_EQ(k.KorvexGetDataValue(bad, 1, 1011, buf, sizeof buf), 0);
+        EXPECT_EQ(k.KorvexGetDataOrderedValue(bad, 1, 1202, 0, buf, sizeof buf), 0);
+        EXPECT_EQ(k.KorvexTestData(bad, 1, 1304, 0, 2), 0);
+        EXPECT_LE(k.KorvexGetItemNum(bad, 1, 2), 0);
+        EXPECT_EQ(k.KorvexSave(bad, 1, (root / "x.sd").c_str(), 1), 0);
+        EXPECT_EQ(k.KorvexLoad(bad, "/dev/null"), 0);
+        EXPECT_EQ(k.KorvexLoadSDA(bad, "{}", 2), 0);
+        EXPECT_LT(k.KorvexGetID(bad, -1, 1, 0), 0);
+        EXPECT_EQ(k.KorvexFinalize(bad), 0);
     }
     EXPECT_FALSE(std::filesystem::exists(root / "x.sd"));
     // The live interface is untouched by all of that.
@@ -68,7 +68,6 @@ TEST_F(ApiTest, NullAndDeletedInterfacesAreRefusedEverywhere) {
 }
 
 TEST_F(ApiTest, ItemKindsAndFieldsBehaveAsNumberedValues) {
-    KorvexHandle h = k.KorvexNewInterface();
     for (int kind : {1, 2, 3, 4, 5, 9, 10, 11})
         EXPECT_GE(k.KorvexNewItem(h, kind), 0) << kind;
     for (int kind : {0, 6, 7, 8, 12, -1, 1000})
@@ -106,11 +105,9 @@ TEST_F(ApiTest, ItemKindsAndFieldsBehaveAsNumberedValues) {
         ASSERT_NE(k.KorvexSetDataNum(h, c, f, f), 0) << f;
     EXPECT_EQ(k.KorvexSetDataNum(h, c, 257, 1), 0);
     EXPECT_NE(k.KorvexSetDataNum(h, c, 256, 1), 0) << "replacing stays possible";
-    k.KorvexDeleteInterface(h);
 }
 
 TEST_F(ApiTest, LinksKeepOrderAndRefuseBrokenTrees) {
-    KorvexHandle h = k.KorvexNewInterface();
     const int doc = k.KorvexNewItem(h, 1);
     const int task = k.KorvexNewItem(h, 2);
     const int server = k.KorvexNewItem(h, 3);
@@ -125,26 +122,20 @@ TEST_F(ApiTest, LinksKeepOrderAndRefuseBrokenTrees) {
     // Link in a scrambled creation order: the link order counts.
     for (int i : {3, 0, 4, 1})
         EXPECT_NE(k.KorvexSetDataNum(h, list, 1404, files[i]), 0);
-    ASSERT_EQ(k.KorvexGetItemNum(h, list, 5), 4);
-    EXPECT_EQ(k.KorvexGetID(h, list, 5, 0), files[3]);
-    EXPECT_EQ(k.KorvexGetID(h, list, 5, 1), files[0]);
-    EXPECT_EQ(k.KorvexGetID(h, list, 5, 2), files[4]);
-    EXPECT_EQ(k.KorvexGetID(h, list, 5, 3), files[1]);
+    const std::vector<int> linked = {files[3], files[0], files[4], files[1]};
+    EXPECT_EQ(children(list, 5), linked);
 
     // Refused: another kind, the item itself, an ancestor, a second parent,
     // an unknown item. Nothing changes.
     const int otherList = k.KorvexNewItem(h, 4);
     const int otherServer = k.KorvexNewItem(h, 3);
-    EXPECT_EQ(k.KorvexSetDataNum(h, list, 1404, otherList), 0);
-    EXPECT_EQ(k.KorvexSetDataNum(h, doc, 1102, server), 0);
-    EXPECT_EQ(k.KorvexSetDataNum(h, list, 1404, list), 0);
-    EXPECT_EQ(k.KorvexSetDataNum(h, server, 1306, server), 0);
-    EXPECT_EQ(k.KorvexSetDataNum(h, task, 1207, doc), 0);
-    EXPECT_EQ(k.KorvexSetDataNum(h, otherList, 1404, files[3]), 0);
-    EXPECT_EQ(k.KorvexSetDataNum(h, otherServer, 1306, list), 0);
-    EXPECT_EQ(k.KorvexSetDataNum(h, list, 1404, 424242), 0);
-    EXPECT_EQ(k.KorvexSetDataNum(h, list, 1404, -1), 0);
-    EXPECT_EQ(k.KorvexGetItemNum(h, list, 5), 4);
+    const int refused[][3] = {
+        {list, 1404, otherList},   {doc, 1102, server},  {list, 1404, list},
+        {server, 1306, server},    {task, 1207, doc},    {otherList, 1404, files[3]},
+        {otherServer, 1306, list}, {list, 1404, 424242}, {list, 1404, -1}};
+    for (const auto& [parent, field, child] : refused)
+        EXPECT_EQ(k.KorvexSetDataNum(h, parent, field, child), 0) << parent << " " << child;
+    EXPECT_EQ(children(list, 5), linked);
     EXPECT_EQ(k.KorvexGetItemNum(h, otherList, 5), 0);
     EXPECT_EQ(k.KorvexGetItemNum(h, otherServer, 4), 0);
     EXPECT_EQ(k.KorvexGetItemNum(h, doc, 2), 1);
@@ -154,11 +145,9 @@ TEST_F(ApiTest, LinksKeepOrderAndRefuseBrokenTrees) {
     // The same field number on a kind without that link is an ordinary number.
     EXPECT_NE(k.KorvexSetDataNum(h, files[2], 1404, 77), 0);
     EXPECT_EQ(num(h, files[2], 1404), 77);
-    k.KorvexDeleteInterface(h);
 }
 
 TEST_F(ApiTest, NavigationFindsTopLevelItemsChildrenAndFolderParts) {
-    KorvexHandle h = k.KorvexNewInterface();
     const int loose = k.KorvexNewItem(h, 2);
     const int doc = k.KorvexNewItem(h, 1);
     const int task = k.KorvexNewItem(h, 2);
@@ -201,11 +190,9 @@ TEST_F(ApiTest, NavigationFindsTopLevelItemsChildrenAndFolderParts) {
     // An empty part still counts, so a trailing separator is visible.
     ASSERT_NE(k.KorvexSetDataValue(h, task, 1202, "yamada\\"), 0);
     EXPECT_EQ(k.KorvexGetItemNum(h, task, 8), 2);
-    k.KorvexDeleteInterface(h);
 }
 
 TEST_F(ApiTest, BufferReadsCutAtCharacterBoundariesAndStayInBounds) {
-    KorvexHandle h = k.KorvexNewInterface();
     const int item = k.KorvexNewItem(h, 5);
     const std::string value = "ab日本語é"; // 2 + 3*3 + 2 = 13 bytes
     ASSERT_NE(k.KorvexSetDataValue(h, item, 1501, value.c_str()), 0);
@@ -241,7 +228,6 @@ TEST_F(ApiTest, BufferReadsCutAtCharacterBoundariesAndStayInBounds) {
     EXPECT_EQ(k.KorvexGetDataValue(h, item, 1777, buf, sizeof buf), 0);
     EXPECT_EQ(buf[0], '\0');
     EXPECT_EQ(buf[1], '#');
-    k.KorvexDeleteInterface(h);
 }
 
 TEST_F(ApiTest, ClearEmptiesOnlyTheDocumentOfItsOwnInterface) {

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #define KORVEX_ENTRY_POINTS(X)                                                                     \
     X(KorvexNewInterface)                                                                          \
@@ -62,6 +63,20 @@ struct KorvexLib {
     }
 };
 
+// An interface deleted when it goes out of scope.
+class ScopedInterface {
+public:
+    explicit ScopedInterface(const KorvexLib& lib) : m_k(lib), m_h(lib.KorvexNewInterface()) {}
+    ~ScopedInterface() { m_k.KorvexDeleteInterface(m_h); }
+    ScopedInterface(const ScopedInterface&) = delete;
+    ScopedInterface& operator=(const ScopedInterface&) = delete;
+    operator KorvexHandle() const { return m_h; }
+
+private:
+    const KorvexLib& m_k;
+    KorvexHandle m_h;
+};
+
 // Gives the test its own KORVEX_HOME (a fresh folder below the system's
 // temporary folder that does not exist yet) and removes it afterwards.
 class KorvexTest : public ::testing::Test {
@@ -103,5 +118,28 @@ protected:
         if (k.KorvexGetDataNum(h, item, field, &v) == 0)
             return -12345;
         return v;
+    }
+};
+
+// A KorvexTest with one interface `h` of its own (not initialised: documents need no store).
+class KorvexDocumentTest : public KorvexTest {
+protected:
+    KorvexHandle h = nullptr;
+
+    void SetUp() override {
+        KorvexTest::SetUp();
+        h = k.KorvexNewInterface();
+    }
+    void TearDown() override {
+        k.KorvexDeleteInterface(h);
+        KorvexTest::TearDown();
+    }
+
+    // The children of `parent` of `kind`, in navigation order.
+    std::vector<int> children(int parent, int kind) {
+        std::vector<int> out;
+        for (int i = 0, n = k.KorvexGetItemNum(h, parent, kind); i < n; ++i)
+            out.push_back(k.KorvexGetID(h, parent, kind, i));
+        return out;
     }
 };

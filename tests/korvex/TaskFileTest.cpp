@@ -17,19 +17,8 @@ struct Entry {
     int mode; // 0 Auto, 151 Bin, 152 Text
 };
 
-class TaskFileTest : public KorvexTest {
+class TaskFileTest : public KorvexDocumentTest {
 protected:
-    KorvexHandle h = nullptr;
-
-    void SetUp() override {
-        KorvexTest::SetUp();
-        h = k.KorvexNewInterface();
-    }
-    void TearDown() override {
-        k.KorvexDeleteInterface(h);
-        KorvexTest::TearDown();
-    }
-
     int add(int parent, int linkField, int kind) {
         const int item = k.KorvexNewItem(h, kind);
         EXPECT_NE(k.KorvexSetDataNum(h, parent, linkField, item), 0);
@@ -109,6 +98,16 @@ protected:
 
     std::string path(const char* name) const { return (root / name).string(); }
 
+    int loadText(KorvexHandle in, const std::string& data) {
+        return k.KorvexLoadSDA(in, data.data(), static_cast<int>(data.size()));
+    }
+    static std::vector<std::string> namesIn(const std::filesystem::path& dir) {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(dir))
+            names.push_back(e.path().filename().string());
+        return names;
+    }
+
     static std::string readFile(const std::string& p) {
         std::ifstream in(p, std::ios::binary);
         return std::string((std::istreambuf_iterator<char>(in)), {});
@@ -127,14 +126,13 @@ protected:
     // Loads `data` into an interface holding a known document and checks
     // that the load is refused and the document stays as it was.
     void expectRejected(const std::string& data, const std::string& why) {
-        KorvexHandle in = k.KorvexNewInterface();
+        ScopedInterface in(k);
         const int doc = k.KorvexNewItem(in, 1);
         k.KorvexSetDataValue(in, doc, 1011, "before");
         const std::string before = describe(in);
-        EXPECT_EQ(k.KorvexLoadSDA(in, data.data(), static_cast<int>(data.size())), 0) << why;
+        EXPECT_EQ(loadText(in, data), 0) << why;
         EXPECT_EQ(describe(in), before) << why;
         EXPECT_EQ(k.KorvexGetItemNum(in, -1, 1), 1) << why;
-        k.KorvexDeleteInterface(in);
     }
 
     static std::string wrap(const std::string& document,
@@ -152,7 +150,7 @@ TEST_F(TaskFileTest, SaveAndLoadKeepEveryFieldAndTheChildOrder) {
     const std::string p = path("yamada - bbs.sd");
     ASSERT_NE(k.KorvexSave(h, doc, p.c_str(), 1), 0);
 
-    KorvexHandle other = k.KorvexNewInterface();
+    ScopedInterface other(k);
     const int stale = k.KorvexNewItem(other, 1);
     ASSERT_NE(k.KorvexLoad(other, p.c_str()), 0);
     EXPECT_EQ(describe(other), expected);
@@ -160,7 +158,7 @@ TEST_F(TaskFileTest, SaveAndLoadKeepEveryFieldAndTheChildOrder) {
     EXPECT_NE(k.KorvexGetID(other, -1, 1, 0), stale);
     // Loading from memory gives the same tree.
     const std::string data = readFile(p);
-    ASSERT_NE(k.KorvexLoadSDA(other, data.data(), static_cast<int>(data.size())), 0);
+    ASSERT_NE(loadText(other, data), 0);
     EXPECT_EQ(describe(other), expected);
     // The GET list comes first and keeps its entries in order.
     const int task = k.KorvexGetID(other, k.KorvexGetID(other, -1, 1, 0), 2, 0);
@@ -171,7 +169,6 @@ TEST_F(TaskFileTest, SaveAndLoadKeepEveryFieldAndTheChildOrder) {
     EXPECT_EQ(text(other, k.KorvexGetID(other, list, 5, 1), 1501), "日本.txt");
     EXPECT_EQ(num(other, k.KorvexGetID(other, list, 5, 1), 1403), -12345);
     EXPECT_EQ(k.KorvexGetItemNum(other, task, 8), 2);
-    k.KorvexDeleteInterface(other);
 }
 
 TEST_F(TaskFileTest, SavedFileIsTheDocumentedJsonLayout) {
@@ -235,10 +232,7 @@ TEST_F(TaskFileTest, FailedSaveLeavesTheExistingFileIntact) {
     EXPECT_EQ(k.KorvexSave(h, doc, p.c_str(), 1), 0);
     EXPECT_EQ(readFile(p), "precious");
     // No temporary file is left behind.
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(root))
-        names.push_back(e.path().filename().string());
-    EXPECT_EQ(names, std::vector<std::string>{"keep.sd"});
+    EXPECT_EQ(namesIn(root), std::vector<std::string>{"keep.sd"});
 }
 
 TEST_F(TaskFileTest, SaveGivesNewFilesTheUsualModeAndKeepsAnExistingOne) {
@@ -257,9 +251,8 @@ TEST_F(TaskFileTest, SaveGivesNewFilesTheUsualModeAndKeepsAnExistingOne) {
     ASSERT_NE(saved, 0);
     ASSERT_EQ(stat(fresh.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u) << "not the private mode of the temporary file";
-    KorvexHandle other = k.KorvexNewInterface();
+    ScopedInterface other(k);
     EXPECT_NE(k.KorvexLoad(other, p.c_str()), 0);
-    k.KorvexDeleteInterface(other);
 }
 
 TEST_F(TaskFileTest, SaveThroughALinkReplacesTheFileItPointsTo) {
@@ -275,14 +268,11 @@ TEST_F(TaskFileTest, SaveThroughALinkReplacesTheFileItPointsTo) {
     struct stat st {};
     ASSERT_EQ(stat(target.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0604u);
-    KorvexHandle other = k.KorvexNewInterface();
+    ScopedInterface other(k);
     ASSERT_NE(k.KorvexLoad(other, target.c_str()), 0);
     EXPECT_EQ(describe(other), expected);
-    k.KorvexDeleteInterface(other);
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(root / "real"))
-        names.push_back(e.path().filename().string());
-    EXPECT_EQ(names, std::vector<std::string>{"task.sd"}) << "no temporary file left";
+    EXPECT_EQ(namesIn(root / "real"), std::vector<std::string>{"task.sd"})
+        << "no temporary file left";
 }
 
 TEST_F(TaskFileTest, MalformedFilesAreRejectedAndTheDocumentStays) {
@@ -296,12 +286,7 @@ TEST_F(TaskFileTest, MalformedFilesAreRejectedAndTheDocumentStays) {
     }();
     // The chain itself is a well-formed file, so each case below fails for
     // its own reason.
-    {
-        KorvexHandle in = k.KorvexNewInterface();
-        const std::string good = wrap(chain);
-        EXPECT_NE(k.KorvexLoadSDA(in, good.data(), static_cast<int>(good.size())), 0);
-        k.KorvexDeleteInterface(in);
-    }
+    EXPECT_NE(loadText(ScopedInterface(k), wrap(chain)), 0);
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"", "empty"},
         {"   ", "blank"},
@@ -356,11 +341,10 @@ TEST_F(TaskFileTest, MalformedFilesAreRejectedAndTheDocumentStays) {
     for (const auto& [data, why] : cases)
         expectRejected(data, why);
     // A wrong size cuts a valid text short.
-    KorvexHandle in = k.KorvexNewInterface();
+    ScopedInterface in(k);
     EXPECT_EQ(k.KorvexLoadSDA(in, ok.data(), -1), 0);
     EXPECT_EQ(k.KorvexLoadSDA(in, ok.data(), 0), 0);
     EXPECT_EQ(k.KorvexLoadSDA(in, nullptr, 10), 0);
-    k.KorvexDeleteInterface(in);
 }
 
 TEST_F(TaskFileTest, EveryTruncationOfAValidFileIsRejected) {
@@ -370,10 +354,9 @@ TEST_F(TaskFileTest, EveryTruncationOfAValidFileIsRejected) {
         // Trailing whitespace is all a valid file may lose.
         if (cut.find_last_not_of(" \n") == ok.find_last_not_of(" \n"))
             continue;
-        KorvexHandle in = k.KorvexNewInterface();
-        ASSERT_EQ(k.KorvexLoadSDA(in, cut.data(), static_cast<int>(cut.size())), 0) << n;
+        ScopedInterface in(k);
+        ASSERT_EQ(loadText(in, cut), 0) << n;
         ASSERT_LT(k.KorvexGetID(in, -1, 1, 0), 0);
-        k.KorvexDeleteInterface(in);
     }
 }
 
@@ -385,13 +368,12 @@ TEST_F(TaskFileTest, LimitsAreEnforcedExactlyAtTheStatedSizes) {
                       (f == 1 ? "\"" + std::string(textBytes, 't') + "\"" : std::to_string(f));
         return wrap("{\"kind\": 1, \"fields\": {" + fields + "}}");
     };
-    KorvexHandle in = k.KorvexNewInterface();
+    ScopedInterface in(k);
     const std::string atLimit = withFields(256, 65535);
-    ASSERT_NE(k.KorvexLoadSDA(in, atLimit.data(), static_cast<int>(atLimit.size())), 0);
+    ASSERT_NE(loadText(in, atLimit), 0);
     std::vector<char> big(70000, '#');
     ASSERT_NE(k.KorvexGetDataValue(in, k.KorvexGetID(in, -1, 1, 0), 1, big.data(), 70000), 0);
     EXPECT_EQ(std::string(big.data()), std::string(65535, 't'));
-    k.KorvexDeleteInterface(in);
     expectRejected(withFields(257, 1), "257 fields");
     expectRejected(withFields(1, 65536), "text of 65536 bytes");
 
@@ -405,10 +387,8 @@ TEST_F(TaskFileTest, LimitsAreEnforcedExactlyAtTheStatedSizes) {
             R"({"kind": 1, "children": [{"kind": 2, "children": [{"kind": 3, "children": [)" +
             list + "]}]}]}");
     };
-    in = k.KorvexNewInterface();
-    const std::string most = withFiles(100000 - 4);
-    ASSERT_NE(k.KorvexLoadSDA(in, most.data(), static_cast<int>(most.size())), 0);
-    k.KorvexDeleteInterface(in);
+    ScopedInterface many(k);
+    ASSERT_NE(loadText(many, withFiles(100000 - 4)), 0);
     expectRejected(withFiles(100000 - 3), "100,001 items");
 
     // More than 16 MiB is refused unread, from memory and from a file.
@@ -416,13 +396,11 @@ TEST_F(TaskFileTest, LimitsAreEnforcedExactlyAtTheStatedSizes) {
     huge.resize(16u * 1024u * 1024u + 1, ' ');
     expectRejected(huge, "over 16 MiB");
     huge.resize(16u * 1024u * 1024u);
-    in = k.KorvexNewInterface();
-    EXPECT_NE(k.KorvexLoadSDA(in, huge.data(), static_cast<int>(huge.size())), 0)
-        << "exactly 16 MiB is allowed";
+    ScopedInterface exact(k);
+    EXPECT_NE(loadText(exact, huge), 0) << "exactly 16 MiB is allowed";
     const std::string p = path("huge.sd");
     writeFile(p, huge + " ");
-    EXPECT_EQ(k.KorvexLoad(in, p.c_str()), 0);
-    k.KorvexDeleteInterface(in);
+    EXPECT_EQ(k.KorvexLoad(exact, p.c_str()), 0);
 }
 
 TEST_F(TaskFileTest, DocumentItemCountIsLimitedLikeTheFormat) {
