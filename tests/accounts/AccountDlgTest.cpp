@@ -461,6 +461,32 @@ TEST_F(AccountDlgTest, AccountDetailsAreAView) {
     ExpectNoUnexpectedModals();
 }
 
+// Records this dialog could not have made (a name longer than its edit takes, no user ID)
+// still close with OK: a view checks nothing.
+TEST_F(AccountDlgTest, DetailsOfForeignRecordsCloseWithOk) {
+    AddAccount(Acc(std::string(300, 'n'), "u"));
+    AddAccount(Acc("noid", ""));
+    CMainDlg& w = OpenMainWindow();
+    for (int row : {0, 1}) {
+        SCOPED_TRACE(row);
+        platform::modal::BeginScript();
+        SelectListBoxRow(w, 1007, row);
+        INT_PTR ended = 0;
+        platform::modal::QueueDialog(132, [&ended](CDialog& d) {
+            Click(d, IDOK);
+            ended = IsOpen(d) ? IDCANCEL : IDOK;
+            if (IsOpen(d))
+                Click(d, IDCANCEL);
+            return kAsEnded;
+        });
+        Click(w, 1026);
+        EXPECT_EQ(ended, IDOK);
+        EXPECT_TRUE(ShownBoxIds().empty());
+        ExpectNoUnexpectedModals();
+    }
+    EXPECT_EQ(AccountCount(), 2);
+}
+
 TEST_F(AccountDlgTest, DetailsWithoutSelectionDoNothing) {
     AddAccount(Acc("A", "ua"));
     CMainDlg& w = OpenMainWindow();
