@@ -84,6 +84,7 @@ protected:
     const KorvexLib& k = KorvexLib::get();
     std::filesystem::path root;
     std::filesystem::path home;
+    std::vector<KorvexHandle> opened;
 
     void SetUp() override {
         std::string tmpl = (std::filesystem::temp_directory_path() / "korvex-test-XXXXXX").string();
@@ -94,15 +95,19 @@ protected:
     }
 
     void TearDown() override {
+        // Deleting one the test deleted already is refused harmlessly.
+        for (KorvexHandle h : opened)
+            k.KorvexDeleteInterface(h);
         std::error_code ec;
         std::filesystem::remove_all(root, ec);
     }
 
-    // A new, initialised interface.
+    // A new, initialised interface, deleted at the end of the test.
     KorvexHandle open() {
         KorvexHandle h = k.KorvexNewInterface();
         EXPECT_NE(h, nullptr);
         EXPECT_NE(k.KorvexInitialize(h), 0);
+        opened.push_back(h);
         return h;
     }
 

@@ -146,7 +146,6 @@ TEST_F(StoreTest, AccountsAndProxiesAreSeparateListsOfWholeRecords) {
     EXPECT_EQ(k.KorvexSetDataNum(s.h, s.store, 1014, file), 0);
     EXPECT_EQ(k.KorvexSetDataNum(s.h, s.store, 1014, s.store), 0);
     EXPECT_EQ(k.KorvexGetItemNum(s.h, s.store, 10), 2);
-    k.KorvexDeleteInterface(s.h);
 }
 
 TEST_F(StoreTest, AppendedRecordIsIndependentOfTheHandleAfterwards) {
@@ -161,7 +160,6 @@ TEST_F(StoreTest, AppendedRecordIsIndependentOfTheHandleAfterwards) {
     EXPECT_EQ(text(s.h, s.account, 1302), "ftp.first.example");
     // Field 0 with a null pointer on a non-record is refused.
     EXPECT_EQ(k.KorvexGetDataNum(s.h, s.store, 0, nullptr), 0);
-    k.KorvexDeleteInterface(s.h);
 }
 
 TEST_F(StoreTest, DeleteRemovesExactlyTheLoadedRecord) {
@@ -185,7 +183,6 @@ TEST_F(StoreTest, DeleteRemovesExactlyTheLoadedRecord) {
     k.KorvexGetDataNum(s.h, s.account, 0, nullptr);
     EXPECT_EQ(k.KorvexSetDataNum(s.h, s.store, 1015, s.account), 0);
     EXPECT_EQ(accountNames(s), (Names{"A", "B"}));
-    k.KorvexDeleteInterface(s.h);
 }
 
 TEST_F(StoreTest, SnapshotFollowsTheDiskOnlyWhenRefreshed) {
@@ -207,8 +204,6 @@ TEST_F(StoreTest, SnapshotFollowsTheDiskOnlyWhenRefreshed) {
     // Every store handle of one interface sees the same store.
     const int store2 = k.KorvexNewItem(b.h, 9);
     EXPECT_EQ(k.KorvexGetItemNum(b.h, store2, 10), 2);
-    k.KorvexDeleteInterface(a.h);
-    k.KorvexDeleteInterface(b.h);
 }
 
 TEST_F(StoreTest, StoreSurvivesClearAndRenewedHandlesSeeTheSameOrder) {
@@ -229,7 +224,6 @@ TEST_F(StoreTest, StoreSurvivesClearAndRenewedHandlesSeeTheSameOrder) {
     k.KorvexSetDataValue(s.h, s.proxy, 1011, "px");
     EXPECT_NE(k.KorvexSetDataNum(s.h, renewed.store, 1014, s.proxy), 0);
     EXPECT_EQ(accountNames(renewed, 11), (Names{"px"}));
-    k.KorvexDeleteInterface(s.h);
 }
 
 TEST_F(StoreTest, NameAndRecordsPersistAcrossInterfacesAndProcesses) {
@@ -259,7 +253,6 @@ TEST_F(StoreTest, NameAndRecordsPersistAcrossInterfacesAndProcesses) {
     char buf[260];
     ASSERT_NE(k.KorvexGetName(s.h, buf, sizeof buf), 0);
     EXPECT_STREQ(buf, "suzuki");
-    k.KorvexDeleteInterface(s.h);
 }
 
 TEST_F(StoreTest, NameIsCutToWholeCharactersWithinTheLimit) {
@@ -284,7 +277,6 @@ TEST_F(StoreTest, NameIsCutToWholeCharactersWithinTheLimit) {
     EXPECT_EQ(k.KorvexSetName(h, "\xe5\x90"), 0) << "broken UTF-8 is refused";
     ASSERT_NE(k.KorvexGetName(h, buf, sizeof buf), 0);
     EXPECT_EQ(std::string(buf), fits);
-    k.KorvexDeleteInterface(h);
 }
 
 TEST_F(StoreTest, StoreCallsFailWithoutInitializeAndAfterFinalize) {
@@ -316,7 +308,6 @@ TEST_F(StoreTest, StoreFolderAndDatabaseArePrivate) {
     EXPECT_EQ(st.st_mode & 0777, 0700u);
     ASSERT_EQ(stat(dbPath().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
-    k.KorvexDeleteInterface(h);
 }
 
 TEST_F(StoreTest, FolderFollowsXdgConfigHomeThenHomeWhenKorvexHomeIsUnset) {
@@ -388,10 +379,7 @@ TEST_F(StoreTest, TruncatedDatabaseIsRefusedAndKept) {
 }
 
 TEST_F(StoreTest, TwoProcessesAppendingAtOnceKeepEveryRecord) {
-    {
-        KorvexHandle h = open(); // creates the database up front
-        k.KorvexDeleteInterface(h);
-    }
+    k.KorvexDeleteInterface(open()); // creates the database up front
     const std::string go = (root / "go").string();
     constexpr int kEach = 40;
     const pid_t p1 = spawnHelper({"append", "10", "p", std::to_string(kEach), go});
@@ -407,7 +395,6 @@ TEST_F(StoreTest, TwoProcessesAppendingAtOnceKeepEveryRecord) {
         EXPECT_EQ(unique.count("p" + std::to_string(i)), 1u) << i;
         EXPECT_EQ(unique.count("q" + std::to_string(i)), 1u) << i;
     }
-    k.KorvexDeleteInterface(s.h);
 }
 
 TEST_F(StoreTest, DeleteHitsTheLoadedRecordAfterAnotherProcessChangedTheStore) {
@@ -427,7 +414,6 @@ TEST_F(StoreTest, DeleteHitsTheLoadedRecordAfterAnotherProcessChangedTheStore) {
     ASSERT_EQ(runHelper({"delete", "C"}), 0);
     EXPECT_EQ(k.KorvexSetDataNum(s.h, s.store, 1015, s.account), 0);
     EXPECT_EQ(accountNames(s), (Names{"D0"}));
-    k.KorvexDeleteInterface(s.h);
 }
 
 TEST_F(StoreTest, KilledProcessLosesNoReportedAppend) {
@@ -452,7 +438,6 @@ TEST_F(StoreTest, KilledProcessLosesNoReportedAppend) {
     ASSERT_EQ(line, "appended\n");
     Handles s = openStore();
     EXPECT_EQ(accountNames(s), (Names{"survivor"}));
-    k.KorvexDeleteInterface(s.h);
 }
 
 } // namespace
