@@ -80,40 +80,57 @@ void BrowseWorker::Shutdown() {
         m_closing = true;
     }
     m_cv.notify_all();
+    Wait();
+}
+
+void BrowseWorker::Wait() {
     wait();
+    // The worker's last act was under the mutex: taking it orders everything the worker
+    // did before whatever this thread does next (destroying the worker, say).
+    std::lock_guard lock(m_mutex);
 }
 
 void BrowseWorker::run() {
     Sink sink(*this);
-    m_result.store(RunBrowse(m_request, sink, m_cancel));
+    const unsigned result = RunBrowse(m_request, sink, m_cancel);
+    std::lock_guard lock(m_mutex);
+    m_result.store(result);
 }
 
 void BrowseWorker::Post(std::function<void()> fn, bool wait) {
     unsigned ticket = 0;
     if (wait)
         ticket = ++m_nextTicket;
-    QMetaObject::invokeMethod(
-        this,
-        [this, fn = std::move(fn), ticket] {
-            {
-                // After shutdown nothing more reaches the window.
-                std::lock_guard lock(m_mutex);
-                if (m_closing)
-                    return;
-            }
-            fn();
-            if (ticket != 0) {
-                {
-                    std::lock_guard lock(m_mutex);
-                    m_doneTicket = ticket;
-                }
-                m_cv.notify_all();
-            }
-        },
-        Qt::QueuedConnection);
+    {
+        // The call itself goes through the mutex, and only a wake-up through Qt's queue:
+        // every hand-over is then one that a thread checker sees.
+        std::lock_guard lock(m_mutex);
+        m_pending.push_back({std::move(fn), ticket});
+        QMetaObject::invokeMethod(this, &BrowseWorker::RunNextCall, Qt::QueuedConnection);
+    }
     if (wait) {
         std::unique_lock lock(m_mutex);
         m_cv.wait(lock, [&] { return m_closing || m_doneTicket >= ticket; });
+    }
+}
+
+void BrowseWorker::RunNextCall() {
+    Call call;
+    {
+        std::lock_guard lock(m_mutex);
+        // After shutdown nothing more reaches the window.
+        if (m_closing || m_pending.empty())
+            return;
+        call = std::move(m_pending.front());
+        m_pending.pop_front();
+    }
+    call.fn();
+    if (call.ticket != 0) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_doneTicket = call.ticket;
+        }
+        m_cv.notify_all();
     }
 }
 

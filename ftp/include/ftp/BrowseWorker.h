@@ -19,6 +19,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -49,6 +50,8 @@ public:
     // Releases the worker's waits for the user-interface thread and waits until it ended.
     // Calls not yet run are dropped from then on (a stop of the run should come first).
     void Shutdown();
+    // Waits until the thread has ended (a run that has ended may still be returning).
+    void Wait();
 
     // The run's result (1 complete, 0 otherwise); valid once the thread has finished.
     unsigned Result() const { return m_result.load(); }
@@ -62,6 +65,13 @@ private:
     // shutdown).
     void Post(std::function<void()> fn, bool wait);
     void WaitForRoom();
+    // Runs the oldest call not yet run (user-interface thread; one wake-up per call).
+    void RunNextCall();
+
+    struct Call {
+        std::function<void()> fn;
+        unsigned ticket = 0; // non-zero: the worker waits for it
+    };
 
     BrowseRequest m_request;
     BrowseWindowCalls m_calls;
@@ -70,10 +80,11 @@ private:
 
     std::mutex m_mutex;
     std::condition_variable m_cv;
-    bool m_closing = false;    // guarded by m_mutex
-    int m_batchesQueued = 0;   // guarded by m_mutex
-    unsigned m_doneTicket = 0; // guarded by m_mutex: waited calls that have returned
-    unsigned m_nextTicket = 0; // worker thread only
+    bool m_closing = false;     // guarded by m_mutex
+    int m_batchesQueued = 0;    // guarded by m_mutex
+    unsigned m_doneTicket = 0;  // guarded by m_mutex: waited calls that have returned
+    unsigned m_nextTicket = 0;  // worker thread only
+    std::deque<Call> m_pending; // guarded by m_mutex
 };
 
 // Port of the window's runs. Users always get the FTP default port 21 (the account holds
