@@ -4,7 +4,11 @@
 #include "support/HangingPort.h"
 #include "support/ScriptedFtpServer.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 
 namespace browse_test {
 namespace {
@@ -455,6 +459,59 @@ TEST_F(ConnectTest, CancelledPromptKeepsRowsButForgetsPassword) {
     EXPECT_EQ(ShownBoxIds(), (std::vector<UINT>{133, 133, 145, 145}));
     EXPECT_FALSE(w.m_bBrowsing);
     ExpectNoUnexpectedModals();
+}
+
+// The worker's messages are real boxes the user can answer while the window is disabled:
+// after a stop, and with nothing touched since Connect.
+TEST_F(ConnectTest, RealMessagesDuringRunCanBeAnswered) {
+    AddAccount(Account("srv"));
+    for (const bool stop : {true, false}) {
+        SCOPED_TRACE(stop ? "stop" : "refused");
+        platform::modal::BeginScript();
+        test::HangingPort hang;
+        ASSERT_TRUE(hang.Ready());
+        std::uint16_t refused = 0;
+        {
+            test::ScriptedFtpServer probe(test::ScriptedFtpServer::Script{});
+            ASSERT_TRUE(probe.Start());
+            refused = probe.Port();
+        }
+        ftp::SetBrowsePortForTesting(stop ? hang.Port() : refused);
+        RecordingMainDlg& w = Open();
+        QueueConnect(); // the confirmation and the prompt are scripted
+        bool seen = false, enabled = false;
+        std::string text;
+        QTimer poll;
+        poll.setInterval(20);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || seen)
+                return;
+            seen = true;
+            enabled = box->isEnabled();
+            text = box->text().toStdString();
+            QAbstractButton* ok = box->button(QMessageBox::Ok);
+            if (enabled && ok)
+                QTest::mouseClick(ok, Qt::LeftButton);
+            else
+                box->done(QMessageBox::Ok); // never leave the test hanging
+        });
+        Click(w, 1033);
+        ASSERT_TRUE(w.m_bBrowsing || !stop);
+        platform::modal::EndScript(); // from here on boxes are real
+        poll.start();
+        if (stop)
+            Click(w.m_dlgConnecting, IDOK);
+        ASSERT_TRUE(WaitForRun(w));
+        poll.stop();
+        EXPECT_TRUE(seen);
+        EXPECT_TRUE(enabled) << "the box must not inherit the disabled main window";
+        EXPECT_EQ(text,
+                  stop ? "処理が中断されました。"
+                       : "サーバーに接続できません。サーバー名かアカウントが正しくありません。");
+        ExpectIdle(w);
+        CloseWindow();
+    }
 }
 
 } // namespace

@@ -153,7 +153,7 @@ void CMainDlg::StartBrowseRun(BOOL bResetProgress) {
     // The previous worker has ended its run (the window is enabled again) but may still
     // be returning.
     if (m_pBrowseThread)
-        m_pBrowseThread->wait();
+        m_pBrowseThread->Wait();
     m_bCancel = 0;
 
     ftp::BrowseRequest request;
