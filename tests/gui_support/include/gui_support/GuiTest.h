@@ -32,22 +32,23 @@
 
 namespace gui {
 
+// Every member has a default, so designated initializers may leave any out.
 struct AccountValues {
-    std::string name;
-    std::string userId;
+    std::string name{};
+    std::string userId{};
     int noSavePassword = 0;
-    std::string password;
-    std::string server;
+    std::string password{};
+    std::string server{};
     int passive = 0;
-    std::string proxyName;
+    std::string proxyName{};
 };
 
 struct ProxyValues {
-    std::string name;
-    std::string server;
-    std::string userId;
+    std::string name{};
+    std::string server{};
+    std::string userId{};
     int noSavePassword = 0;
-    std::string password;
+    std::string password{};
 };
 
 class GuiTest : public ::testing::Test {
