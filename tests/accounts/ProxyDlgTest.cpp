@@ -1,40 +1,20 @@
 // The proxy dialog through its real widgets and the modal seam.
 #include "accounts/ProxyDlg.h"
-#include "gui_support/GuiTest.h"
-
-#include "platform/Modal.h"
-#include "platform/Win.h"
-
-#include <QDialog>
-#include <QLineEdit>
+#include "AccountsTest.h"
 
 #include <functional>
 #include <string>
 
 namespace {
 
-using platform::modal::kAsEnded;
-
-class ProxyDlgTest : public gui::GuiTest {
+class ProxyDlgTest : public accounts_test::Test {
 protected:
     bool NeedsLibrary() const override { return false; }
-
-    static bool IsOpen(CDialog& d) {
-        return d.GetDialogWidget() && d.GetDialogWidget()->isVisible();
-    }
-
-    static bool ReadOnly(CDialog& d, int id) {
-        auto* e = qobject_cast<QLineEdit*>(Control(d, id));
-        return e && e->isReadOnly();
-    }
 
     // Runs `dlg` modally with `script`, answering `boxes` message boxes with OK on the
     // way; returns DoModal's result.
     static INT_PTR Run(CProxyDlg& dlg, std::function<void(CDialog&)> script, int boxes = 0) {
-        platform::modal::QueueDialog(156, [script](CDialog& d) {
-            script(d);
-            return kAsEnded;
-        });
+        Expect(156, std::move(script));
         for (int i = 0; i < boxes; ++i)
             platform::modal::QueueMessageBox(IDOK);
         return dlg.DoModal();
@@ -52,51 +32,71 @@ TEST_F(ProxyDlgTest, NewProxyOpensEmptyWithPortZero) {
             EXPECT_TRUE(Enabled(d, id)) << id;
         for (int id : {1000, 1020, 1025, 1031, 1012})
             EXPECT_FALSE(ReadOnly(d, id)) << id;
-        auto* pw = qobject_cast<QLineEdit*>(Control(d, 1012));
-        EXPECT_TRUE(pw && pw->echoMode() == QLineEdit::Password);
+        EXPECT_TRUE(IsPasswordEdit(d, 1012));
     });
     ASSERT_EQ(Shown().size(), 1u);
     EXPECT_EQ(Shown()[0].text, "PROXY追加");
-    ExpectNoUnexpectedModals();
 }
 
-TEST_F(ProxyDlgTest, NoSavePasswordTogglesPasswordEditKeepingText) {
-    CProxyDlg dlg;
-    const INT_PTR r = Run(dlg, [](CDialog& d) {
-        Type(d, 1012, "pw");
-        Click(d, 1116);
-        EXPECT_FALSE(Enabled(d, 1012));
-        EXPECT_EQ(Text(d, 1012), "pw");
-        Click(d, 1116);
-        EXPECT_TRUE(Enabled(d, 1012));
-        EXPECT_EQ(Text(d, 1012), "pw");
-        Click(d, 1116);
-        SetText(d, 1000, "p");
-        SetText(d, 1020, "proxy.example");
-        Click(d, IDOK);
-    });
-    EXPECT_EQ(r, IDOK);
-    EXPECT_EQ(dlg.m_bNoSavePassword, TRUE);
-    EXPECT_EQ(dlg.m_strPassword, "pw"); // kept; the opener decides not to record it
-    EXPECT_TRUE(Shown().size() == 1u && Shown()[0].kind == platform::modal::Kind::Dialog);
-    ExpectNoUnexpectedModals();
+// The box disables the password edit and keeps its text. It does so even while the port
+// does not read (the framework's message then comes on each click).
+TEST_F(ProxyDlgTest, NoSavePasswordTogglesPasswordEdit) {
+    for (const std::string port : {"0", "x"}) {
+        SCOPED_TRACE(port);
+        platform::modal::BeginScript();
+        const bool bad = port == "x";
+        CProxyDlg dlg;
+        const INT_PTR r = Run(
+            dlg,
+            [&](CDialog& d) {
+                SetText(d, 1000, "p");
+                SetText(d, 1020, "proxy.example");
+                SetText(d, 1025, port);
+                Type(d, 1012, "pw");
+                for (bool ticked : {true, false, true}) {
+                    Click(d, 1116);
+                    EXPECT_EQ(Checked(d, 1116), ticked);
+                    EXPECT_EQ(Enabled(d, 1012), !ticked);
+                    EXPECT_EQ(Text(d, 1012), "pw");
+                }
+                Click(d, bad ? IDCANCEL : IDOK);
+            },
+            bad ? 3 : 0);
+        if (bad) {
+            EXPECT_EQ(ShownBoxIds(), std::vector<UINT>(3, AFX_IDP_PARSE_UINT));
+        } else {
+            EXPECT_EQ(r, IDOK);
+            EXPECT_TRUE(ShownBoxIds().empty());
+            EXPECT_EQ(dlg.m_bNoSavePassword, TRUE);
+            EXPECT_EQ(dlg.m_strPassword, "pw"); // kept; the opener decides not to record it
+        }
+        ExpectNoUnexpectedModals();
+    }
 }
 
-// Name and server are required; user ID, password and port are not.
-TEST_F(ProxyDlgTest, OkNeedsNameAndServer) {
+// Name and server are required (user ID and password are not); the port must read as a
+// number (its parsing is the dialog base's, tested there). A refusal shows one message and
+// keeps the dialog open with what was typed; a bad port also takes the focus.
+TEST_F(ProxyDlgTest, OkNeedsNameServerAndReadablePort) {
     struct Case {
         const char* name;
         const char* server;
-        bool accepted;
+        const char* port; // nullptr: left at its initial "0"
+        UINT refusal;     // 0: accepted
+        unsigned int value = 0;
     };
+    constexpr UINT kMissing = 162;
     const Case cases[] = {
-        {"", "", false},
-        {"p", "", false},
-        {"", "proxy.example", false},
-        {"p", "proxy.example", true},
+        {"", "", nullptr, kMissing},
+        {"p", "", nullptr, kMissing},
+        {"", "proxy.example", nullptr, kMissing},
+        {"p", "proxy.example", " 8080 ", 0, 8080},
+        // One message only: the missing-name check does not follow the port's.
+        {"", "", "", AFX_IDP_PARSE_UINT},
+        {"p", "proxy.example", "12a", AFX_IDP_PARSE_UINT},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.name) + "/" + c.server);
+        SCOPED_TRACE(std::string(c.name) + "/" + c.server + "/" + (c.port ? c.port : "-"));
         platform::modal::BeginScript();
         CProxyDlg dlg;
         const INT_PTR r = Run(
@@ -104,95 +104,35 @@ TEST_F(ProxyDlgTest, OkNeedsNameAndServer) {
             [&](CDialog& d) {
                 Type(d, 1000, c.name);
                 Type(d, 1020, c.server);
+                if (c.port)
+                    SetText(d, 1025, c.port);
                 Click(d, IDOK);
-                EXPECT_EQ(IsOpen(d), !c.accepted);
-                if (!c.accepted) {
-                    EXPECT_EQ(Text(d, 1000), c.name); // values kept
+                EXPECT_EQ(IsOpen(d), c.refusal != 0);
+                if (c.refusal) {
+                    EXPECT_EQ(Text(d, 1000), c.name);
+                    if (c.refusal == AFX_IDP_PARSE_UINT) {
+                        EXPECT_EQ(FocusId(d), 1025);
+                    }
                     Click(d, IDCANCEL);
                 }
             },
-            c.accepted ? 0 : 1);
-        EXPECT_EQ(r, c.accepted ? IDOK : IDCANCEL);
-        const auto boxes = ShownBoxIds();
-        if (c.accepted) {
-            EXPECT_TRUE(boxes.empty());
+            c.refusal ? 1 : 0);
+        EXPECT_EQ(r, c.refusal ? IDCANCEL : IDOK);
+        if (!c.refusal) {
+            EXPECT_TRUE(ShownBoxIds().empty());
             EXPECT_EQ(dlg.m_strName, c.name);
             EXPECT_EQ(dlg.m_strServer, c.server);
             EXPECT_EQ(dlg.m_strUserID, "");
-        } else {
-            ASSERT_EQ(boxes.size(), 1u);
-            EXPECT_EQ(Shown()[0].id, 162u);
-            EXPECT_EQ(Shown()[0].text, "名前とサーバー名は必ず入力してください");
-            EXPECT_EQ(Shown()[0].style, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
-        }
-        ExpectNoUnexpectedModals();
-    }
-}
-
-// The port must read as an unsigned decimal number; anything else is refused with the
-// framework's message, the focus on the port, and the dialog stays open.
-TEST_F(ProxyDlgTest, PortMustBeUnsignedDecimal) {
-    struct Case {
-        const char* port;
-        bool accepted;
-        unsigned int value;
-    };
-    const Case cases[] = {
-        {"8080", true, 8080}, {" 21 ", true, 21},       {"4294967295", true, 4294967295u},
-        {"", false, 0},       {"-1", false, 0},         {"abc", false, 0},
-        {"12a", false, 0},    {"4294967296", false, 0}, {"+5", false, 0},
-        {"1 2", false, 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string("port '") + c.port + "'");
-        platform::modal::BeginScript();
-        CProxyDlg dlg;
-        const INT_PTR r = Run(
-            dlg,
-            [&](CDialog& d) {
-                SetText(d, 1000, "p");
-                SetText(d, 1020, "proxy.example");
-                SetText(d, 1025, c.port);
-                Click(d, IDOK);
-                EXPECT_EQ(IsOpen(d), !c.accepted);
-                if (!c.accepted) {
-                    EXPECT_EQ(FocusId(d), 1025);
-                    Click(d, IDCANCEL);
-                }
-            },
-            c.accepted ? 0 : 1);
-        EXPECT_EQ(r, c.accepted ? IDOK : IDCANCEL);
-        const auto boxes = ShownBoxIds();
-        if (c.accepted) {
-            EXPECT_TRUE(boxes.empty());
             EXPECT_EQ(dlg.m_nPort, c.value);
         } else {
-            // One message only: the missing-name check does not follow the port's.
-            ASSERT_EQ(boxes.size(), 1u);
-            EXPECT_EQ(boxes[0], AFX_IDP_PARSE_UINT);
-            EXPECT_EQ(Shown()[0].text, "正の整数を入力してください。");
+            ASSERT_EQ(ShownBoxIds().size(), 1u);
+            ExpectBox(0, c.refusal,
+                      c.refusal == kMissing ? "名前とサーバー名は必ず入力してください"
+                                            : "正の整数を入力してください。",
+                      MB_OK | MB_ICONEXCLAMATION);
         }
         ExpectNoUnexpectedModals();
     }
-}
-
-// Ticking the box while the port does not read: the message comes, and the password edit
-// still follows the box.
-TEST_F(ProxyDlgTest, PasswordEnablingFollowsBoxWhenPortIsBad) {
-    CProxyDlg dlg;
-    Run(
-        dlg,
-        [](CDialog& d) {
-            SetText(d, 1025, "x");
-            Click(d, 1116);
-            EXPECT_TRUE(Checked(d, 1116));
-            EXPECT_FALSE(Enabled(d, 1012));
-            Click(d, 1116);
-            EXPECT_TRUE(Enabled(d, 1012));
-        },
-        2);
-    EXPECT_EQ(ShownBoxIds(), (std::vector<UINT>{AFX_IDP_PARSE_UINT, AFX_IDP_PARSE_UINT}));
-    ExpectNoUnexpectedModals();
 }
 
 TEST_F(ProxyDlgTest, DetailsModeShowsNameAndIdReadOnly) {
@@ -217,15 +157,13 @@ TEST_F(ProxyDlgTest, DetailsModeShowsNameAndIdReadOnly) {
             for (int id : {1020, 1025, 1116, 1012, IDOK, IDCANCEL})
                 EXPECT_TRUE(Enabled(d, id)) << id;
             EXPECT_FALSE(Checked(d, 1116));
-            // Emptying the server is refused there too.
-            SetText(d, 1020, "");
+            SetText(d, 1020, ""); // emptying the server is refused here too
             Click(d, IDOK);
             EXPECT_TRUE(IsOpen(d));
             Click(d, IDCANCEL);
         },
         1);
     EXPECT_EQ(ShownBoxIds(), (std::vector<UINT>{162u}));
-    ExpectNoUnexpectedModals();
 }
 
 } // namespace
