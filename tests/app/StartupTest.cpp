@@ -84,21 +84,34 @@ protected:
     QTemporaryDir home;
 };
 
-TEST_F(StartupTest, NoLibraryBesideTheProgramGives121AndNoWindow) {
+// Each failure shows its one box, opens no window and leaves no library loaded.
+TEST_F(StartupTest, FailuresShowTheirBoxAndLeaveNothingLoaded) {
     QTemporaryDir empty;
-    RunFrom(empty.path().toStdString());
-    modal::QueueMessageBox(IDOK);
-    EXPECT_FALSE(theApp.InitInstance());
-    ExpectOnlyBox(121, MB_ICONEXCLAMATION);
-    EXPECT_EQ(g_hLibrary, nullptr);
-}
-
-TEST_F(StartupTest, LibraryLackingAnEntryPointGives122) {
-    RunFrom(kStubs + "/lacking");
-    modal::QueueMessageBox(IDOK);
-    EXPECT_FALSE(theApp.InitInstance());
-    ExpectOnlyBox(122, MB_ICONEXCLAMATION);
-    EXPECT_EQ(g_hLibrary, nullptr);
+    struct Case {
+        std::string from;
+        bool oleFails;
+        UINT box;
+        UINT style;
+    };
+    const Case cases[] = {
+        {empty.path().toStdString(), false, 121, MB_ICONEXCLAMATION}, // no library
+        {kStubs + "/lacking", false, 122, MB_ICONEXCLAMATION},
+        {kStubs + "/oldversion", false, 120, MB_ICONEXCLAMATION},
+        {kStubs + "/complete", true, 156, MB_OK}, // nothing is loaded before OLE
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.box);
+        modal::BeginScript();
+        RunFrom(c.from);
+        app::SetOleInitForTesting([&c] { return !c.oleFails; });
+        modal::QueueMessageBox(IDOK);
+        EXPECT_FALSE(theApp.InitInstance());
+        ExpectOnlyBox(c.box, c.style);
+        EXPECT_EQ(g_hLibrary, nullptr);
+        EXPECT_EQ(theApp.m_hInterface, nullptr);
+        EXPECT_FALSE(IsResident(c.from + "/libKORVEX.so"));
+        EXPECT_TRUE(modal::Errors().empty());
+    }
 }
 
 TEST_F(StartupTest, AnyOneMissingEntryPointGives122) {
@@ -114,25 +127,6 @@ TEST_F(StartupTest, AnyOneMissingEntryPointGives122) {
         ExpectOnlyBox(122, MB_ICONEXCLAMATION);
         EXPECT_EQ(g_hLibrary, nullptr);
     }
-}
-
-TEST_F(StartupTest, VersionRefusedGives120AndUnloadsTheLibrary) {
-    RunFrom(kStubs + "/oldversion");
-    modal::QueueMessageBox(IDOK);
-    EXPECT_FALSE(theApp.InitInstance());
-    ExpectOnlyBox(120, MB_ICONEXCLAMATION);
-    EXPECT_EQ(g_hLibrary, nullptr);
-    EXPECT_EQ(theApp.m_hInterface, nullptr);
-    EXPECT_FALSE(IsResident(kStubs + "/oldversion/libKORVEX.so"));
-}
-
-TEST_F(StartupTest, OleFailureGives156WithAPlainBox) {
-    RunFrom(kStubs + "/complete");
-    app::SetOleInitForTesting([] { return false; });
-    modal::QueueMessageBox(IDOK);
-    EXPECT_FALSE(theApp.InitInstance());
-    ExpectOnlyBox(156, MB_OK);
-    EXPECT_EQ(g_hLibrary, nullptr) << "nothing is loaded before OLE";
 }
 
 TEST_F(StartupTest, RunsTheWindowOnceAndReturnsFalse) {
@@ -178,18 +172,13 @@ protected:
     }
 };
 
-TEST_F(NameTest, TypedNameIsShownAtTheNextStart) {
+// A typed name opens the next run; an empty one keeps the stored name; an overlong one is
+// cut at a character boundary.
+TEST_F(NameTest, NameLastTypedOpensTheNextRun) {
     RunOnce(std::string("佐藤 花子"));
+    EXPECT_EQ(RunOnce(std::string()), "佐藤 花子");
     EXPECT_EQ(RunOnce(std::nullopt), "佐藤 花子");
-}
 
-TEST_F(NameTest, EmptyNameKeepsTheStoredOne) {
-    RunOnce(std::string("yamada"));
-    RunOnce(std::string());
-    EXPECT_EQ(RunOnce(std::nullopt), "yamada");
-}
-
-TEST_F(NameTest, OverlongNameIsCutAtACharacterBoundary) {
     std::string longName;
     for (int i = 0; i < 100; ++i)
         longName += "あ"; // 300 bytes
