@@ -3,6 +3,7 @@
 #include "AccountsTest.h"
 
 #include <functional>
+#include <map>
 #include <string>
 
 namespace {
@@ -21,21 +22,48 @@ protected:
     }
 };
 
-TEST_F(ProxyDlgTest, NewProxyOpensEmptyWithPortZero) {
-    CProxyDlg dlg;
-    Run(dlg, [](CDialog& d) {
-        for (int id : {1000, 1020, 1031, 1012})
-            EXPECT_EQ(Text(d, id), "") << id;
-        EXPECT_EQ(Text(d, 1025), "0");
-        EXPECT_FALSE(Checked(d, 1116));
-        for (int id : {1000, 1020, 1025, 1031, 1116, 1012, IDOK, IDCANCEL})
-            EXPECT_TRUE(Enabled(d, id)) << id;
-        for (int id : {1000, 1020, 1025, 1031, 1012})
-            EXPECT_FALSE(ReadOnly(d, id)) << id;
-        EXPECT_TRUE(IsPasswordEdit(d, 1012));
-    });
-    ASSERT_EQ(Shown().size(), 1u);
-    EXPECT_EQ(Shown()[0].text, "PROXY追加");
+// A new proxy opens empty with port 0; details show the stored values with name and user ID
+// read-only. Either way an empty server is refused.
+TEST_F(ProxyDlgTest, OpensEmptyOrShowingTheStoredProxy) {
+    for (bool details : {false, true}) {
+        SCOPED_TRACE(details);
+        platform::modal::BeginScript();
+        const std::map<int, std::string> texts =
+            details ? std::map<int, std::string>{{1000, "社内"},
+                                                 {1020, "proxy.example"},
+                                                 {1031, "pu"},
+                                                 {1012, "ppw"}}
+                    : std::map<int, std::string>{{1000, ""}, {1020, ""}, {1031, ""}, {1012, ""}};
+        CProxyDlg dlg;
+        dlg.m_bReadOnly = details;
+        dlg.m_strName = texts.at(1000);
+        dlg.m_strServer = texts.at(1020);
+        dlg.m_strUserID = texts.at(1031);
+        dlg.m_strPassword = texts.at(1012);
+        Run(
+            dlg,
+            [&](CDialog& d) {
+                for (const auto& [id, text] : texts)
+                    EXPECT_EQ(Text(d, id), text) << id;
+                EXPECT_EQ(Text(d, 1025), "0");
+                EXPECT_FALSE(Checked(d, 1116));
+                for (int id : {1000, 1020, 1025, 1031, 1116, 1012, IDOK, IDCANCEL})
+                    EXPECT_TRUE(Enabled(d, id)) << id;
+                for (int id : {1000, 1020, 1025, 1031, 1012})
+                    EXPECT_EQ(ReadOnly(d, id), details && (id == 1000 || id == 1031)) << id;
+                EXPECT_TRUE(IsPasswordEdit(d, 1012));
+                SetText(d, 1020, "");
+                Click(d, IDOK);
+                EXPECT_TRUE(IsOpen(d));
+                Click(d, IDCANCEL);
+            },
+            1);
+        EXPECT_EQ(ShownBoxIds(), (std::vector<UINT>{162u}));
+        if (!details) {
+            EXPECT_EQ(Shown().back().text, "PROXY追加");
+        }
+        ExpectNoUnexpectedModals();
+    }
 }
 
 // The box disables the password edit and keeps its text. It does so even while the port
@@ -133,37 +161,6 @@ TEST_F(ProxyDlgTest, OkNeedsNameServerAndReadablePort) {
         }
         ExpectNoUnexpectedModals();
     }
-}
-
-TEST_F(ProxyDlgTest, DetailsModeShowsNameAndIdReadOnly) {
-    CProxyDlg dlg;
-    dlg.m_bReadOnly = TRUE;
-    dlg.m_strName = "社内";
-    dlg.m_strServer = "proxy.example";
-    dlg.m_strUserID = "pu";
-    dlg.m_strPassword = "ppw";
-    Run(
-        dlg,
-        [](CDialog& d) {
-            EXPECT_EQ(Text(d, 1000), "社内");
-            EXPECT_EQ(Text(d, 1020), "proxy.example");
-            EXPECT_EQ(Text(d, 1031), "pu");
-            EXPECT_EQ(Text(d, 1012), "ppw");
-            EXPECT_EQ(Text(d, 1025), "0");
-            EXPECT_TRUE(ReadOnly(d, 1000));
-            EXPECT_TRUE(ReadOnly(d, 1031));
-            for (int id : {1020, 1025, 1012})
-                EXPECT_FALSE(ReadOnly(d, id)) << id;
-            for (int id : {1020, 1025, 1116, 1012, IDOK, IDCANCEL})
-                EXPECT_TRUE(Enabled(d, id)) << id;
-            EXPECT_FALSE(Checked(d, 1116));
-            SetText(d, 1020, ""); // emptying the server is refused here too
-            Click(d, IDOK);
-            EXPECT_TRUE(IsOpen(d));
-            Click(d, IDCANCEL);
-        },
-        1);
-    EXPECT_EQ(ShownBoxIds(), (std::vector<UINT>{162u}));
 }
 
 } // namespace
