@@ -21,31 +21,27 @@ protected:
 constexpr UINT kQuestion = MB_OKCANCEL | MB_ICONQUESTION;
 constexpr const char* kFilter = "Sendera (*.sd)|*.sd||";
 
+// Boxes take the queued answers in order; an OK-only box answers OK whatever was queued; a
+// formatted box keeps its string ID.
 TEST_F(SeamTest, BoxesTakeTheQueuedAnswersInOrder) {
-    modal::QueueMessageBox(IDOK);
-    modal::QueueMessageBox(IDCANCEL);
+    for (int answer : {IDOK, IDCANCEL, IDCANCEL, IDOK})
+        modal::QueueMessageBox(answer);
     EXPECT_EQ(AfxMessageBox(161, kQuestion), IDOK);
     EXPECT_EQ(AfxMessageBox(144, kQuestion), IDCANCEL);
-    ASSERT_EQ(Shown().size(), 2u);
+    EXPECT_EQ(AfxMessageBox(147, MB_ICONEXCLAMATION), IDOK);
+    AfxFormatMessageBox(125, kQuestion, "C");
+    ASSERT_EQ(Shown().size(), 4u);
     EXPECT_EQ(Shown()[0].id, 161u);
     EXPECT_EQ(Shown()[0].style, kQuestion);
     EXPECT_EQ(Shown()[0].text, "現在のデータを削除してもよろしいですか？");
     EXPECT_EQ(Shown()[1].text, "終了しますか？");
     EXPECT_EQ(Shown()[1].result, IDCANCEL);
+    EXPECT_EQ(Shown()[2].text, "名前は必ず入力してください");
+    EXPECT_EQ(Shown()[3].id, 125u);
+    EXPECT_EQ(Shown()[3].text, "C というアカウントを削除してもよろしいですか？");
+    EXPECT_EQ(Shown()[3].result, IDOK);
+    EXPECT_EQ(modal::Pending(), 0u);
     ExpectNoUnexpectedModals();
-}
-
-TEST_F(SeamTest, AnOkOnlyBoxAnswersOk) {
-    modal::QueueMessageBox(IDCANCEL);
-    EXPECT_EQ(AfxMessageBox(147, MB_ICONEXCLAMATION), IDOK);
-    EXPECT_EQ(Shown().back().text, "名前は必ず入力してください");
-}
-
-TEST_F(SeamTest, FormattedBoxesKeepTheirId) {
-    modal::QueueMessageBox(IDOK);
-    AfxFormatMessageBox(125, kQuestion, "C");
-    EXPECT_EQ(Shown().back().id, 125u);
-    EXPECT_EQ(Shown().back().text, "C というアカウントを削除してもよろしいですか？");
 }
 
 TEST_F(SeamTest, UnqueuedOrMismatchedInteractionsAreRecordedAsErrors) {
