@@ -225,16 +225,6 @@ TEST_F(BackupFileListTest, PathLimitsCountBytesAndRefuseSilently) {
     ExpectAllAnswered();
 }
 
-TEST_F(BackupFileListTest, QueryAndFragmentEndTheNameButNotThePath) {
-    CMainDlg& w = OpenMainWindow();
-    Add(w, "/x/data.cgi?f=a/b#top");
-    Add(w, "/検索/結果.cgi?語=値#見出し");
-    EXPECT_EQ(Rows(w, 1010), (Rows_{{"data.cgi", "Auto", "Get", "/x/data.cgi?f=a/b#top"},
-                                    {"結果.cgi", "Auto", "Get", "/検索/結果.cgi?語=値#見出し"}}));
-    EXPECT_TRUE(Shown().empty());
-    ExpectInStep(w);
-}
-
 TEST_F(BackupFileListTest, WildcardsAreAddedAsGetAndMgetIsSetThroughEdit) {
     CMainDlg& w = OpenMainWindow();
     Add(w, "/logs/*.log");
@@ -245,7 +235,6 @@ TEST_F(BackupFileListTest, WildcardsAreAddedAsGetAndMgetIsSetThroughEdit) {
     ASSERT_EQ(m_seen.size(), 1u);
     EXPECT_EQ(m_seen[0], (EntryShown{"*.log", "/logs/*.log", 0, 0}));
     EXPECT_EQ(Rows(w, 1010), (Rows_{{"*.log", "Auto", "Mget", "/logs/*.log"}}));
-    EXPECT_EQ(w.m_arrFiles[0]->m_nMethod, 1);
     EXPECT_EQ(Shown().size(), 1u) << "only the dialog";
     ExpectAllAnswered();
 }
@@ -282,24 +271,6 @@ TEST_F(BackupFileListTest, EditKeepsItsOwnNameRefusesAnothersAndRewritesTheRow) 
     EXPECT_EQ(m_seen.back(), (EntryShown{"zwei.txt", "/c/zwei.txt", 1, 1}))
         << "the dialog opens with the entry's own values";
     EXPECT_EQ(Rows(w, 1010)[1], (Row{"zwei.txt", "Text", "Get", "/c/zwei.txt"}));
-    ExpectInStep(w);
-    ExpectAllAnswered();
-}
-
-TEST_F(BackupFileListTest, LetterCaseMakesDistinctNames) {
-    CMainDlg& w = OpenMainWindow();
-    Add(w, "/x/A.TXT");
-    Add(w, "/y/a.txt");
-    EXPECT_TRUE(Shown().empty());
-    EXPECT_EQ(Rows(w, 1010),
-              (Rows_{{"A.TXT", "Auto", "Get", "/x/A.TXT"}, {"a.txt", "Auto", "Get", "/y/a.txt"}}));
-    SelectRows(w, 1010, {0});
-    QueueEntry({.name = "a.txt"});
-    modal::QueueMessageBox(IDOK); // 129: exactly the other's name
-    QueueEntry({.name = "A.txt"});
-    Click(w, 1015);
-    ExpectBoxes({129}, MB_ICONEXCLAMATION);
-    EXPECT_EQ(Rows(w, 1010)[0], (Row{"A.txt", "Auto", "Get", "/x/A.TXT"}));
     ExpectInStep(w);
     ExpectAllAnswered();
 }
