@@ -1,6 +1,8 @@
 #include "ftp/BrowseWorker.h"
 
+#include <QElapsedTimer>
 #include <QMetaObject>
+#include <QTimer>
 
 #include <memory>
 #include <utility>
@@ -106,7 +108,10 @@ void BrowseWorker::Post(std::function<void()> fn, bool wait) {
         // every hand-over is then one that a thread checker sees.
         std::lock_guard lock(m_mutex);
         m_pending.push_back({std::move(fn), ticket});
-        QMetaObject::invokeMethod(this, &BrowseWorker::RunNextCall, Qt::QueuedConnection);
+        if (!m_wakePending) {
+            m_wakePending = true;
+            QMetaObject::invokeMethod(this, &BrowseWorker::RunCalls, Qt::QueuedConnection);
+        }
     }
     if (wait) {
         std::unique_lock lock(m_mutex);
@@ -114,23 +119,36 @@ void BrowseWorker::Post(std::function<void()> fn, bool wait) {
     }
 }
 
-void BrowseWorker::RunNextCall() {
-    Call call;
-    {
-        std::lock_guard lock(m_mutex);
-        // After shutdown nothing more reaches the window.
-        if (m_closing || m_pending.empty())
-            return;
-        call = std::move(m_pending.front());
-        m_pending.pop_front();
-    }
-    call.fn();
-    if (call.ticket != 0) {
+void BrowseWorker::RunCalls() {
+    // Calls that are waiting run in one go, up to a time budget: the list view then lays
+    // out its rows once per turn of the event loop, not once per batch. What is left over
+    // goes on from a timer, so that timers, input and painting get their turn in between.
+    QElapsedTimer budget;
+    budget.start();
+    for (;;) {
+        Call call;
         {
             std::lock_guard lock(m_mutex);
-            m_doneTicket = call.ticket;
+            // After shutdown nothing more reaches the window.
+            if (m_closing || m_pending.empty()) {
+                m_wakePending = false;
+                return;
+            }
+            call = std::move(m_pending.front());
+            m_pending.pop_front();
         }
-        m_cv.notify_all();
+        call.fn();
+        if (call.ticket != 0) {
+            {
+                std::lock_guard lock(m_mutex);
+                m_doneTicket = call.ticket;
+            }
+            m_cv.notify_all();
+        }
+        if (budget.elapsed() >= kCallBudgetMs) {
+            QTimer::singleShot(0, this, [this] { RunCalls(); });
+            return;
+        }
     }
 }
 

@@ -42,7 +42,9 @@ struct BrowseWindowCalls {
 class BrowseWorker : public QThread {
 public:
     // Most row batches queued to the user-interface thread at once.
-    static constexpr int kMaxBatchesInFlight = 4;
+    static constexpr int kMaxBatchesInFlight = 32;
+    // Longest time the user-interface thread spends on queued calls in one go.
+    static constexpr int kCallBudgetMs = 25;
 
     BrowseWorker(BrowseRequest request, BrowseWindowCalls calls, std::atomic<int>& cancel);
     ~BrowseWorker() override; // Shutdown()
@@ -65,8 +67,8 @@ private:
     // shutdown).
     void Post(std::function<void()> fn, bool wait);
     void WaitForRoom();
-    // Runs the oldest call not yet run (user-interface thread; one wake-up per call).
-    void RunNextCall();
+    // Runs the calls not yet run, oldest first (user-interface thread).
+    void RunCalls();
 
     struct Call {
         std::function<void()> fn;
@@ -85,6 +87,7 @@ private:
     unsigned m_doneTicket = 0;  // guarded by m_mutex: waited calls that have returned
     unsigned m_nextTicket = 0;  // worker thread only
     std::deque<Call> m_pending; // guarded by m_mutex
+    bool m_wakePending = false; // guarded by m_mutex: RunCalls is queued or running
 };
 
 // Port of the window's runs. Users always get the FTP default port 21 (the account holds

@@ -1,0 +1,189 @@
+// The main window's browse run on a large folder: from the click on Connect until every
+// row is shown, with the longest pause of the event loop while the rows arrive.
+//
+//   TOVALO_PASSWORD=pw window_bench --port N --user U --folder /big --expect 100000 [--runs R]
+//
+// Prints one line per run: "run <seconds> rows <count> stall <ms> at <ms> ui-cpu <s>" (the
+// longest pause of the event loop, when it ended counted from the click, and the CPU time
+// the user-interface thread used). The library is bound
+// from beside the program; KORVEX_HOME is a temporary folder; the window's questions
+// (133 and the password prompt) are answered through the modal seam.
+#include "library/App.h"
+#include "library/Globals.h"
+#include "platform/Modal.h"
+#include "ui/MainDlg.h"
+
+#include <korvex.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+namespace {
+
+struct Options {
+    int port = 0;
+    std::string user;
+    std::string folder;
+    long expect = -1;
+    int runs = 3;
+};
+
+bool Parse(int argc, char** argv, Options& o) {
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string key = argv[i];
+        const char* v = argv[i + 1];
+        if (key == "--port")
+            o.port = std::atoi(v);
+        else if (key == "--user")
+            o.user = v;
+        else if (key == "--folder")
+            o.folder = v;
+        else if (key == "--expect")
+            o.expect = std::atol(v);
+        else if (key == "--runs")
+            o.runs = std::atoi(v);
+        else
+            return false;
+    }
+    return o.port > 0 && o.port < 65536 && !o.user.empty() && o.expect >= 0;
+}
+
+bool OpenLibrary() {
+    int error = 0;
+    if (!BindLibrary("KORVEX.dll", &g_hLibrary, &theApp.m_api, &error))
+        return false;
+    KorvexApi& api = theApp.m_api;
+    theApp.m_hInterface = api.KorvexNewInterface();
+    if (!theApp.m_hInterface)
+        return false;
+    api.KorvexInitialize(theApp.m_hInterface);
+    g_hAccountStore = api.KorvexNewItem(theApp.m_hInterface, KORVEX_KIND_STORE);
+    g_hAccountRecord = api.KorvexNewItem(theApp.m_hInterface, KORVEX_KIND_ACCOUNT);
+    g_hProxyRecord = api.KorvexNewItem(theApp.m_hInterface, KORVEX_KIND_PROXY);
+    return true;
+}
+
+void AddAccount(const std::string& user) {
+    KorvexApi& api = theApp.m_api;
+    KorvexHandle h = theApp.m_hInterface;
+    api.KorvexGetDataNum(h, g_hAccountRecord, 0, nullptr);
+    api.KorvexSetDataValue(h, g_hAccountRecord, 1011, "bench");
+    api.KorvexSetDataValue(h, g_hAccountRecord, 2001, user.c_str());
+    api.KorvexSetDataNum(h, g_hAccountRecord, 2002, 1);
+    api.KorvexSetDataValue(h, g_hAccountRecord, 1302, "127.0.0.1");
+    api.KorvexSetDataNum(h, g_hAccountRecord, 1301, 131);
+    api.KorvexSetDataNum(h, g_hAccountRecord, 2003, 1);
+    api.KorvexSetDataValue(h, g_hAccountRecord, 2004, "");
+    api.KorvexSetDataNum(h, g_hAccountStore, 1014, g_hAccountRecord);
+}
+
+// CPU time of the calling (user-interface) thread, in seconds.
+double ThreadCpu() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+void QueueConnect(const std::string& password) {
+    platform::modal::QueueMessageBox(IDOK);
+    platform::modal::QueueDialog(150, [password](CDialog& dlg) {
+        dlg.GetDlgItem(1012)->SetWindowText(password);
+        dlg.SendCommand(IDOK);
+        return platform::modal::kAsEnded;
+    });
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    Options o;
+    if (!Parse(argc, argv, o)) {
+        std::fprintf(stderr, "usage: window_bench --port N --user U --folder F --expect N "
+                             "[--runs R]\n");
+        return 2;
+    }
+    const char* pw = std::getenv("TOVALO_PASSWORD");
+    const std::string password = pw ? pw : "";
+    QTemporaryDir home;
+    ::setenv("KORVEX_HOME", home.path().toUtf8().constData(), 1);
+    ::setenv("XDG_CONFIG_HOME", home.path().toUtf8().constData(), 1);
+    if (!OpenLibrary()) {
+        std::fprintf(stderr, "libKORVEX could not be bound\n");
+        return 1;
+    }
+    AddAccount(o.user);
+    ftp::SetBrowsePortForTesting(static_cast<std::uint16_t>(o.port));
+    platform::modal::BeginScript();
+
+    int status = 0;
+    {
+        CMainDlg w;
+        theApp.m_pMainWnd = &w;
+        w.Create(102);
+        w.SendCommand(1029); // the wizard gives the panel back
+        for (int run = 0; run < o.runs && status == 0; ++run) {
+            w.m_editFolder.SetWindowText(o.folder);
+            QueueConnect(password);
+
+            // The longest gap between ticks of a 5 ms timer is the longest stall.
+            QElapsedTimer t, tick;
+            qint64 stall = 0, stallAt = 0;
+            QTimer timer;
+            timer.setInterval(5);
+            QObject::connect(&timer, &QTimer::timeout, [&] {
+                const qint64 gap = tick.restart();
+                if (gap > stall) {
+                    stall = gap;
+                    stallAt = t.elapsed();
+                }
+            });
+
+            const double cpu0 = ThreadCpu();
+            t.start();
+            tick.start();
+            timer.start();
+            w.SendCommand(1033);
+            // A real event loop, as the application runs it: no busy polling.
+            QEventLoop loop;
+            QTimer done;
+            done.setInterval(1);
+            QObject::connect(&done, &QTimer::timeout, [&] {
+                if (!w.m_bBrowsing || t.elapsed() > 600000)
+                    loop.quit();
+            });
+            done.start();
+            loop.exec();
+            const double seconds = static_cast<double>(t.nsecsElapsed()) / 1e9;
+            timer.stop();
+            const auto rows = static_cast<long>(w.m_arrRemote.size());
+            std::printf("run %.3f rows %ld stall %lld at %lld ms ui-cpu %.3f\n", seconds, rows,
+                        static_cast<long long>(stall), static_cast<long long>(stallAt),
+                        ThreadCpu() - cpu0);
+            std::fflush(stdout);
+            if (rows != o.expect || w.m_listRemote.GetItemCount() != rows) {
+                std::fprintf(stderr, "expected %ld rows\n", o.expect);
+                status = 1;
+            }
+            for (const auto& r : platform::modal::Shown()) {
+                if (r.kind == platform::modal::Kind::MessageBox && r.id != 133) {
+                    std::fprintf(stderr, "message %u\n", r.id);
+                    status = 1;
+                }
+            }
+        }
+        theApp.m_pMainWnd = nullptr;
+    }
+    theApp.m_api.KorvexDeleteInterface(theApp.m_hInterface);
+    return status;
+}
