@@ -58,57 +58,44 @@ int KorvexSetName(KorvexHandle h, const char* name) {
     strncpy(g_name, name, sizeof g_name - 1);
     return 1;
 }
-int KorvexNewItem(KorvexHandle h, int kind) {
-    (void)kind;
+int KorvexNewItem(KorvexHandle h, int) {
     return h ? ++g_interface.items : -1;
 }
-int KorvexSetDataNum(KorvexHandle h, int item, int field, int value) {
-    (void)h, (void)item, (void)field, (void)value;
+int KorvexSetDataNum(KorvexHandle, int, int, int) {
     return 0;
 }
-int KorvexSetDataValue(KorvexHandle h, int item, int field, const char* text) {
-    (void)h, (void)item, (void)field, (void)text;
+int KorvexSetDataValue(KorvexHandle, int, int, const char*) {
     return 0;
 }
-int KorvexGetDataNum(KorvexHandle h, int item, int field, int* value) {
-    (void)h, (void)item, (void)field, (void)value;
+int KorvexGetDataNum(KorvexHandle, int, int, int*) {
     return 0;
 }
-int KorvexGetDataValue(KorvexHandle h, int item, int field, char* buffer, int size) {
-    (void)h, (void)item, (void)field;
+int KorvexGetDataValue(KorvexHandle, int, int, char* buffer, int size) {
     if (buffer && size > 0)
         buffer[0] = '\0';
     return 0;
 }
-int KorvexGetDataOrderedValue(KorvexHandle h, int item, int field, int index, char* buffer,
-                              int size) {
-    (void)h, (void)item, (void)field, (void)index;
+int KorvexGetDataOrderedValue(KorvexHandle, int, int, int, char* buffer, int size) {
     if (buffer && size > 0)
         buffer[0] = '\0';
     return 0;
 }
-int KorvexTestData(KorvexHandle h, int item, int listField, int index, int target) {
-    (void)h, (void)item, (void)listField, (void)index, (void)target;
+int KorvexTestData(KorvexHandle, int, int, int, int) {
     return 0;
 }
-int KorvexGetItemNum(KorvexHandle h, int item, int kind) {
-    (void)h, (void)item, (void)kind;
+int KorvexGetItemNum(KorvexHandle, int, int) {
     return 0;
 }
-int KorvexSave(KorvexHandle h, int documentItem, const char* path, int flags) {
-    (void)h, (void)documentItem, (void)path, (void)flags;
+int KorvexSave(KorvexHandle, int, const char*, int) {
     return 0;
 }
-int KorvexLoad(KorvexHandle h, const char* path) {
-    (void)h, (void)path;
+int KorvexLoad(KorvexHandle, const char*) {
     return 0;
 }
-int KorvexLoadSDA(KorvexHandle h, const char* data, int size) {
-    (void)h, (void)data, (void)size;
+int KorvexLoadSDA(KorvexHandle, const char*, int) {
     return 0;
 }
-int KorvexGetID(KorvexHandle h, int parent, int kind, int index) {
-    (void)h, (void)parent, (void)kind, (void)index;
+int KorvexGetID(KorvexHandle, int, int, int) {
     return -1;
 }
 #ifndef STUB_OMIT_FINALIZE
