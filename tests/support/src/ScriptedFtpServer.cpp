@@ -109,11 +109,6 @@ std::vector<std::string> ScriptedFtpServer::Commands() const {
     return m_commands;
 }
 
-int ScriptedFtpServer::DataFailures() const {
-    std::lock_guard lock(m_mutex);
-    return m_dataFailures;
-}
-
 void ScriptedFtpServer::Serve() {
     while (!m_stop) {
         pollfd p{m_listen, POLLIN, 0};
@@ -184,11 +179,8 @@ bool ScriptedFtpServer::SendListing(int ctrl, const std::string& verb, const std
         }
         m_activePort = 0;
     }
-    if (data < 0) {
-        std::lock_guard lock(m_mutex);
-        ++m_dataFailures;
+    if (data < 0)
         return Reply(ctrl, verb, "425 Can't open data connection");
-    }
     if (m_script.stallAt == "DATA") {
         StallUntilGone(ctrl);
         ::close(data);
@@ -211,10 +203,6 @@ bool ScriptedFtpServer::SendListing(int ctrl, const std::string& verb, const std
     bool ok = SendAll(data, bytes);
     ::shutdown(data, SHUT_WR);
     ::close(data);
-    if (!ok) {
-        std::lock_guard lock(m_mutex);
-        ++m_dataFailures;
-    }
     return SendAll(ctrl, ok ? "226 Transfer complete\r\n" : "426 Transfer aborted\r\n");
 }
 

@@ -78,8 +78,6 @@ public:
     bool WaitStalled(std::chrono::milliseconds timeout);
     // Every command line received so far.
     std::vector<std::string> Commands() const;
-    // Data connections the server could not deliver on (refused or closed by the client).
-    int DataFailures() const;
 
 private:
     void Serve();
@@ -97,7 +95,6 @@ private:
     std::atomic<bool> m_stop{false};
     bool m_stalled = false;
     std::vector<std::string> m_commands;
-    int m_dataFailures = 0;
     // Session state
     int m_pasvListen = -1;
     std::string m_activeHost;
