@@ -22,7 +22,43 @@ gui::ProxyValues Proxy(const std::string& name, const std::string& server) {
     return p;
 }
 
-class ConnectTest : public BrowseFixture {};
+// A port that was free a moment ago, so a connect to it is refused at once; 0 if none.
+std::uint16_t RefusedPort() {
+    test::ScriptedFtpServer probe(test::ScriptedFtpServer::Script{});
+    return probe.Start() ? probe.Port() : 0;
+}
+
+// `count` listing lines for folders d0, d1, ...
+std::string FolderLines(int count) {
+    std::string lines;
+    for (int i = 0; i < count; ++i)
+        lines += "drwxr-xr-x 2 u g 512 Jan  1 2020 d" + std::to_string(i) + "\r\n";
+    return lines;
+}
+
+class ConnectTest : public BrowseFixture {
+protected:
+    // The window's runs go to `port`; account "srv" is the one selected.
+    RecordingMainDlg& OpenAt(std::uint16_t port) {
+        ftp::SetBrowsePortForTesting(port);
+        AddAccount(Account("srv"));
+        return Open();
+    }
+    // Connect answered with OK and the password; true when a run is living afterwards.
+    static bool StartConnect(CMainDlg& w, const std::string& password = "secret") {
+        QueueConnect(password);
+        Click(w, 1033);
+        return w.m_bBrowsing;
+    }
+    // Connect answered with OK and the password, then the one message that follows with OK;
+    // true when no run is living afterwards.
+    static bool ConnectAnsweringBox(CMainDlg& w, const std::string& password = "secret") {
+        QueueConnect(password);
+        platform::modal::QueueMessageBox(IDOK);
+        Click(w, 1033);
+        return WaitForRun(w);
+    }
+};
 
 // Both data-connection modes must give the same listing.
 class ConnectModeTest : public BrowseFixture, public ::testing::WithParamInterface<int> {};
@@ -129,10 +165,7 @@ TEST_F(ConnectTest, MissingFolderSays135AndListsLoginFolder) {
         platform::modal::BeginScript();
         w.progress.clear();
         SetText(w, 1019, folder);
-        QueueConnect();
-        platform::modal::QueueMessageBox(IDOK); // 135
-        Click(w, 1033);
-        ASSERT_TRUE(WaitForRun(w));
+        ASSERT_TRUE(ConnectAnsweringBox(w)); // 135
         ExpectIdle(w);
         EXPECT_EQ(ShownBoxIds(), (std::vector<UINT>{133, 135}));
         EXPECT_EQ(Shown().back().style, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
@@ -156,10 +189,7 @@ TEST_F(ConnectTest, RefusedLoginSays134EmptiesPasswordAndList) {
     platform::modal::BeginScript();
     w.progress.clear();
     SelectListBoxRow(w, 1007, 1);
-    QueueConnect("wrong");
-    platform::modal::QueueMessageBox(IDOK); // 134
-    Click(w, 1033);
-    ASSERT_TRUE(WaitForRun(w));
+    ASSERT_TRUE(ConnectAnsweringBox(w, "wrong")); // 134
     ExpectIdle(w);
     EXPECT_EQ(ShownBoxIds(), (std::vector<UINT>{133, 134}));
     EXPECT_TRUE(w.m_strPassword.empty());
@@ -170,20 +200,10 @@ TEST_F(ConnectTest, RefusedLoginSays134EmptiesPasswordAndList) {
 }
 
 TEST_F(ConnectTest, NothingListeningEndsAtOnceAndLeavesWindowIdle) {
-    // A port that was free a moment ago: the connect is refused at once.
-    std::uint16_t port = 0;
-    {
-        test::ScriptedFtpServer probe(test::ScriptedFtpServer::Script{});
-        ASSERT_TRUE(probe.Start());
-        port = probe.Port();
-    }
-    ftp::SetBrowsePortForTesting(port);
-    AddAccount(Account("srv"));
-    RecordingMainDlg& w = Open();
-    QueueConnect();
-    platform::modal::QueueMessageBox(IDOK); // 134
-    Click(w, 1033);
-    ASSERT_TRUE(WaitForRun(w));
+    const std::uint16_t port = RefusedPort();
+    ASSERT_NE(port, 0);
+    RecordingMainDlg& w = OpenAt(port);
+    ASSERT_TRUE(ConnectAnsweringBox(w)); // 134
     ExpectIdle(w);
     EXPECT_EQ(ShownBoxIds(), (std::vector<UINT>{133, 134}));
     EXPECT_TRUE(w.m_strPassword.empty());
@@ -213,9 +233,7 @@ TEST_F(ConnectTest, ProxyNamedButMissingSetsAccountWithoutRun) {
     AddAccount(a);
     AddProxy(Proxy("px", "proxy.example:8080"));
     RecordingMainDlg& w = Open();
-    QueueConnect();
-    Click(w, 1033);
-    EXPECT_FALSE(w.m_bBrowsing);
+    EXPECT_FALSE(StartConnect(w));
     EXPECT_TRUE(w.progress.empty());
     EXPECT_EQ(w.m_strServer, "127.0.0.1");
     EXPECT_EQ(w.m_strUserID, "tester");
@@ -276,13 +294,8 @@ TEST_F(ConnectTest, BrokenListingSays165) {
     s.dataFault = test::ScriptedFtpServer::DataFault::Refuse;
     test::ScriptedFtpServer server(s);
     ASSERT_TRUE(server.Start());
-    ftp::SetBrowsePortForTesting(server.Port());
-    AddAccount(Account("srv"));
-    RecordingMainDlg& w = Open();
-    QueueConnect();
-    platform::modal::QueueMessageBox(IDOK); // 165
-    Click(w, 1033);
-    ASSERT_TRUE(WaitForRun(w));
+    RecordingMainDlg& w = OpenAt(server.Port());
+    ASSERT_TRUE(ConnectAnsweringBox(w)); // 165
     ExpectIdle(w);
     EXPECT_EQ(ShownBoxIds(), (std::vector<UINT>{133, 165}));
     EXPECT_EQ(Shown().back().text, "ファイル一覧を取得できませんでした。");
@@ -293,12 +306,8 @@ TEST_F(ConnectTest, BrokenListingSays165) {
 TEST_F(ConnectTest, StopWhileConnectingSays137AndWindowStaysUntilEnd) {
     test::HangingPort hang;
     ASSERT_TRUE(hang.Ready());
-    ftp::SetBrowsePortForTesting(hang.Port());
-    AddAccount(Account("srv"));
-    RecordingMainDlg& w = Open();
-    QueueConnect();
-    Click(w, 1033);
-    ASSERT_TRUE(w.m_bBrowsing);
+    RecordingMainDlg& w = OpenAt(hang.Port());
+    ASSERT_TRUE(StartConnect(w));
     EXPECT_FALSE(w.IsWindowEnabled());
     EXPECT_TRUE(w.m_dlgConnecting.IsWindowVisible());
 
@@ -322,18 +331,12 @@ TEST_F(ConnectTest, StopWhileConnectingSays137AndWindowStaysUntilEnd) {
 
 TEST_F(ConnectTest, StopDuringFolderListingEndsSilentlyKeepingRows) {
     test::ScriptedFtpServer::Script s;
-    std::string listing;
-    for (int i = 0; i < 2000; ++i)
-        listing += "drwxr-xr-x 2 u g 512 Jan  1 2020 d" + std::to_string(i) + "\r\n";
-    s.listing = listing;
+    s.listing = FolderLines(2000);
     s.dataFault = test::ScriptedFtpServer::DataFault::StallMidway;
     test::ScriptedFtpServer server(s);
     ASSERT_TRUE(server.Start());
-    ftp::SetBrowsePortForTesting(server.Port());
-    AddAccount(Account("srv"));
-    RecordingMainDlg& w = Open();
-    QueueConnect();
-    Click(w, 1033);
+    RecordingMainDlg& w = OpenAt(server.Port());
+    ASSERT_TRUE(StartConnect(w));
     // Rows appear while the transfer is still open.
     QElapsedTimer t;
     t.start();
@@ -356,12 +359,8 @@ TEST_F(ConnectTest, StopDuringFolderListingEndsSilentlyKeepingRows) {
 TEST_F(ConnectTest, ClosingWindowDuringRunWaitsForWorker) {
     test::HangingPort hang;
     ASSERT_TRUE(hang.Ready());
-    ftp::SetBrowsePortForTesting(hang.Port());
-    AddAccount(Account("srv"));
-    RecordingMainDlg& w = Open();
-    QueueConnect();
-    Click(w, 1033);
-    ASSERT_TRUE(w.m_bBrowsing);
+    RecordingMainDlg& w = OpenAt(hang.Port());
+    ASSERT_TRUE(StartConnect(w));
     ftp::BrowseWorker* worker = w.m_pBrowseThread.get();
     ASSERT_NE(worker, nullptr);
     EXPECT_TRUE(worker->isRunning());
@@ -371,17 +370,12 @@ TEST_F(ConnectTest, ClosingWindowDuringRunWaitsForWorker) {
 
 TEST_F(ConnectTest, ManyRowsArriveInOrderWithBoundedBatches) {
     test::ScriptedFtpServer::Script s;
-    std::string listing;
-    for (int i = 0; i < 300; ++i)
-        listing += "drwxr-xr-x 2 u g 512 Jan  1 2020 d" + std::to_string(i) + "\r\n";
+    s.listing = FolderLines(300);
     for (int i = 0; i < 5000; ++i)
-        listing += "-rw-r--r-- 1 u g 5 Jan  1 2020 f" + std::to_string(i) + ".txt\r\n";
-    s.listing = listing;
+        s.listing += "-rw-r--r-- 1 u g 5 Jan  1 2020 f" + std::to_string(i) + ".txt\r\n";
     test::ScriptedFtpServer server(s);
     ASSERT_TRUE(server.Start());
-    ftp::SetBrowsePortForTesting(server.Port());
-    AddAccount(Account("srv"));
-    RecordingMainDlg& w = Open();
+    RecordingMainDlg& w = OpenAt(server.Port());
     Connect(w);
     ExpectIdle(w);
     const auto rows = RemoteRows(w);
@@ -420,9 +414,7 @@ TEST_F(ConnectTest, PromptShowsAccountAndTypedPasswordIsUsed) {
 TEST_F(ConnectTest, EmptyPasswordSays146AndStartsNothing) {
     AddAccount(Account("srv"));
     RecordingMainDlg& w = Open();
-    QueueConnect("");
-    platform::modal::QueueMessageBox(IDOK); // 146
-    Click(w, 1033);
+    ASSERT_TRUE(ConnectAnsweringBox(w, "")); // 146
     EXPECT_FALSE(w.m_bBrowsing);
     EXPECT_TRUE(w.progress.empty());
     EXPECT_TRUE(w.m_strPassword.empty());
@@ -470,12 +462,8 @@ TEST_F(ConnectTest, RealMessagesDuringRunCanBeAnswered) {
         platform::modal::BeginScript();
         test::HangingPort hang;
         ASSERT_TRUE(hang.Ready());
-        std::uint16_t refused = 0;
-        {
-            test::ScriptedFtpServer probe(test::ScriptedFtpServer::Script{});
-            ASSERT_TRUE(probe.Start());
-            refused = probe.Port();
-        }
+        const std::uint16_t refused = RefusedPort();
+        ASSERT_NE(refused, 0);
         ftp::SetBrowsePortForTesting(stop ? hang.Port() : refused);
         RecordingMainDlg& w = Open();
         QueueConnect(); // the confirmation and the prompt are scripted
