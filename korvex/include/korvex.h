@@ -40,6 +40,58 @@ enum {
     KORVEX_KIND_PROXY = 11
 };
 
+/* Fields. One number may serve several kinds; the comment says where it is used. */
+enum {
+    /* KorvexGetDataNum(h, record, KORVEX_FIELD_NEW_RECORD, NULL) starts an empty record. */
+    KORVEX_FIELD_NEW_RECORD = 0,
+    KORVEX_FIELD_NAME = 1011,         /* text: every kind's caption or name */
+    KORVEX_FIELD_STORE_APPEND = 1014, /* store: number = record handle to append */
+    KORVEX_FIELD_STORE_DELETE = 1015, /* store: number = record handle whose record goes */
+    KORVEX_FIELD_PASSWORD = 1016,     /* account, proxy: text */
+    KORVEX_FIELD_DOCUMENT_TYPE = 1101, /* document: KORVEX_DOCUMENT_TYPE */
+    KORVEX_FIELD_DOCUMENT_TASK = 1102, /* document: link to a task */
+    KORVEX_FIELD_ARCHIVE = 1201,       /* task: KORVEX_ARCHIVE_NONE or _ONE */
+    KORVEX_FIELD_FOLDER = 1202,        /* task: "\"-separated target folder */
+    KORVEX_FIELD_TASK_OPTION = 1203,   /* task: KORVEX_TASK_OPTION_DEFAULT */
+    KORVEX_FIELD_ARCHIVE_NAME = 1204,  /* task: text, only with KORVEX_ARCHIVE_ONE */
+    KORVEX_FIELD_TASK_SERVER = 1207,   /* task: link to a server */
+    KORVEX_FIELD_SERVER_TYPE = 1301,   /* server, account: KORVEX_SERVER_TYPE_FTP */
+    KORVEX_FIELD_HOST = 1302,          /* server, account, proxy: host text */
+    KORVEX_FIELD_LIST_METHOD = 1303,   /* file list: KORVEX_LIST_GET or _MGET */
+    KORVEX_FIELD_ACCOUNT = 1304,       /* server: account name; store: account list */
+    KORVEX_FIELD_SERVER_LIST = 1306,   /* server: link to a file list */
+    KORVEX_FIELD_MODE = 1403,          /* file: KORVEX_MODE_BIN or _TEXT; absent: auto */
+    KORVEX_FIELD_LIST_FILE = 1404,     /* file list: link to a file */
+    KORVEX_FIELD_SAVE_NAME = 1501,     /* file: local save name */
+    KORVEX_FIELD_PATH = 1502,          /* file: remote path or pattern */
+    KORVEX_FIELD_USER_NAME = 1701,     /* document: the user's name */
+    KORVEX_FIELD_COMMENT = 1702,       /* document: the program that made it */
+    KORVEX_FIELD_STORE_REFRESH = 1901, /* store: set to 0, re-reads the snapshot */
+    KORVEX_FIELD_STORE_RELEASE = 1902, /* store: set to 0, re-reads the snapshot */
+    KORVEX_FIELD_USER_ID = 2001,       /* account, proxy: login ID */
+    KORVEX_FIELD_NO_PASSWORD = 2002,   /* account, proxy: 1 = password not recorded */
+    KORVEX_FIELD_PASSIVE = 2003,       /* account: 1 = passive mode */
+    KORVEX_FIELD_PROXY = 2004          /* account: proxy name; store: proxy list */
+};
+
+/* Values of number fields. */
+enum {
+    KORVEX_DOCUMENT_TYPE = 111,
+    KORVEX_ARCHIVE_NONE = 121,
+    KORVEX_ARCHIVE_ONE = 122,
+    KORVEX_TASK_OPTION_DEFAULT = 1,
+    KORVEX_SERVER_TYPE_FTP = 131,
+    KORVEX_LIST_GET = 141,
+    KORVEX_LIST_MGET = 142,
+    KORVEX_MODE_BIN = 151,
+    KORVEX_MODE_TEXT = 152
+};
+
+/* Size of the text buffers callers pass for reads. */
+#define KORVEX_TEXT_BUFFER 260
+/* The flags argument of KorvexSave; the only value defined. */
+#define KORVEX_SAVE_DEFAULT 1
+
 /* The library's own version. */
 #define KORVEX_VERSION_MAJOR 1
 #define KORVEX_VERSION_MINOR 1
