@@ -5,6 +5,7 @@
 #include "library/Globals.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
+#include "res/Ids.h"
 #include "res/Resources.h"
 
 namespace {
@@ -13,43 +14,43 @@ constexpr int kMaxBytes = 255;
 
 } // namespace
 
-CAccountDlg::CAccountDlg(CWnd* pParent) : CDialog(132, pParent) {
-    MapCommand(1022, &CAccountDlg::OnUseProxy);
-    MapCommand(1037, &CAccountDlg::OnNoSavePassword);
-    MapCommand(1042, &CAccountDlg::OnProxyDetails);
-    MapCommand(1043, &CAccountDlg::OnDeleteProxy);
-    MapCommand(1017, &CAccountDlg::OnNewProxy);
+CAccountDlg::CAccountDlg(CWnd* pParent) : CDialog(IDD_ACCOUNT, pParent) {
+    MapCommand(IDC_USE_PROXY, &CAccountDlg::OnUseProxy);
+    MapCommand(IDC_NO_PASSWORD, &CAccountDlg::OnNoSavePassword);
+    MapCommand(IDC_PROXY_DETAILS, &CAccountDlg::OnProxyDetails);
+    MapCommand(IDC_DELETE_PROXY, &CAccountDlg::OnDeleteProxy);
+    MapCommand(IDC_NEW_PROXY, &CAccountDlg::OnNewProxy);
 }
 
 CAccountDlg::~CAccountDlg() = default;
 
 void CAccountDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
-    DDX_Control(pDX, 1022, m_chkUseProxy);
-    DDX_Control(pDX, 1020, m_editServer);
-    DDX_Control(pDX, 1039, m_chkPassive);
-    DDX_Control(pDX, 1017, m_btnNewProxy);
-    DDX_Control(pDX, 1000, m_editName);
-    DDX_Control(pDX, 1037, m_chkNoSavePassword);
-    DDX_Control(pDX, 1031, m_editUserID);
-    DDX_Control(pDX, 1042, m_btnProxyDetails);
-    DDX_Control(pDX, 1043, m_btnDeleteProxy);
-    DDX_Control(pDX, 1025, m_editPort);
-    DDX_Control(pDX, 1014, m_cbProxy);
-    DDX_Control(pDX, 1036, m_cbProtocol);
-    DDX_Control(pDX, 1012, m_editPassword);
-    DDX_Control(pDX, 1038, m_lblPassword);
-    DDX_Text(pDX, 1031, m_strUserID);
+    DDX_Control(pDX, IDC_USE_PROXY, m_chkUseProxy);
+    DDX_Control(pDX, IDC_SERVER, m_editServer);
+    DDX_Control(pDX, IDC_PASSIVE, m_chkPassive);
+    DDX_Control(pDX, IDC_NEW_PROXY, m_btnNewProxy);
+    DDX_Control(pDX, IDC_RECORD_NAME, m_editName);
+    DDX_Control(pDX, IDC_NO_PASSWORD, m_chkNoSavePassword);
+    DDX_Control(pDX, IDC_USER_ID, m_editUserID);
+    DDX_Control(pDX, IDC_PROXY_DETAILS, m_btnProxyDetails);
+    DDX_Control(pDX, IDC_DELETE_PROXY, m_btnDeleteProxy);
+    DDX_Control(pDX, IDC_PORT, m_editPort);
+    DDX_Control(pDX, IDC_PROXIES, m_cbProxy);
+    DDX_Control(pDX, IDC_PROTOCOL, m_cbProtocol);
+    DDX_Control(pDX, IDC_PASSWORD, m_editPassword);
+    DDX_Control(pDX, IDC_PASSWORD_LABEL, m_lblPassword);
+    DDX_Text(pDX, IDC_USER_ID, m_strUserID);
     DDV_MaxChars(pDX, m_strUserID, kMaxBytes);
-    DDX_Check(pDX, 1037, m_bNoSavePassword);
-    DDX_Text(pDX, 1000, m_strName);
+    DDX_Check(pDX, IDC_NO_PASSWORD, m_bNoSavePassword);
+    DDX_Text(pDX, IDC_RECORD_NAME, m_strName);
     DDV_MaxChars(pDX, m_strName, kMaxBytes);
-    DDX_Check(pDX, 1039, m_bPassive);
-    DDX_Text(pDX, 1012, m_strPassword);
+    DDX_Check(pDX, IDC_PASSIVE, m_bPassive);
+    DDX_Text(pDX, IDC_PASSWORD, m_strPassword);
     DDV_MaxChars(pDX, m_strPassword, kMaxBytes);
-    DDX_Text(pDX, 1025, m_strPort);
-    DDX_Text(pDX, 1020, m_strServer);
-    DDX_Check(pDX, 1022, m_bUseProxy);
+    DDX_Text(pDX, IDC_PORT, m_strPort);
+    DDX_Text(pDX, IDC_SERVER, m_strServer);
+    DDX_Check(pDX, IDC_USE_PROXY, m_bUseProxy);
 }
 
 BOOL CAccountDlg::OnInitDialog() {
@@ -132,9 +133,10 @@ void CAccountDlg::OnProxyDetails() {
 void CAccountDlg::OnDeleteProxy() {
     if (!accounts::LoadProxy(m_cbProxy.GetCurSel()))
         return;
-    const std::string name = accounts::ReadTextOrEmpty(g_hProxyRecord, 1011);
-    const std::string prompt = platform::FormatString(res::LoadString(125), name);
-    if (AfxMessageBox(prompt, MB_OKCANCEL | MB_ICONQUESTION, 125) != IDOK)
+    const std::string name = accounts::LoadedProxyName();
+    const std::string prompt =
+        platform::FormatString(res::LoadString(IDS_CONFIRM_DELETE_RECORD), name);
+    if (AfxMessageBox(prompt, MB_OKCANCEL | MB_ICONQUESTION, IDS_CONFIRM_DELETE_RECORD) != IDOK)
         return;
     accounts::DeleteLoadedProxy();
     FillProxyList();
@@ -164,7 +166,7 @@ void CAccountDlg::OnOK() {
     if (!UpdateData(TRUE))
         return;
     if (m_strName.empty() || m_strUserID.empty()) {
-        AfxMessageBox(124, MB_OK | MB_ICONEXCLAMATION);
+        AfxMessageBox(IDS_ACCOUNT_INCOMPLETE, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     m_strProxyName.clear();

@@ -1,13 +1,14 @@
 #include "accounts/PasswordDlg.h"
+#include "res/Ids.h"
 
-CPasswordDlg::CPasswordDlg(CWnd* pParent) : CDialog(150, pParent) {}
+CPasswordDlg::CPasswordDlg(CWnd* pParent) : CDialog(IDD_PASSWORD, pParent) {}
 
 CPasswordDlg::~CPasswordDlg() = default;
 
 void CPasswordDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
-    DDX_Text(pDX, 1036, m_strProtocol);
-    DDX_Text(pDX, 1020, m_strServer);
-    DDX_Text(pDX, 1031, m_strUserID);
-    DDX_Text(pDX, 1012, m_strPassword);
+    DDX_Text(pDX, IDC_PROTOCOL, m_strProtocol);
+    DDX_Text(pDX, IDC_SERVER, m_strServer);
+    DDX_Text(pDX, IDC_USER_ID, m_strUserID);
+    DDX_Text(pDX, IDC_PASSWORD, m_strPassword);
 }

@@ -1,27 +1,28 @@
 #include "accounts/ProxyDlg.h"
 
 #include "platform/MessageBox.h"
+#include "res/Ids.h"
 
-CProxyDlg::CProxyDlg(CWnd* pParent) : CDialog(156, pParent) {
-    MapCommand(1116, &CProxyDlg::OnNoSavePassword);
+CProxyDlg::CProxyDlg(CWnd* pParent) : CDialog(IDD_PROXY, pParent) {
+    MapCommand(IDC_PROXY_NO_PASSWORD, &CProxyDlg::OnNoSavePassword);
 }
 
 CProxyDlg::~CProxyDlg() = default;
 
 void CProxyDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
-    DDX_Control(pDX, 1116, m_chkNoSavePassword);
-    DDX_Control(pDX, 1020, m_editServer);
-    DDX_Control(pDX, 1025, m_editPort);
-    DDX_Control(pDX, 1012, m_editPassword);
-    DDX_Control(pDX, 1000, m_editName);
-    DDX_Control(pDX, 1031, m_editUserID);
-    DDX_Text(pDX, 1031, m_strUserID);
-    DDX_Text(pDX, 1000, m_strName);
-    DDX_Text(pDX, 1012, m_strPassword);
-    DDX_Text(pDX, 1025, m_nPort);
-    DDX_Text(pDX, 1020, m_strServer);
-    DDX_Check(pDX, 1116, m_bNoSavePassword);
+    DDX_Control(pDX, IDC_PROXY_NO_PASSWORD, m_chkNoSavePassword);
+    DDX_Control(pDX, IDC_SERVER, m_editServer);
+    DDX_Control(pDX, IDC_PORT, m_editPort);
+    DDX_Control(pDX, IDC_PASSWORD, m_editPassword);
+    DDX_Control(pDX, IDC_RECORD_NAME, m_editName);
+    DDX_Control(pDX, IDC_USER_ID, m_editUserID);
+    DDX_Text(pDX, IDC_USER_ID, m_strUserID);
+    DDX_Text(pDX, IDC_RECORD_NAME, m_strName);
+    DDX_Text(pDX, IDC_PASSWORD, m_strPassword);
+    DDX_Text(pDX, IDC_PORT, m_nPort);
+    DDX_Text(pDX, IDC_SERVER, m_strServer);
+    DDX_Check(pDX, IDC_PROXY_NO_PASSWORD, m_bNoSavePassword);
 }
 
 BOOL CProxyDlg::OnInitDialog() {
@@ -52,7 +53,7 @@ void CProxyDlg::OnOK() {
     if (!UpdateData(TRUE))
         return;
     if (m_strName.empty() || m_strServer.empty()) {
-        AfxMessageBox(162, MB_OK | MB_ICONEXCLAMATION);
+        AfxMessageBox(IDS_NAME_AND_SERVER_REQUIRED, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     CDialog::OnOK();

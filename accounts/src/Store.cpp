@@ -1,5 +1,6 @@
 #include "accounts/Store.h"
 
+#include "korvex.h"
 #include "library/App.h"
 #include "library/Globals.h"
 #include "platform/Text.h"
@@ -9,12 +10,12 @@
 namespace accounts {
 namespace {
 
-constexpr int kListAccounts = 1304;
-constexpr int kListProxies = 2004;
-constexpr int kAppend = 1014;
-constexpr int kDelete = 1015;
-constexpr int kKindAccount = 10;
-constexpr int kKindProxy = 11;
+constexpr int kListAccounts = KORVEX_FIELD_ACCOUNT;
+constexpr int kListProxies = KORVEX_FIELD_PROXY;
+constexpr int kAppend = KORVEX_FIELD_STORE_APPEND;
+constexpr int kDelete = KORVEX_FIELD_STORE_DELETE;
+constexpr int kKindAccount = KORVEX_KIND_ACCOUNT;
+constexpr int kKindProxy = KORVEX_KIND_PROXY;
 
 KorvexApi& Api() {
     return theApp.m_api;
@@ -29,14 +30,15 @@ void SetNumber(int item, int field, int value) {
 }
 
 void StartEmptyRecord(int handle) {
-    Api().KorvexGetDataNum(theApp.m_hInterface, handle, 0, nullptr);
+    Api().KorvexGetDataNum(theApp.m_hInterface, handle, KORVEX_FIELD_NEW_RECORD, nullptr);
 }
 
 bool Load(int listField, int kind, int index, int handle) {
-    if (index < 0 || index >= Api().KorvexGetItemNum(theApp.m_hInterface, g_hAccountStore, kind))
+    if (index < 0 ||
+        index >= Api().KorvexGetItemNum(theApp.m_hInterface, theApp.m_items.store, kind))
         return false;
-    return Api().KorvexTestData(theApp.m_hInterface, g_hAccountStore, listField, index, handle) !=
-           0;
+    return Api().KorvexTestData(theApp.m_hInterface, theApp.m_items.store, listField, index,
+                                handle) != 0;
 }
 
 } // namespace
@@ -61,91 +63,143 @@ int ReadNumber(int item, int field) {
     return v;
 }
 
-int AccountCount() {
-    return Api().KorvexGetItemNum(theApp.m_hInterface, g_hAccountStore, kKindAccount);
-}
+namespace {
 
-int ProxyCount() {
-    return Api().KorvexGetItemNum(theApp.m_hInterface, g_hAccountStore, kKindProxy);
-}
-
-bool LoadAccount(int index) {
-    return Load(kListAccounts, kKindAccount, index, g_hAccountRecord);
-}
-
-bool LoadProxy(int index) {
-    return Load(kListProxies, kKindProxy, index, g_hProxyRecord);
-}
-
-void WriteAccount(const AccountFields& a) {
-    const int h = g_hAccountRecord;
-    StartEmptyRecord(h);
-    SetText(h, 1011, a.name);
-    SetText(h, 2001, a.userId);
-    SetNumber(h, 2002, a.noSavePassword ? 1 : 0);
-    if (!a.noSavePassword)
-        SetText(h, 1016, a.password);
-    SetText(h, 1302, a.server);
-    SetNumber(h, 1301, kAccountTypeCode);
-    SetNumber(h, 2003, a.passive ? 1 : 0);
-    SetText(h, 2004, a.proxyName);
-    SetNumber(g_hAccountStore, kAppend, h);
-}
-
-AccountFields ReadLoadedAccount() {
-    const int h = g_hAccountRecord;
-    AccountFields a;
-    a.name = ReadTextOrEmpty(h, 1011);
-    a.userId = ReadTextOrEmpty(h, 2001);
-    a.server = ReadTextOrEmpty(h, 1302);
-    a.noSavePassword = ReadNumber(h, 2002) ? TRUE : FALSE;
-    a.passive = ReadNumber(h, 2003) ? TRUE : FALSE;
-    a.proxyName = ReadTextOrEmpty(h, 2004);
-    return a;
-}
-
-std::vector<std::string> ListProxyNames() {
+std::vector<std::string> ListNames(int listField, int count, int handle) {
     std::vector<std::string> names;
-    const int n = ProxyCount();
-    for (int i = 0; i < n; ++i) {
-        if (!Api().KorvexTestData(theApp.m_hInterface, g_hAccountStore, kListProxies, i,
-                                  g_hProxyRecord))
+    for (int i = 0; i < count; ++i) {
+        if (!Api().KorvexTestData(theApp.m_hInterface, theApp.m_items.store, listField, i, handle))
             break;
         std::string name;
-        if (!ReadText(g_hProxyRecord, 1011, name))
+        if (!ReadText(handle, KORVEX_FIELD_NAME, name))
             break;
         names.push_back(std::move(name));
     }
     return names;
 }
 
-void WriteProxy(const ProxyFields& p) {
-    const int h = g_hProxyRecord;
+} // namespace
+
+int AccountCount() {
+    return Api().KorvexGetItemNum(theApp.m_hInterface, theApp.m_items.store, kKindAccount);
+}
+
+int ProxyCount() {
+    return Api().KorvexGetItemNum(theApp.m_hInterface, theApp.m_items.store, kKindProxy);
+}
+
+void RefreshStore() {
+    SetNumber(theApp.m_items.store, KORVEX_FIELD_STORE_RELEASE, 0);
+    SetNumber(theApp.m_items.store, KORVEX_FIELD_STORE_REFRESH, 0);
+}
+
+void ReleaseStore() {
+    SetNumber(theApp.m_items.store, KORVEX_FIELD_STORE_RELEASE, 0);
+}
+
+std::vector<std::string> ListAccountNames(int count) {
+    return ListNames(kListAccounts, count, theApp.m_items.record);
+}
+
+bool LoadAccount(int index) {
+    return Load(kListAccounts, kKindAccount, index, theApp.m_items.record);
+}
+
+bool LoadProxy(int index) {
+    return Load(kListProxies, kKindProxy, index, theApp.m_items.proxy);
+}
+
+void WriteAccount(const AccountFields& a) {
+    const int h = theApp.m_items.record;
     StartEmptyRecord(h);
-    SetText(h, 1011, p.name);
-    SetText(h, 1302, p.server);
+    SetText(h, KORVEX_FIELD_NAME, a.name);
+    SetText(h, KORVEX_FIELD_USER_ID, a.userId);
+    SetNumber(h, KORVEX_FIELD_NO_PASSWORD, a.noSavePassword ? 1 : 0);
+    if (!a.noSavePassword)
+        SetText(h, KORVEX_FIELD_PASSWORD, a.password);
+    SetText(h, KORVEX_FIELD_HOST, a.server);
+    SetNumber(h, KORVEX_FIELD_SERVER_TYPE, kAccountTypeCode);
+    SetNumber(h, KORVEX_FIELD_PASSIVE, a.passive ? 1 : 0);
+    SetText(h, KORVEX_FIELD_PROXY, a.proxyName);
+    SetNumber(theApp.m_items.store, kAppend, h);
+}
+
+AccountFields ReadLoadedAccount() {
+    const int h = theApp.m_items.record;
+    AccountFields a;
+    a.name = ReadTextOrEmpty(h, KORVEX_FIELD_NAME);
+    a.userId = ReadTextOrEmpty(h, KORVEX_FIELD_USER_ID);
+    a.server = ReadTextOrEmpty(h, KORVEX_FIELD_HOST);
+    a.noSavePassword = ReadNumber(h, KORVEX_FIELD_NO_PASSWORD) ? TRUE : FALSE;
+    a.passive = ReadNumber(h, KORVEX_FIELD_PASSIVE) ? TRUE : FALSE;
+    a.proxyName = ReadTextOrEmpty(h, KORVEX_FIELD_PROXY);
+    return a;
+}
+
+std::vector<std::string> ListProxyNames() {
+    return ListNames(kListProxies, ProxyCount(), theApp.m_items.proxy);
+}
+
+void WriteProxy(const ProxyFields& p) {
+    const int h = theApp.m_items.proxy;
+    StartEmptyRecord(h);
+    SetText(h, KORVEX_FIELD_NAME, p.name);
+    SetText(h, KORVEX_FIELD_HOST, p.server);
     if (!p.userId.empty()) {
-        SetText(h, 2001, p.userId);
-        SetNumber(h, 2002, p.noSavePassword ? 1 : 0);
+        SetText(h, KORVEX_FIELD_USER_ID, p.userId);
+        SetNumber(h, KORVEX_FIELD_NO_PASSWORD, p.noSavePassword ? 1 : 0);
         if (!p.noSavePassword)
-            SetText(h, 1016, p.password);
+            SetText(h, KORVEX_FIELD_PASSWORD, p.password);
     }
-    SetNumber(g_hAccountStore, kAppend, h);
+    SetNumber(theApp.m_items.store, kAppend, h);
 }
 
 ProxyFields ReadLoadedProxy() {
-    const int h = g_hProxyRecord;
+    const int h = theApp.m_items.proxy;
     ProxyFields p;
-    p.name = ReadTextOrEmpty(h, 1011);
-    p.server = ReadTextOrEmpty(h, 1302);
-    p.userId = ReadTextOrEmpty(h, 2001);
+    p.name = ReadTextOrEmpty(h, KORVEX_FIELD_NAME);
+    p.server = ReadTextOrEmpty(h, KORVEX_FIELD_HOST);
+    p.userId = ReadTextOrEmpty(h, KORVEX_FIELD_USER_ID);
     if (!p.userId.empty())
-        p.password = ReadTextOrEmpty(h, 1016);
+        p.password = ReadTextOrEmpty(h, KORVEX_FIELD_PASSWORD);
     return p;
 }
 
+std::string LoadedAccountName() {
+    return ReadTextOrEmpty(theApp.m_items.record, KORVEX_FIELD_NAME);
+}
+
+std::string LoadedProxyName() {
+    return ReadTextOrEmpty(theApp.m_items.proxy, KORVEX_FIELD_NAME);
+}
+
+std::string LoadedProxyServer() {
+    return ReadTextOrEmpty(theApp.m_items.proxy, KORVEX_FIELD_HOST);
+}
+
+bool DeleteLoadedAccount() {
+    return Api().KorvexSetDataNum(theApp.m_hInterface, theApp.m_items.store, kDelete,
+                                  theApp.m_items.record) != 0;
+}
+
 int DeleteLoadedProxy() {
-    return Api().KorvexSetDataNum(theApp.m_hInterface, g_hAccountStore, kDelete, g_hProxyRecord);
+    return Api().KorvexSetDataNum(theApp.m_hInterface, theApp.m_items.store, kDelete,
+                                  theApp.m_items.proxy);
+}
+
+bool FindProxy(const std::string& name) {
+    const int n = ProxyCount();
+    for (int i = 0; i < n; ++i) {
+        if (!Api().KorvexTestData(theApp.m_hInterface, theApp.m_items.store, kListProxies, i,
+                                  theApp.m_items.proxy))
+            return false;
+        std::string candidate;
+        if (!ReadText(theApp.m_items.proxy, KORVEX_FIELD_NAME, candidate))
+            return false;
+        if (candidate == name)
+            return true;
+    }
+    return false;
 }
 
 } // namespace accounts

@@ -2,9 +2,11 @@
 // run the main window, write the user name back.
 #include "library/App.h"
 #include "app/Startup.h"
+#include "korvex.h"
 #include "platform/Loader.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
+#include "res/Ids.h"
 #include "ui/MainDlg.h"
 
 namespace app {
@@ -29,33 +31,34 @@ bool OleInit() {
 
 BOOL CEditorApp::InitInstance() {
     if (!app::OleInit()) {
-        AfxMessageBox(156, MB_OK);
+        AfxMessageBox(IDS_OLE_INIT_FAILED, MB_OK);
         return FALSE;
     }
     // Enable3dControls: Qt draws its own controls; nothing to switch on.
 
     int nError = 0;
-    if (!BindLibrary(m_strLibraryName.c_str(), &g_hLibrary, &m_api, &nError)) {
-        AfxMessageBox(nError == kBindErrorNotLoadable ? 121 : 122, MB_ICONEXCLAMATION);
+    if (!BindLibrary(m_strLibraryName.c_str(), &theApp.m_hLibrary, &m_api, &nError)) {
+        AfxMessageBox(nError == kBindErrorNotLoadable ? IDS_LIBRARY_LOAD : IDS_LIBRARY_BAD,
+                      MB_ICONEXCLAMATION);
         return FALSE;
     }
     g_strVersion = "1.0.3";
 
     m_hInterface = m_api.KorvexNewInterface();
     if (!m_api.KorvexCheckVersion(1, 0, 5)) {
-        AfxMessageBox(120, MB_ICONEXCLAMATION);
-        platform::FreeLibrary(g_hLibrary);
+        AfxMessageBox(IDS_LIBRARY_VERSION, MB_ICONEXCLAMATION);
+        platform::FreeLibrary(theApp.m_hLibrary);
         // No handle into the unloaded library may survive.
-        g_hLibrary = nullptr;
+        theApp.m_hLibrary = nullptr;
         m_hInterface = nullptr;
         m_api = KorvexApi{};
         return FALSE;
     }
     m_api.KorvexInitialize(m_hInterface);
 
-    g_hAccountStore = m_api.KorvexNewItem(m_hInterface, KORVEX_KIND_STORE);
-    g_hAccountRecord = m_api.KorvexNewItem(m_hInterface, KORVEX_KIND_ACCOUNT);
-    g_hProxyRecord = m_api.KorvexNewItem(m_hInterface, KORVEX_KIND_PROXY);
+    theApp.m_items.store = m_api.KorvexNewItem(m_hInterface, KORVEX_KIND_STORE);
+    theApp.m_items.record = m_api.KorvexNewItem(m_hInterface, KORVEX_KIND_ACCOUNT);
+    theApp.m_items.proxy = m_api.KorvexNewItem(m_hInterface, KORVEX_KIND_PROXY);
 
     char buffer[app::kNameBufferSize] = {};
     m_api.KorvexGetName(m_hInterface, buffer, sizeof buffer);

@@ -1,5 +1,6 @@
 #include "app/Screenshot.h"
 
+#include "res/Ids.h"
 #include "ui/MainDlg.h"
 
 #include <QAbstractButton>
@@ -40,7 +41,7 @@ void ArmScreenshotFromEnvironment() {
     const std::string m = mode;
     const QString out = QString::fromUtf8(file);
     QTimer::singleShot(800, qApp, [m, out] {
-        QDialog* main = DialogOfTemplate(102);
+        QDialog* main = DialogOfTemplate(IDD_MAIN);
         if (!main) {
             SaveAndQuit(nullptr, out);
             return;
@@ -50,7 +51,8 @@ void ArmScreenshotFromEnvironment() {
                 b->click();
             QTimer::singleShot(300, qApp, [main, out] { SaveAndQuit(main, out); });
         } else if (m == "about") {
-            QTimer::singleShot(500, qApp, [out] { SaveAndQuit(DialogOfTemplate(100), out); });
+            QTimer::singleShot(500, qApp,
+                               [out] { SaveAndQuit(DialogOfTemplate(IDD_ABOUTBOX), out); });
             // The version item of the window's system menu.
             if (CDialog* owner = CDialog::FromWidget(main))
                 owner->TrackSystemMenu(IDM_ABOUTBOX);

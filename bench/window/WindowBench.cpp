@@ -59,31 +59,31 @@ bool Parse(int argc, char** argv, Options& o) {
 
 bool OpenLibrary() {
     int error = 0;
-    if (!BindLibrary("KORVEX.dll", &g_hLibrary, &theApp.m_api, &error))
+    if (!BindLibrary("KORVEX.dll", &theApp.m_hLibrary, &theApp.m_api, &error))
         return false;
     KorvexApi& api = theApp.m_api;
     theApp.m_hInterface = api.KorvexNewInterface();
     if (!theApp.m_hInterface)
         return false;
     api.KorvexInitialize(theApp.m_hInterface);
-    g_hAccountStore = api.KorvexNewItem(theApp.m_hInterface, KORVEX_KIND_STORE);
-    g_hAccountRecord = api.KorvexNewItem(theApp.m_hInterface, KORVEX_KIND_ACCOUNT);
-    g_hProxyRecord = api.KorvexNewItem(theApp.m_hInterface, KORVEX_KIND_PROXY);
+    theApp.m_items.store = api.KorvexNewItem(theApp.m_hInterface, KORVEX_KIND_STORE);
+    theApp.m_items.record = api.KorvexNewItem(theApp.m_hInterface, KORVEX_KIND_ACCOUNT);
+    theApp.m_items.proxy = api.KorvexNewItem(theApp.m_hInterface, KORVEX_KIND_PROXY);
     return true;
 }
 
 void AddAccount(const std::string& user) {
     KorvexApi& api = theApp.m_api;
     KorvexHandle h = theApp.m_hInterface;
-    api.KorvexGetDataNum(h, g_hAccountRecord, 0, nullptr);
-    api.KorvexSetDataValue(h, g_hAccountRecord, 1011, "bench");
-    api.KorvexSetDataValue(h, g_hAccountRecord, 2001, user.c_str());
-    api.KorvexSetDataNum(h, g_hAccountRecord, 2002, 1);
-    api.KorvexSetDataValue(h, g_hAccountRecord, 1302, "127.0.0.1");
-    api.KorvexSetDataNum(h, g_hAccountRecord, 1301, 131);
-    api.KorvexSetDataNum(h, g_hAccountRecord, 2003, 1);
-    api.KorvexSetDataValue(h, g_hAccountRecord, 2004, "");
-    api.KorvexSetDataNum(h, g_hAccountStore, 1014, g_hAccountRecord);
+    api.KorvexGetDataNum(h, theApp.m_items.record, 0, nullptr);
+    api.KorvexSetDataValue(h, theApp.m_items.record, 1011, "bench");
+    api.KorvexSetDataValue(h, theApp.m_items.record, 2001, user.c_str());
+    api.KorvexSetDataNum(h, theApp.m_items.record, 2002, 1);
+    api.KorvexSetDataValue(h, theApp.m_items.record, 1302, "127.0.0.1");
+    api.KorvexSetDataNum(h, theApp.m_items.record, 1301, 131);
+    api.KorvexSetDataNum(h, theApp.m_items.record, 2003, 1);
+    api.KorvexSetDataValue(h, theApp.m_items.record, 2004, "");
+    api.KorvexSetDataNum(h, theApp.m_items.store, 1014, theApp.m_items.record);
 }
 
 // CPU time of the calling (user-interface) thread, in seconds.

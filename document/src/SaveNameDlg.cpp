@@ -1,19 +1,20 @@
 #include "document/SaveNameDlg.h"
 
 #include "document/BackupFileEntry.h"
+#include "res/Ids.h"
 
-CSaveNameDlg::CSaveNameDlg(CWnd* pParent) : CDialog(158, pParent) {}
+CSaveNameDlg::CSaveNameDlg(CWnd* pParent) : CDialog(IDD_SAVENAME, pParent) {}
 
 CSaveNameDlg::~CSaveNameDlg() = default;
 
 void CSaveNameDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
-    DDX_Control(pDX, 1044, m_cbMode);
-    DDX_Control(pDX, 1045, m_cbMethod);
-    DDX_Text(pDX, 1015, m_strSaveName);
-    DDX_CBIndex(pDX, 1045, m_nMethod);
-    DDX_CBIndex(pDX, 1044, m_nMode);
-    DDX_Text(pDX, 1027, m_strFileName);
+    DDX_Control(pDX, IDC_MODE, m_cbMode);
+    DDX_Control(pDX, IDC_METHOD, m_cbMethod);
+    DDX_Text(pDX, IDC_SAVE_NAME, m_strSaveName);
+    DDX_CBIndex(pDX, IDC_METHOD, m_nMethod);
+    DDX_CBIndex(pDX, IDC_MODE, m_nMode);
+    DDX_Text(pDX, IDC_FILE_PATH, m_strFileName);
 }
 
 BOOL CSaveNameDlg::OnInitDialog() {

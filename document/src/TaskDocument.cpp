@@ -1,56 +1,15 @@
 #include "document/TaskDocument.h"
 
+#include "korvex.h"
 #include "platform/Text.h"
+#include "res/Ids.h"
 #include "res/Resources.h"
 
 namespace document {
 
 namespace {
 
-// Item kinds.
-constexpr int kDocumentKind = 1;
-constexpr int kTaskKind = 2;
-constexpr int kServerKind = 3;
-constexpr int kFileListKind = 4;
-constexpr int kFileKind = 5;
-constexpr int kFolderPartKind = 8;
-constexpr int kAccountStoreKind = 9;
-constexpr int kAccountRecordKind = 10;
-
-// Fields.
-constexpr int kCaption = 1011;
-constexpr int kDocType = 1101;
-constexpr int kDocTask = 1102;
-constexpr int kTaskArchiveMode = 1201;
-constexpr int kTaskFolder = 1202;
-constexpr int kTaskFlag = 1203;
-constexpr int kTaskArchiveName = 1204;
-constexpr int kTaskServer = 1207;
-constexpr int kServerType = 1301;
-constexpr int kServerHost = 1302;
-constexpr int kListKind = 1303;
-constexpr int kServerAccount = 1304;
-constexpr int kServerList = 1306;
-constexpr int kFileMode = 1403;
-constexpr int kListFile = 1404;
-constexpr int kFileSaveName = 1501;
-constexpr int kFilePath = 1502;
-constexpr int kDocUserName = 1701;
-constexpr int kDocComment = 1702;
-constexpr int kStoreAccounts = 1304; // list field of the account store
-
-// Values.
-constexpr int kDocTypeValue = 111;
-constexpr int kNoArchive = 121;
-constexpr int kOneArchive = 122;
-constexpr int kTaskFlagValue = 1;
-constexpr int kFtpServer = 131;
-constexpr int kGetList = 141;
-constexpr int kMgetList = 142;
-constexpr int kCodeBin = 151;
-constexpr int kCodeText = 152;
-
-constexpr int kBufferSize = 260;
+constexpr int kBufferSize = KORVEX_TEXT_BUFFER;
 
 std::string Str(int id) {
     return std::string(res::LoadString(id));
@@ -89,21 +48,21 @@ void BuildFileList(const Library& lib, int serverItem,
     if (!any)
         return;
     const bool mget = method == kMethodMget;
-    const int list = lib.api.KorvexNewItem(lib.h, kFileListKind);
-    SetText(lib, list, kCaption, Str(mget ? 155 : 154));
-    SetNum(lib, list, kListKind, mget ? kMgetList : kGetList);
-    SetNum(lib, serverItem, kServerList, list);
+    const int list = lib.api.KorvexNewItem(lib.h, KORVEX_KIND_FILELIST);
+    SetText(lib, list, KORVEX_FIELD_NAME, Str(mget ? IDS_MGET_LIST_CAPTION : IDS_GET_LIST_CAPTION));
+    SetNum(lib, list, KORVEX_FIELD_LIST_METHOD, mget ? KORVEX_LIST_MGET : KORVEX_LIST_GET);
+    SetNum(lib, serverItem, KORVEX_FIELD_SERVER_LIST, list);
     for (const auto& e : files) {
         if (e->m_nMethod != method)
             continue;
-        const int file = lib.api.KorvexNewItem(lib.h, kFileKind);
-        SetText(lib, file, kFileSaveName, e->m_strSaveName);
-        SetText(lib, file, kFilePath, e->m_strPath);
+        const int file = lib.api.KorvexNewItem(lib.h, KORVEX_KIND_FILE);
+        SetText(lib, file, KORVEX_FIELD_SAVE_NAME, e->m_strSaveName);
+        SetText(lib, file, KORVEX_FIELD_PATH, e->m_strPath);
         if (e->m_nMode == kModeBin)
-            SetNum(lib, file, kFileMode, kCodeBin);
+            SetNum(lib, file, KORVEX_FIELD_MODE, KORVEX_MODE_BIN);
         else if (e->m_nMode == kModeText)
-            SetNum(lib, file, kFileMode, kCodeText);
-        SetNum(lib, list, kListFile, file);
+            SetNum(lib, file, KORVEX_FIELD_MODE, KORVEX_MODE_TEXT);
+        SetNum(lib, list, KORVEX_FIELD_LIST_FILE, file);
     }
 }
 
@@ -116,17 +75,17 @@ bool HasUnsuitableChars(std::string_view text) {
 
 unsigned ValidateFields(const DocumentFields& f) {
     if (f.name.empty())
-        return kMsgNameRequired;
+        return IDS_NAME_REQUIRED;
     if (!f.hasFiles)
-        return kMsgNothingToSave;
+        return IDS_NOTHING_TO_SAVE;
     if (f.compress) {
         if (f.archiveName.empty())
-            return kMsgArchiveRequired;
+            return IDS_ARCHIVE_NAME_REQUIRED;
         if (HasUnsuitableChars(f.archiveName))
-            return kMsgUnsuitableChars;
+            return IDS_BAD_CHARACTERS;
     }
     if (HasUnsuitableChars(f.name) || HasUnsuitableChars(f.title))
-        return kMsgUnsuitableChars;
+        return IDS_BAD_CHARACTERS;
     return 0;
 }
 
@@ -149,38 +108,39 @@ int BuildDocumentTree(const Library& lib, const DocumentFields& f, const Account
                       int& accountStore, int& accountRecord) {
     const KorvexApi& api = lib.api;
     api.KorvexClear(lib.h);
-    accountStore = api.KorvexNewItem(lib.h, kAccountStoreKind);
-    accountRecord = api.KorvexNewItem(lib.h, kAccountRecordKind);
+    accountStore = api.KorvexNewItem(lib.h, KORVEX_KIND_STORE);
+    accountRecord = api.KorvexNewItem(lib.h, KORVEX_KIND_ACCOUNT);
 
-    const int doc = api.KorvexNewItem(lib.h, kDocumentKind);
-    SetText(lib, doc, kCaption, DisplayName(f));
-    SetNum(lib, doc, kDocType, kDocTypeValue);
-    SetText(lib, doc, kDocUserName, f.name);
-    SetText(lib, doc, kDocComment, Str(150));
+    const int doc = api.KorvexNewItem(lib.h, KORVEX_KIND_DOCUMENT);
+    SetText(lib, doc, KORVEX_FIELD_NAME, DisplayName(f));
+    SetNum(lib, doc, KORVEX_FIELD_DOCUMENT_TYPE, KORVEX_DOCUMENT_TYPE);
+    SetText(lib, doc, KORVEX_FIELD_USER_NAME, f.name);
+    SetText(lib, doc, KORVEX_FIELD_COMMENT, Str(IDS_DOCUMENT_COMMENT));
 
-    const int task = api.KorvexNewItem(lib.h, kTaskKind);
-    SetText(lib, task, kCaption, Str(151));
+    const int task = api.KorvexNewItem(lib.h, KORVEX_KIND_TASK);
+    SetText(lib, task, KORVEX_FIELD_NAME, Str(IDS_TASK_CAPTION));
     if (f.compress) {
-        SetNum(lib, task, kTaskArchiveMode, kOneArchive);
-        SetText(lib, task, kTaskArchiveName, f.archiveName);
+        SetNum(lib, task, KORVEX_FIELD_ARCHIVE, KORVEX_ARCHIVE_ONE);
+        SetText(lib, task, KORVEX_FIELD_ARCHIVE_NAME, f.archiveName);
     } else {
-        SetNum(lib, task, kTaskArchiveMode, kNoArchive);
+        SetNum(lib, task, KORVEX_FIELD_ARCHIVE, KORVEX_ARCHIVE_NONE);
     }
-    SetText(lib, task, kTaskFolder, FolderName(f));
-    SetNum(lib, task, kTaskFlag, kTaskFlagValue);
-    SetNum(lib, doc, kDocTask, task);
+    SetText(lib, task, KORVEX_FIELD_FOLDER, FolderName(f));
+    SetNum(lib, task, KORVEX_FIELD_TASK_OPTION, KORVEX_TASK_OPTION_DEFAULT);
+    SetNum(lib, doc, KORVEX_FIELD_DOCUMENT_TASK, task);
 
-    const int server = api.KorvexNewItem(lib.h, kServerKind);
-    SetText(lib, server, kCaption, Str(152));
-    if (account.row < 0 || account.row >= api.KorvexGetItemNum(lib.h, accountStore, 10))
+    const int server = api.KorvexNewItem(lib.h, KORVEX_KIND_SERVER);
+    SetText(lib, server, KORVEX_FIELD_NAME, Str(IDS_SERVER_CAPTION));
+    if (account.row < 0 ||
+        account.row >= api.KorvexGetItemNum(lib.h, accountStore, KORVEX_KIND_ACCOUNT))
         return -1;
-    if (!api.KorvexTestData(lib.h, accountStore, kStoreAccounts, account.row, accountRecord))
+    if (!api.KorvexTestData(lib.h, accountStore, KORVEX_FIELD_ACCOUNT, account.row, accountRecord))
         return -1;
-    const std::string host = ReadText(lib, accountRecord, kServerHost);
-    SetText(lib, server, kServerHost, host);
-    SetNum(lib, server, kServerType, kFtpServer);
-    SetText(lib, server, kServerAccount, account.name);
-    SetNum(lib, task, kTaskServer, server);
+    const std::string host = ReadText(lib, accountRecord, KORVEX_FIELD_HOST);
+    SetText(lib, server, KORVEX_FIELD_HOST, host);
+    SetNum(lib, server, KORVEX_FIELD_SERVER_TYPE, KORVEX_SERVER_TYPE_FTP);
+    SetText(lib, server, KORVEX_FIELD_ACCOUNT, account.name);
+    SetNum(lib, task, KORVEX_FIELD_TASK_SERVER, server);
 
     // The GET list always comes before the MGET list.
     BuildFileList(lib, server, files, kMethodGet);
@@ -188,46 +148,50 @@ int BuildDocumentTree(const Library& lib, const DocumentFields& f, const Account
     return doc;
 }
 
+bool WriteTaskFile(const Library& lib, int documentItem, const std::string& path) {
+    return lib.api.KorvexSave(lib.h, documentItem, path.c_str(), KORVEX_SAVE_DEFAULT) != 0;
+}
+
 unsigned ReadDocumentHeader(const Library& lib, const std::string& path, LoadedHeader& out) {
     const KorvexApi& api = lib.api;
     out = LoadedHeader{};
     if (!api.KorvexLoad(lib.h, path.c_str()))
-        return kMsgLoadFailed;
+        return IDS_LOAD_FAILED;
 
-    const int doc = api.KorvexGetID(lib.h, -1, kDocumentKind, 0);
-    if (doc < 0 || api.KorvexGetItemNum(lib.h, doc, kTaskKind) != 1)
-        return kMsgNotOurFormat;
+    const int doc = api.KorvexGetID(lib.h, -1, KORVEX_KIND_DOCUMENT, 0);
+    if (doc < 0 || api.KorvexGetItemNum(lib.h, doc, KORVEX_KIND_TASK) != 1)
+        return IDS_NOT_A_TASK_FILE;
 
-    const int task = api.KorvexGetID(lib.h, doc, kTaskKind, 0);
+    const int task = api.KorvexGetID(lib.h, doc, KORVEX_KIND_TASK, 0);
     if (task < 0)
-        return kMsgLoadFailed;
+        return IDS_LOAD_FAILED;
 
-    const int parts = api.KorvexGetItemNum(lib.h, task, kFolderPartKind);
+    const int parts = api.KorvexGetItemNum(lib.h, task, KORVEX_KIND_FOLDER_PART);
     if (parts != 1 && parts != 2)
-        return kMsgNotOurFormat;
+        return IDS_NOT_A_TASK_FILE;
     char buf[kBufferSize] = {};
-    api.KorvexGetDataOrderedValue(lib.h, task, kTaskFolder, 0, buf, kBufferSize);
+    api.KorvexGetDataOrderedValue(lib.h, task, KORVEX_FIELD_FOLDER, 0, buf, kBufferSize);
     out.name = platform::FromBuffer(buf, sizeof buf);
     if (parts == 2) {
         char title[kBufferSize] = {};
-        api.KorvexGetDataOrderedValue(lib.h, task, kTaskFolder, 1, title, kBufferSize);
+        api.KorvexGetDataOrderedValue(lib.h, task, KORVEX_FIELD_FOLDER, 1, title, kBufferSize);
         out.title = platform::FromBuffer(title, sizeof title);
     }
 
-    if (ReadNum(lib, task, kTaskArchiveMode, 0) == kOneArchive) {
+    if (ReadNum(lib, task, KORVEX_FIELD_ARCHIVE, 0) == KORVEX_ARCHIVE_ONE) {
         out.compress = true;
-        out.archiveName = ReadText(lib, task, kTaskArchiveName);
+        out.archiveName = ReadText(lib, task, KORVEX_FIELD_ARCHIVE_NAME);
     }
 
-    const int server = api.KorvexGetID(lib.h, task, kServerKind, 0);
+    const int server = api.KorvexGetID(lib.h, task, KORVEX_KIND_SERVER, 0);
     if (server < 0)
-        return kMsgLoadFailed;
-    if (ReadNum(lib, server, kServerType, 0) != kFtpServer)
-        return kMsgNotOurFormat;
+        return IDS_LOAD_FAILED;
+    if (ReadNum(lib, server, KORVEX_FIELD_SERVER_TYPE, 0) != KORVEX_SERVER_TYPE_FTP)
+        return IDS_NOT_A_TASK_FILE;
     bool haveName = false;
-    out.accountName = ReadText(lib, server, kServerAccount, &haveName);
+    out.accountName = ReadText(lib, server, KORVEX_FIELD_ACCOUNT, &haveName);
     if (!haveName)
-        return kMsgNotOurFormat;
+        return IDS_NOT_A_TASK_FILE;
     out.serverItem = server;
     return 0;
 }
@@ -235,22 +199,26 @@ unsigned ReadDocumentHeader(const Library& lib, const std::string& path, LoadedH
 unsigned ReadFileLists(const Library& lib, int serverItem, std::vector<CBackupFileEntry>& out) {
     const KorvexApi& api = lib.api;
     out.clear();
-    const int lists = api.KorvexGetItemNum(lib.h, serverItem, kFileListKind);
-    if (api.KorvexGetID(lib.h, serverItem, kFileListKind, 0) < 0)
-        return kMsgLoadFailed;
+    const int lists = api.KorvexGetItemNum(lib.h, serverItem, KORVEX_KIND_FILELIST);
+    if (api.KorvexGetID(lib.h, serverItem, KORVEX_KIND_FILELIST, 0) < 0)
+        return IDS_LOAD_FAILED;
     for (int k = 0; k < lists; ++k) {
-        const int list = api.KorvexGetID(lib.h, serverItem, kFileListKind, k);
+        const int list = api.KorvexGetID(lib.h, serverItem, KORVEX_KIND_FILELIST, k);
         if (list < 0)
             continue;
-        const int method = ReadNum(lib, list, kListKind, 0) == kMgetList ? kMethodMget : kMethodGet;
-        const int n = api.KorvexGetItemNum(lib.h, list, kFileKind);
+        const int method = ReadNum(lib, list, KORVEX_FIELD_LIST_METHOD, 0) == KORVEX_LIST_MGET
+                               ? kMethodMget
+                               : kMethodGet;
+        const int n = api.KorvexGetItemNum(lib.h, list, KORVEX_KIND_FILE);
         for (int i = 0; i < n; ++i) {
-            const int file = api.KorvexGetID(lib.h, list, kFileKind, i);
+            const int file = api.KorvexGetID(lib.h, list, KORVEX_KIND_FILE, i);
             CBackupFileEntry e;
-            e.m_strPath = ReadText(lib, file, kFilePath);
-            e.m_strSaveName = ReadText(lib, file, kFileSaveName);
-            const int mode = ReadNum(lib, file, kFileMode, 0);
-            e.m_nMode = mode == kCodeBin ? kModeBin : mode == kCodeText ? kModeText : kModeAuto;
+            e.m_strPath = ReadText(lib, file, KORVEX_FIELD_PATH);
+            e.m_strSaveName = ReadText(lib, file, KORVEX_FIELD_SAVE_NAME);
+            const int mode = ReadNum(lib, file, KORVEX_FIELD_MODE, 0);
+            e.m_nMode = mode == KORVEX_MODE_BIN    ? kModeBin
+                        : mode == KORVEX_MODE_TEXT ? kModeText
+                                                   : kModeAuto;
             e.m_nMethod = method;
             out.push_back(std::move(e));
         }

@@ -1,9 +1,9 @@
 // The browse run shared by the window's worker and the command-line lister.
 #include "ftp/BrowseRun.h"
 
-#include "ftp/FtpMessages.h"
 #include "inet/FtpClient.h"
 #include "inet/FtpListParser.h"
+#include "res/Ids.h"
 
 #include <algorithm>
 #include <iterator>
@@ -43,11 +43,12 @@ private:
         m_sink.End(result);
         return result;
     }
-    // After login: a stop ends silently here, anything else that broke the session is 165.
+    // After login: a stop ends silently here, anything else that broke the session is
+    // IDS_LIST_FAILED.
     unsigned EndAfterFailure() {
         if (m_client.LastErrorKind() == FtpErrorKind::Stopped)
             return End(0);
-        return End(0, kMsgListFailed);
+        return End(0, IDS_LIST_FAILED);
     }
     // Hands rows to the sink in batches of at most batchRows.
     void Flush(std::vector<CRemoteEntry>& rows) {
@@ -72,30 +73,30 @@ unsigned Run::Go() {
     m_sink.ClearList();
     std::string folder, mask;
     m_sink.ReadFolderAndMask(folder, mask);
-    m_sink.PostProgress(10);
+    m_sink.PostProgress(kProgressConnecting);
     if (Cancelled(m_cancel))
-        return End(0, kMsgCancelled);
+        return End(0, IDS_CANCELLED);
 
     if (!m_client.Connect(m_req.server, m_req.userId, m_req.password)) {
         if (m_client.LastErrorKind() == FtpErrorKind::Stopped)
-            return End(0, kMsgCancelled);
+            return End(0, IDS_CANCELLED);
         m_client.Close();
-        m_sink.ShowMessage(kMsgConnectFailed);
+        m_sink.ShowMessage(IDS_CONNECT_FAILED);
         m_sink.ForgetPassword();
         m_sink.End(0);
         return 0;
     }
     if (Cancelled(m_cancel))
-        return End(0, kMsgCancelled);
-    m_sink.PostProgress(20);
+        return End(0, IDS_CANCELLED);
+    m_sink.PostProgress(kProgressConnected);
 
     if (!folder.empty()) {
         if (HasLineBreak(folder)) {
-            m_sink.ShowMessage(kMsgBadFolder);
+            m_sink.ShowMessage(IDS_BAD_FOLDER);
         } else if (!m_client.ChangeDirectory(folder)) {
             if (m_client.LastErrorKind() != FtpErrorKind::Refused)
                 return EndAfterFailure();
-            m_sink.ShowMessage(kMsgBadFolder);
+            m_sink.ShowMessage(IDS_BAD_FOLDER);
         }
     }
     std::string current;
@@ -105,7 +106,7 @@ unsigned Run::Go() {
     } else if (m_client.LastErrorKind() != FtpErrorKind::Refused) {
         return EndAfterFailure();
     }
-    m_sink.PostProgress(30);
+    m_sink.PostProgress(kProgressFolders);
 
     // One transfer serves both searches: folders are shown as they arrive, files are
     // kept for the second pass.
@@ -136,14 +137,14 @@ unsigned Run::Go() {
     if (Cancelled(m_cancel))
         return End(0); // a stop during the folder listing ends without a message
     Flush(folders);
-    m_sink.PostProgress(40);
+    m_sink.PostProgress(kProgressFiles);
 
     if (!anyMatch)
         return End(0);
     std::size_t next = 0;
     do {
         if (Cancelled(m_cancel))
-            return End(0, kMsgCancelled);
+            return End(0, IDS_CANCELLED);
         std::size_t end = std::min(files.size(), next + m_req.batchRows);
         if (end > next) {
             std::vector<CRemoteEntry> rows(std::make_move_iterator(files.begin() + next),
@@ -152,7 +153,7 @@ unsigned Run::Go() {
         }
         next = end;
     } while (next < files.size());
-    m_sink.PostProgress(100);
+    m_sink.PostProgress(kProgressDone);
     return End(1);
 }
 

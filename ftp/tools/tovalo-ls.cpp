@@ -8,7 +8,8 @@
 // after a complete run, 1 after an early end, 2 for wrong usage or no password.
 // Ctrl-C is the stop button.
 #include "ftp/BrowseRun.h"
-#include "ftp/FtpMessages.h"
+#include "res/Ids.h"
+#include "res/Resources.h"
 
 #include <atomic>
 #include <cerrno>
@@ -61,7 +62,7 @@ public:
     }
     void PostProgress(int) override {}
     void ShowMessage(int id) override {
-        WriteLine(ftp::FtpMessageText(id), stderr);
+        WriteLine(res::LoadString(id), stderr);
         std::fflush(stderr);
     }
     void ForgetPassword() override {}
@@ -143,7 +144,7 @@ int main(int argc, char** argv) {
         return Usage();
     const char* password = std::getenv("TOVALO_PASSWORD");
     if (!password || !*password) {
-        WriteLine(ftp::FtpMessageText(ftp::kMsgPasswordNeeded), stderr);
+        WriteLine(res::LoadString(IDS_PASSWORD_NEEDED), stderr);
         return 2;
     }
     req.server = args[0];

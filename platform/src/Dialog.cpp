@@ -383,7 +383,7 @@ BOOL CDialog::BuildWindow(QWidget* parent, bool modal) {
         w->setFocusPolicy(focus);
         w->setGeometry(r);
         w->setProperty(kCtrlId, c.id);
-        if (c.id != res::kStaticId)
+        if (c.id != IDC_STATIC)
             w->setObjectName(QStringLiteral("ctl%1").arg(c.id));
         if (c.style & res::kHidden)
             w->setHidden(true);
@@ -525,7 +525,7 @@ CWnd* CDialog::GetDlgItem(int nID) {
         return it->second.get();
     for (QWidget* w : m_dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         const QVariant v = w->property(kCtrlId);
-        if (v.isValid() && v.toInt() == nID && nID != res::kStaticId) {
+        if (v.isValid() && v.toInt() == nID && nID != IDC_STATIC) {
             auto wrapper = std::make_unique<CWnd>(w);
             CWnd* p = wrapper.get();
             m_items[nID] = std::move(wrapper);

@@ -593,6 +593,6 @@ int CProgressCtrl::GetPos() const {
 QIcon LoadAppIcon() {
     QIcon icon;
     for (int size : {16, 32, 48, 256})
-        icon.addFile(QString::fromStdString(res::IconPath(res::kIconApp, size)), QSize(size, size));
+        icon.addFile(QString::fromStdString(res::IconPath(IDI_APP, size)), QSize(size, size));
     return icon;
 }

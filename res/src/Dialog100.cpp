@@ -1,4 +1,5 @@
 // Version box.
+#include "res/Ids.h"
 #include "res/Resources.h"
 
 namespace res {
@@ -6,16 +7,16 @@ namespace {
 
 constexpr Control kControls[] = {
     // An icon control takes the size of its icon.
-    {kStaticId, Kind::Icon, 11, 17, 0, 0, "128", kNone},
-    {1002, Kind::Static, 40, 10, 217, 8, "", kNoPrefix},
-    {kStaticId, Kind::Static, 40, 29, 162, 8, "Copyright (C) Orvane. All rights reserved.", kNone},
-    {1, Kind::DefButton, 208, 23, 50, 14, "OK", kNone},
+    {IDC_STATIC, Kind::Icon, 11, 17, 0, 0, "128", kNone},
+    {IDC_VERSION, Kind::Static, 40, 10, 217, 8, "", kNoPrefix},
+    {IDC_STATIC, Kind::Static, 40, 29, 162, 8, "Copyright (C) Orvane. All rights reserved.", kNone},
+    {IDOK, Kind::DefButton, 208, 23, 50, 14, "OK", kNone},
 };
 
 } // namespace
 
 const Dialog& DialogTemplate100() {
-    static const Dialog d{100,
+    static const Dialog d{IDD_ABOUTBOX,
                           "Tovaloのﾊﾞｰｼﾞｮﾝ情報",
                           266,
                           45,

@@ -1,30 +1,32 @@
 // One proxy: name, server, port, user ID, the don't-record-password flag and the password.
+#include "res/Ids.h"
 #include "res/Resources.h"
 
 namespace res {
 namespace {
 
 constexpr Control kControls[] = {
-    {1000, Kind::Edit, 34, 5, 220, 15, "", kBorder | kAutoHScroll},
-    {1020, Kind::Edit, 34, 31, 220, 15, "", kBorder | kAutoHScroll},
-    {1025, Kind::Edit, 34, 57, 25, 15, "", kBorder | kAutoHScroll},
-    {1031, Kind::Edit, 34, 83, 220, 15, "", kBorder | kAutoHScroll},
-    {1116, Kind::AutoCheck, 4, 109, 85, 10, "パスワードを記録しない", kNone},
-    {1012, Kind::Edit, 34, 130, 220, 15, "", kBorder | kPassword | kAutoHScroll},
-    {1, Kind::DefButton, 119, 156, 50, 14, "OK", kNone},
-    {2, Kind::Button, 204, 156, 50, 14, "ｷｬﾝｾﾙ", kNone},
-    {kStaticId, Kind::Static, 23, 86, 8, 8, "ID", kNone},
-    {kStaticId, Kind::Static, 2, 133, 32, 8, "パスワード", kNone},
-    {kStaticId, Kind::Static, 16, 8, 15, 8, "名前", kNone},
-    {kStaticId, Kind::Static, 3, 34, 28, 8, "サーバー", kNone},
-    {kStaticId, Kind::Static, 12, 60, 19, 8, "ポート", kNone},
+    {IDC_RECORD_NAME, Kind::Edit, 34, 5, 220, 15, "", kBorder | kAutoHScroll},
+    {IDC_SERVER, Kind::Edit, 34, 31, 220, 15, "", kBorder | kAutoHScroll},
+    {IDC_PORT, Kind::Edit, 34, 57, 25, 15, "", kBorder | kAutoHScroll},
+    {IDC_USER_ID, Kind::Edit, 34, 83, 220, 15, "", kBorder | kAutoHScroll},
+    {IDC_PROXY_NO_PASSWORD, Kind::AutoCheck, 4, 109, 85, 10, "パスワードを記録しない", kNone},
+    {IDC_PASSWORD, Kind::Edit, 34, 130, 220, 15, "", kBorder | kPassword | kAutoHScroll},
+    {IDOK, Kind::DefButton, 119, 156, 50, 14, "OK", kNone},
+    {IDCANCEL, Kind::Button, 204, 156, 50, 14, "ｷｬﾝｾﾙ", kNone},
+    {IDC_STATIC, Kind::Static, 23, 86, 8, 8, "ID", kNone},
+    {IDC_STATIC, Kind::Static, 2, 133, 32, 8, "パスワード", kNone},
+    {IDC_STATIC, Kind::Static, 16, 8, 15, 8, "名前", kNone},
+    {IDC_STATIC, Kind::Static, 3, 34, 28, 8, "サーバー", kNone},
+    {IDC_STATIC, Kind::Static, 12, 60, 19, 8, "ポート", kNone},
 };
 
 } // namespace
 
 const Dialog& DialogTemplate156() {
     static const Dialog d{
-        156, "PROXY追加", 263, 175, "ＭＳ Ｐゴシック", 9, kDsSysMenu | kDsModalFrame, kControls};
+        IDD_PROXY, "PROXY追加", 263, 175, "ＭＳ Ｐゴシック", 9, kDsSysMenu | kDsModalFrame,
+        kControls};
     return d;
 }
 

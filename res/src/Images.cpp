@@ -18,7 +18,7 @@ void InitResources() {
 
 std::string IconPath(int id, int size) {
     InitResources();
-    if (id != kIconApp)
+    if (id != IDI_APP)
         return {};
     switch (size) {
     case 16:
@@ -33,7 +33,7 @@ std::string IconPath(int id, int size) {
 
 std::string BitmapPath(int id) {
     InitResources();
-    return id == kBitmapRemote ? ":/tovalo/bitmap151.png" : std::string();
+    return id == IDB_REMOTE ? ":/tovalo/bitmap151.png" : std::string();
 }
 
 } // namespace res

@@ -38,7 +38,7 @@ TEST_F(AccountDlgTest, NewAccountIsStoredAndListedWithFirstRowSelected) {
     EXPECT_EQ(ListBoxSelection(w, 1007), 0);
     ASSERT_TRUE(LoadAccountAt(1));
     ExpectRecord(
-        g_hAccountRecord, {1011, 2001, 2002, 1016, 1302, 1301, 2003, 2004},
+        theApp.m_items.record, {1011, 2001, 2002, 1016, 1302, 1301, 2003, 2004},
         {{1011, "新しい"}, {2001, "山田"}, {1016, "pw"}, {1302, "ftp.example.jp"}, {2004, ""}},
         {{2002, 0}, {1301, 131}, {2003, 1}});
     ASSERT_EQ(Shown().size(), 1u);
@@ -61,8 +61,8 @@ TEST_F(AccountDlgTest, NotRecordingPasswordDropsTypedPassword) {
     Click(w, 1008);
     ASSERT_EQ(AccountNames(), (Names{"A"}));
     ASSERT_TRUE(LoadAccountAt(0));
-    EXPECT_EQ(accounts_test::Number(g_hAccountRecord, 2002), 1);
-    EXPECT_EQ(accounts_test::PresentFields(g_hAccountRecord).count(1016), 0u);
+    EXPECT_EQ(accounts_test::Number(theApp.m_items.record, 2002), 1);
+    EXPECT_EQ(accounts_test::PresentFields(theApp.m_items.record).count(1016), 0u);
 }
 
 TEST_F(AccountDlgTest, DuplicateNameAddsSecondRowAndCancelAddsNothing) {
@@ -196,10 +196,10 @@ TEST_F(AccountDlgTest, ProxyNameOnlyWhenUseProxyTicked) {
     }
     ASSERT_EQ(AccountNames(), (Names{"with", "without"}));
     ASSERT_TRUE(LoadAccountAt(0));
-    EXPECT_EQ(FieldText(g_hAccountRecord, 2004), "P2");
+    EXPECT_EQ(FieldText(theApp.m_items.record, 2004), "P2");
     ASSERT_TRUE(LoadAccountAt(1));
-    EXPECT_EQ(FieldText(g_hAccountRecord, 2004), "");
-    EXPECT_EQ(accounts_test::PresentFields(g_hAccountRecord).count(2004), 1u);
+    EXPECT_EQ(FieldText(theApp.m_items.record, 2004), "");
+    EXPECT_EQ(accounts_test::PresentFields(theApp.m_items.record).count(2004), 1u);
 }
 
 // "新規 PROXY" stores the proxy at once, even when the account dialog is then cancelled;
@@ -239,12 +239,12 @@ TEST_F(AccountDlgTest, NewProxiesAreStoredAtOnce) {
     EXPECT_EQ(AccountCount(), 0);
     ASSERT_EQ(ProxyNames(), (Names{"P0", "bare", "nopw", "full"}));
     ASSERT_TRUE(LoadProxyAt(1));
-    ExpectRecord(g_hProxyRecord, {1011, 1302}, {{1302, "bare.example"}});
+    ExpectRecord(theApp.m_items.proxy, {1011, 1302}, {{1302, "bare.example"}});
     ASSERT_TRUE(LoadProxyAt(2));
-    ExpectRecord(g_hProxyRecord, {1011, 1302, 2001, 2002}, {}, {{2002, 1}});
+    ExpectRecord(theApp.m_items.proxy, {1011, 1302, 2001, 2002}, {}, {{2002, 1}});
     ASSERT_TRUE(LoadProxyAt(3));
-    ExpectRecord(g_hProxyRecord, {1011, 1302, 2001, 2002, 1016}, {{2001, "fu"}, {1016, "fpw"}},
-                 {{2002, 0}});
+    ExpectRecord(theApp.m_items.proxy, {1011, 1302, 2001, 2002, 1016},
+                 {{2001, "fu"}, {1016, "fpw"}}, {{2002, 0}});
 }
 
 // Details show the stored proxy read-only; what is edited there is not written back.
@@ -278,7 +278,7 @@ TEST_F(AccountDlgTest, ProxyDetailsAreAView) {
     dlg.DoModal();
     ASSERT_EQ(ProxyNames(), (Names{"P1", "P2"}));
     ASSERT_TRUE(LoadProxyAt(1));
-    EXPECT_EQ(FieldText(g_hProxyRecord, 1302), "p2.example");
+    EXPECT_EQ(FieldText(theApp.m_items.proxy, 1302), "p2.example");
 }
 
 TEST_F(AccountDlgTest, DeletingProxyAsksWithItsName) {
@@ -352,8 +352,8 @@ TEST_F(AccountDlgTest, AccountDetailsAreAView) {
     Click(w, 1026);
     EXPECT_EQ(AccountNames(), (Names{"A", "B"}));
     ASSERT_TRUE(LoadAccountAt(0));
-    EXPECT_EQ(accounts_test::Number(g_hAccountRecord, 2003), 1);
-    EXPECT_EQ(FieldText(g_hAccountRecord, 1016), "pwA");
+    EXPECT_EQ(accounts_test::Number(theApp.m_items.record, 2003), 1);
+    EXPECT_EQ(FieldText(theApp.m_items.record, 1016), "pwA");
     EXPECT_TRUE(ShownBoxIds().empty());
 }
 

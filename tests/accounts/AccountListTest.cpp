@@ -21,9 +21,9 @@ TEST_F(AccountListTest, ListsStoreInOrderWithFirstSelected) {
 TEST_F(AccountListTest, ListStopsAtUnnamedAccount) {
     AddAccount({.name = "A", .userId = "ua"});
     KorvexApi& api = theApp.m_api;
-    api.KorvexGetDataNum(theApp.m_hInterface, g_hAccountRecord, 0, nullptr);
-    api.KorvexSetDataValue(theApp.m_hInterface, g_hAccountRecord, 2001, "nameless");
-    api.KorvexSetDataNum(theApp.m_hInterface, g_hAccountStore, 1014, g_hAccountRecord);
+    api.KorvexGetDataNum(theApp.m_hInterface, theApp.m_items.record, 0, nullptr);
+    api.KorvexSetDataValue(theApp.m_hInterface, theApp.m_items.record, 2001, "nameless");
+    api.KorvexSetDataNum(theApp.m_hInterface, theApp.m_items.store, 1014, theApp.m_items.record);
     AddAccount({.name = "C", .userId = "uc"});
     ASSERT_EQ(AccountCount(), 3);
     CMainDlg& w = OpenMainWindow();

@@ -42,12 +42,12 @@ inline int Number(int item, int field) {
 
 // Loads entry `i` of store list 1304 (accounts) or 2004 (proxies) into its record handle.
 inline bool LoadAccountAt(int i) {
-    return theApp.m_api.KorvexTestData(theApp.m_hInterface, g_hAccountStore, 1304, i,
-                                       g_hAccountRecord) != 0;
+    return theApp.m_api.KorvexTestData(theApp.m_hInterface, theApp.m_items.store, 1304, i,
+                                       theApp.m_items.record) != 0;
 }
 inline bool LoadProxyAt(int i) {
-    return theApp.m_api.KorvexTestData(theApp.m_hInterface, g_hAccountStore, 2004, i,
-                                       g_hProxyRecord) != 0;
+    return theApp.m_api.KorvexTestData(theApp.m_hInterface, theApp.m_items.store, 2004, i,
+                                       theApp.m_items.proxy) != 0;
 }
 
 class Test : public gui::GuiTest {
@@ -93,10 +93,10 @@ protected:
     }
     Names ProxyNames() const {
         Names out;
-        const int n =
-            theApp.m_api.KorvexGetItemNum(theApp.m_hInterface, g_hAccountStore, KORVEX_KIND_PROXY);
+        const int n = theApp.m_api.KorvexGetItemNum(theApp.m_hInterface, theApp.m_items.store,
+                                                    KORVEX_KIND_PROXY);
         for (int i = 0; i < n && LoadProxyAt(i); ++i)
-            out.push_back(FieldText(g_hProxyRecord, 1011));
+            out.push_back(FieldText(theApp.m_items.proxy, 1011));
         return out;
     }
 };

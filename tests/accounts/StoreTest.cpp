@@ -41,9 +41,9 @@ TEST_F(StoreTest, ProxyRecordHoldsLoginOnlyWithUserId) {
         SCOPED_TRACE(i);
         const Case& c = cases[i];
         ASSERT_TRUE(accounts::LoadProxy(i));
-        ExpectRecord(g_hProxyRecord, c.fields, {{1011, c.in.name}, {1302, c.in.server}});
+        ExpectRecord(theApp.m_items.proxy, c.fields, {{1011, c.in.name}, {1302, c.in.server}});
         if (c.fields.count(2002)) {
-            EXPECT_EQ(accounts::ReadNumber(g_hProxyRecord, 2002), c.in.noSavePassword);
+            EXPECT_EQ(accounts::ReadNumber(theApp.m_items.proxy, 2002), c.in.noSavePassword);
         }
         const accounts::ProxyFields back = accounts::ReadLoadedProxy();
         EXPECT_EQ(std::tie(back.name, back.server, back.userId, back.password),
@@ -68,9 +68,9 @@ TEST_F(StoreTest, DeletingLoadedProxyRemovesThatOne) {
 TEST_F(StoreTest, ProxyListingStopsAtUnnamedRecord) {
     accounts::WriteProxy({"p0", "s", "", FALSE, ""});
     KorvexApi& api = theApp.m_api;
-    api.KorvexGetDataNum(theApp.m_hInterface, g_hProxyRecord, 0, nullptr);
-    api.KorvexSetDataValue(theApp.m_hInterface, g_hProxyRecord, 1302, "nameless.example");
-    api.KorvexSetDataNum(theApp.m_hInterface, g_hAccountStore, 1014, g_hProxyRecord);
+    api.KorvexGetDataNum(theApp.m_hInterface, theApp.m_items.proxy, 0, nullptr);
+    api.KorvexSetDataValue(theApp.m_hInterface, theApp.m_items.proxy, 1302, "nameless.example");
+    api.KorvexSetDataNum(theApp.m_hInterface, theApp.m_items.store, 1014, theApp.m_items.proxy);
     accounts::WriteProxy({"p2", "s", "", FALSE, ""});
     ASSERT_EQ(accounts::ProxyCount(), 3);
     EXPECT_EQ(accounts::ListProxyNames(), (Names{"p0"}));
@@ -89,7 +89,7 @@ TEST_F(StoreTest, AccountPasswordRecordedOnlyWhenAsked) {
     ASSERT_EQ(AccountNames(), (Names{"A", "B"}));
 
     ASSERT_TRUE(accounts::LoadAccount(0));
-    ExpectRecord(g_hAccountRecord, {1011, 2001, 2002, 1016, 1302, 1301, 2003, 2004},
+    ExpectRecord(theApp.m_items.record, {1011, 2001, 2002, 1016, 1302, 1301, 2003, 2004},
                  {{1016, "pwA"}}, {{1301, 131}});
     accounts::AccountFields want = kept;
     want.password.clear();
@@ -97,7 +97,8 @@ TEST_F(StoreTest, AccountPasswordRecordedOnlyWhenAsked) {
     EXPECT_EQ(Tie(back), Tie(want));
 
     ASSERT_TRUE(accounts::LoadAccount(1));
-    ExpectRecord(g_hAccountRecord, {1011, 2001, 2002, 1302, 1301, 2003, 2004}, {}, {{2002, 1}});
+    ExpectRecord(theApp.m_items.record, {1011, 2001, 2002, 1302, 1301, 2003, 2004}, {},
+                 {{2002, 1}});
     want = dropped;
     want.password.clear();
     back = accounts::ReadLoadedAccount();

@@ -51,9 +51,9 @@ protected:
         app::SetOleInitForTesting({});
     }
     static void Unload() {
-        if (g_hLibrary)
-            platform::FreeLibrary(g_hLibrary);
-        g_hLibrary = nullptr;
+        if (theApp.m_hLibrary)
+            platform::FreeLibrary(theApp.m_hLibrary);
+        theApp.m_hLibrary = nullptr;
         theApp.m_api = KorvexApi{};
         theApp.m_hInterface = nullptr;
     }
@@ -107,7 +107,7 @@ TEST_F(StartupTest, FailuresShowTheirBoxAndLeaveNothingLoaded) {
         modal::QueueMessageBox(IDOK);
         EXPECT_FALSE(theApp.InitInstance());
         ExpectOnlyBox(c.box, c.style);
-        EXPECT_EQ(g_hLibrary, nullptr);
+        EXPECT_EQ(theApp.m_hLibrary, nullptr);
         EXPECT_EQ(theApp.m_hInterface, nullptr);
         EXPECT_FALSE(IsResident(c.from + "/libKORVEX.so"));
         EXPECT_TRUE(modal::Errors().empty());
@@ -125,7 +125,7 @@ TEST_F(StartupTest, AnyOneMissingEntryPointGives122) {
         modal::QueueMessageBox(IDOK);
         EXPECT_FALSE(theApp.InitInstance());
         ExpectOnlyBox(122, MB_ICONEXCLAMATION);
-        EXPECT_EQ(g_hLibrary, nullptr);
+        EXPECT_EQ(theApp.m_hLibrary, nullptr);
     }
 }
 
@@ -144,7 +144,7 @@ TEST_F(StartupTest, RunsTheWindowOnceAndReturnsFalse) {
     EXPECT_EQ(help, kStubs + "/complete/Help/Tovalo/index.htm");
     EXPECT_EQ(g_strVersion, "1.0.3");
     EXPECT_EQ(theApp.m_hInterface, nullptr) << "the interface is released at exit";
-    EXPECT_NE(g_hLibrary, nullptr) << "the library stays loaded until the process ends";
+    EXPECT_NE(theApp.m_hLibrary, nullptr) << "the library stays loaded until the process ends";
 }
 
 // --- with the real library: the name persists between runs ---

@@ -1,7 +1,8 @@
 // The browse run through a recording sink, against pyftpdlib and the scripted server.
 #include "ftp/BrowseRun.h"
 #include "RecordingSink.h"
-#include "ftp/FtpMessages.h"
+#include "res/Ids.h"
+#include "res/Resources.h"
 #include "support/HangingPort.h"
 #include "support/PyFtpServer.h"
 #include "support/ScriptedFtpServer.h"
@@ -133,7 +134,7 @@ TEST_P(RealServerBrowse, EmptyFolderTextListsLoginFolderAndWritesItBack) {
 TEST_P(RealServerBrowse, MissingFolderShows135AndListsLoginFolder) {
     RecordingSink sink;
     EXPECT_EQ(Run(sink, "/no such folder", ""), 1u);
-    EXPECT_EQ(sink.messages, std::vector<int>{ftp::kMsgBadFolder});
+    EXPECT_EQ(sink.messages, std::vector<int>{IDS_BAD_FOLDER});
     EXPECT_EQ(sink.folderTexts, std::vector<std::string>{"/"});
     EXPECT_EQ(AsSet(sink.Names(1)), (std::set<std::string>{"pub", "empty", "only_dirs"}));
 }
@@ -141,7 +142,7 @@ TEST_P(RealServerBrowse, MissingFolderShows135AndListsLoginFolder) {
 TEST_P(RealServerBrowse, RefusedLoginShows134AndForgetsPassword) {
     RecordingSink sink;
     EXPECT_EQ(Run(sink, "/pub", "", "wrong"), 0u);
-    EXPECT_EQ(sink.messages, std::vector<int>{ftp::kMsgConnectFailed});
+    EXPECT_EQ(sink.messages, std::vector<int>{IDS_CONNECT_FAILED});
     EXPECT_TRUE(sink.rows.empty());
     EXPECT_TRUE(sink.folderTexts.empty());
     EXPECT_EQ(sink.progress, std::vector<int>{10});
@@ -324,7 +325,7 @@ TEST(ScriptedBrowse, ListingFailuresShow165) {
             c.make(s);
             ScriptedRun run;
             EXPECT_EQ(run.Go(s, passive, "/data", "", 500ms), 0u);
-            EXPECT_EQ(run.sink.messages, std::vector<int>{ftp::kMsgListFailed});
+            EXPECT_EQ(run.sink.messages, std::vector<int>{IDS_LIST_FAILED});
             EXPECT_EQ(std::count(run.sink.calls.begin(), run.sink.calls.end(), "forget"), 0);
         }
     }
@@ -335,7 +336,7 @@ TEST(ScriptedBrowse, ForeignActiveDataConnectionIsRefused) {
     s.activeSource = "127.0.0.2";
     ScriptedRun run;
     EXPECT_EQ(run.Go(s, false, "/data"), 0u);
-    EXPECT_EQ(run.sink.messages, std::vector<int>{ftp::kMsgListFailed});
+    EXPECT_EQ(run.sink.messages, std::vector<int>{IDS_LIST_FAILED});
     EXPECT_TRUE(run.sink.rows.empty());
 }
 
@@ -346,7 +347,7 @@ TEST(ScriptedBrowse, StallBeforeOrDuringLoginShows134) {
         s.stallAt = step;
         ScriptedRun run;
         EXPECT_EQ(run.Go(s, true, "/data", "", 500ms), 0u);
-        EXPECT_EQ(run.sink.messages, std::vector<int>{ftp::kMsgConnectFailed});
+        EXPECT_EQ(run.sink.messages, std::vector<int>{IDS_CONNECT_FAILED});
         EXPECT_EQ(std::count(run.sink.calls.begin(), run.sink.calls.end(), "forget"), 1);
     }
 }
@@ -354,7 +355,7 @@ TEST(ScriptedBrowse, StallBeforeOrDuringLoginShows134) {
 TEST(ScriptedBrowse, FolderWithLineBreakIsRefusedAndNeverSent) {
     ScriptedRun run;
     EXPECT_EQ(run.Go(UnixScript(), true, "/data\r\nDELE x"), 1u);
-    EXPECT_EQ(run.sink.messages, std::vector<int>{ftp::kMsgBadFolder});
+    EXPECT_EQ(run.sink.messages, std::vector<int>{IDS_BAD_FOLDER});
     EXPECT_EQ(run.sink.folderTexts, std::vector<std::string>{"/home/tester"});
     EXPECT_FALSE(run.Sent("CWD"));
     EXPECT_FALSE(run.Sent("DELE"));
@@ -384,7 +385,7 @@ TEST(ScriptedStop, BeforeConnectingShows137) {
     ScriptedRun run;
     run.cancel = 1;
     EXPECT_EQ(run.Go(UnixScript(), true, "/data"), 0u);
-    EXPECT_EQ(run.sink.messages, std::vector<int>{ftp::kMsgCancelled});
+    EXPECT_EQ(run.sink.messages, std::vector<int>{IDS_CANCELLED});
     EXPECT_EQ(run.sink.progress, std::vector<int>{10});
     EXPECT_TRUE(run.server->Commands().empty());
 }
@@ -410,7 +411,7 @@ TEST(ScriptedStop, WhileConnectingOrRightAfterShows137) {
         if (stopper.joinable())
             stopper.join();
         EXPECT_LT(std::chrono::steady_clock::now() - started, 30s);
-        EXPECT_EQ(run.sink.messages, std::vector<int>{ftp::kMsgCancelled});
+        EXPECT_EQ(run.sink.messages, std::vector<int>{IDS_CANCELLED});
         EXPECT_EQ(run.sink.progress, std::vector<int>{10});
         EXPECT_EQ(std::count(run.sink.calls.begin(), run.sink.calls.end(), "forget"), 0);
     }
@@ -424,7 +425,7 @@ TEST(ScriptedStop, HangingTcpConnectTimesOutWith134OrStopsWith137) {
         std::atomic<int> cancel{0};
         unsigned r = ftp::RunBrowse(Request(hang.Port(), false, 300ms), sink, cancel);
         ExpectWellFormed(sink, r);
-        EXPECT_EQ(sink.messages, std::vector<int>{ftp::kMsgConnectFailed});
+        EXPECT_EQ(sink.messages, std::vector<int>{IDS_CONNECT_FAILED});
     }
     RecordingSink sink;
     std::atomic<int> cancel{0};
@@ -435,7 +436,7 @@ TEST(ScriptedStop, HangingTcpConnectTimesOutWith134OrStopsWith137) {
     unsigned r = ftp::RunBrowse(Request(hang.Port(), false, 60s), sink, cancel);
     stopper.join();
     ExpectWellFormed(sink, r);
-    EXPECT_EQ(sink.messages, std::vector<int>{ftp::kMsgCancelled});
+    EXPECT_EQ(sink.messages, std::vector<int>{IDS_CANCELLED});
     EXPECT_EQ(std::count(sink.calls.begin(), sink.calls.end(), "forget"), 0);
 }
 
@@ -449,7 +450,7 @@ TEST(ScriptedStop, UpToTheFolderListingIsSilentRightAfterItShows137) {
         };
         EXPECT_EQ(run.Go(UnixScript(), true, "/data"), 0u);
         EXPECT_EQ(run.sink.messages,
-                  at == 40 ? std::vector<int>{ftp::kMsgCancelled} : std::vector<int>{});
+                  at == 40 ? std::vector<int>{IDS_CANCELLED} : std::vector<int>{});
         EXPECT_TRUE(run.sink.Names(0).empty());
         if (at == 40) {
             EXPECT_EQ(run.sink.Names(1).size(), 2u);
@@ -479,7 +480,7 @@ TEST(ScriptedStop, DuringFileRowsShows137AndKeepsRowsSoFar) {
             run.cancel = 1;
     };
     EXPECT_EQ(run.Go(UnixScript(), true, "/data", "", 10s, 1), 0u);
-    EXPECT_EQ(run.sink.messages, std::vector<int>{ftp::kMsgCancelled});
+    EXPECT_EQ(run.sink.messages, std::vector<int>{IDS_CANCELLED});
     EXPECT_EQ(run.sink.Names(1).size(), 2u);
     EXPECT_EQ(run.sink.Names(0), std::vector<std::string>{"file1.txt"});
 }

@@ -1,6 +1,7 @@
 // tovalo-ls as users run it: arguments, password, output format, messages, exit status
 // and Ctrl-C.
-#include "ftp/FtpMessages.h"
+#include "res/Ids.h"
+#include "res/Resources.h"
 #include "support/ChildProcess.h"
 #include "support/PyFtpServer.h"
 #include "support/ScriptedFtpServer.h"
@@ -20,7 +21,7 @@ using test::ProcessResult;
 using test::ScriptedFtpServer;
 
 std::string Text(int id) {
-    return std::string(ftp::FtpMessageText(id)) + "\n";
+    return std::string(res::LoadString(id)) + "\n";
 }
 
 ProcessResult RunLs(std::vector<std::string> args, const char* password = "secret") {
@@ -65,7 +66,7 @@ TEST(Lister, MissingOrEmptyPasswordShows146) {
     for (const char* pw : {static_cast<const char*>(nullptr), ""}) {
         ProcessResult r = RunLs({"127.0.0.1", "tester"}, pw);
         EXPECT_EQ(r.exitCode, 2);
-        EXPECT_EQ(r.err, Text(ftp::kMsgPasswordNeeded));
+        EXPECT_EQ(r.err, Text(IDS_PASSWORD_NEEDED));
         EXPECT_TRUE(r.out.empty());
     }
 }
@@ -124,13 +125,13 @@ TEST_P(ListerRealServer, RefusedLoginKeepsTheFolderArgument) {
     ProcessResult r = Ls({"/pub"}, "wrong");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "/pub\n");
-    EXPECT_EQ(r.err, Text(ftp::kMsgConnectFailed));
+    EXPECT_EQ(r.err, Text(IDS_CONNECT_FAILED));
 }
 
 TEST_P(ListerRealServer, MissingFolderShows135AndListsLoginFolder) {
     ProcessResult r = Ls({"/nowhere"});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.err, Text(ftp::kMsgBadFolder));
+    EXPECT_EQ(r.err, Text(IDS_BAD_FOLDER));
     auto lines = Lines(r.out);
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines[0], "/");
@@ -160,8 +161,8 @@ TEST(ListerScripted, TimeoutOptionBeforeAndAfterLogin) {
         const char* stall;
         int message;
     };
-    for (Case c : {Case{"GREETING", ftp::kMsgConnectFailed}, Case{"PASS", ftp::kMsgConnectFailed},
-                   Case{"CWD", ftp::kMsgListFailed}, Case{"LIST", ftp::kMsgListFailed}}) {
+    for (Case c : {Case{"GREETING", IDS_CONNECT_FAILED}, Case{"PASS", IDS_CONNECT_FAILED},
+                   Case{"CWD", IDS_LIST_FAILED}, Case{"LIST", IDS_LIST_FAILED}}) {
         ScriptedFtpServer server(Script(c.stall));
         ASSERT_TRUE(server.Start());
         ProcessResult r = RunLs({"--timeout", "0.5", "--port", std::to_string(server.Port()),
@@ -176,8 +177,7 @@ TEST(ListerScripted, InterruptIsTheStopButton) {
         const char* stall;
         std::string err;
     };
-    for (Case c :
-         {Case{"GREETING", Text(ftp::kMsgCancelled)}, Case{"LIST", ""}, Case{"DATA", ""}}) {
+    for (Case c : {Case{"GREETING", Text(IDS_CANCELLED)}, Case{"LIST", ""}, Case{"DATA", ""}}) {
         ScriptedFtpServer server(Script(c.stall));
         ASSERT_TRUE(server.Start());
         ChildProcess p(

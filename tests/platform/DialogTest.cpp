@@ -91,7 +91,7 @@ TEST_F(DialogTest, ControlsSitAtTheirTemplateRectanglesInDialogUnits) {
     auto py = [&](int v) { return static_cast<int>(std::lround(v * by / 8.0)); };
     EXPECT_EQ(dlg.GetDialogWidget()->size(), QSize(px(335), py(305)));
     for (const res::Control& c : tpl->controls) {
-        if (c.id == res::kStaticId)
+        if (c.id == IDC_STATIC)
             continue;
         QWidget* w = Control(dlg, c.id);
         ASSERT_NE(w, nullptr) << c.id;

@@ -1,16 +1,17 @@
 #include "ui/ConnectingDlg.h"
 
+#include "res/Ids.h"
 #include "res/Resources.h"
 #include "ui/MainDlg.h"
 
-CConnectingDlg::CConnectingDlg(CWnd* pParent) : CDialog(129, pParent) {}
+CConnectingDlg::CConnectingDlg(CWnd* pParent) : CDialog(IDD_CONNECTING, pParent) {}
 
 CConnectingDlg::~CConnectingDlg() = default;
 
 void CConnectingDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
-    DDX_Control(pDX, 1048, m_progress);
-    DDX_Text(pDX, 1049, m_strStatus);
+    DDX_Control(pDX, IDC_PROGRESS, m_progress);
+    DDX_Text(pDX, IDC_STATUS, m_strStatus);
 }
 
 BOOL CConnectingDlg::OnInitDialog() {
@@ -23,7 +24,7 @@ BOOL CConnectingDlg::OnInitDialog() {
 void CConnectingDlg::OnOK() {
     if (m_pOwner)
         m_pOwner->m_bCancel = 1;
-    m_strStatus = std::string(res::LoadString(142));
+    m_strStatus = std::string(res::LoadString(IDS_STATUS_STOPPING));
     UpdateData(FALSE);
 }
 

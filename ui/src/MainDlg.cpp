@@ -5,6 +5,7 @@
 #include "library/App.h"
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
+#include "res/Ids.h"
 #include "res/Resources.h"
 #include "ui/AboutDlg.h"
 
@@ -21,71 +22,74 @@ struct WizardPage {
 };
 
 constexpr WizardPage kPages[] = {
-    {106, 1000, true},  {113, 1002, true},  {116, 1027, false},
-    {117, 1007, false}, {118, 1013, false}, {119, 0, false},
+    {IDS_WIZARD_PAGE_NAME, IDC_NAME, true},         {IDS_WIZARD_PAGE_TITLE, IDC_TITLE, true},
+    {IDS_WIZARD_PAGE_ARCHIVE, IDC_COMPRESS, false}, {IDS_WIZARD_PAGE_ACCOUNT, IDC_ACCOUNTS, false},
+    {IDS_WIZARD_PAGE_FILES, IDC_ADD_PATH, false},   {IDS_WIZARD_PAGE_SERVER, 0, false},
 };
 constexpr int kLastPage = 5;
+// The title names a folder: at most a path's worth of bytes.
+constexpr int kMaxTitleBytes = 260;
 
 } // namespace
 
-CMainDlg::CMainDlg(CWnd* pParent) : CDialog(102, pParent) {
-    g_strFileFilter = Str(153);
+CMainDlg::CMainDlg(CWnd* pParent) : CDialog(IDD_MAIN, pParent) {
+    g_strFileFilter = Str(IDS_FILE_FILTER);
     m_hIcon = LoadAppIcon();
     m_dlgConnecting.m_pOwner = this;
 
-    MapCommand(1029, &CMainDlg::OnWizardButton);
-    MapCommand(1027, &CMainDlg::OnCompressCheck);
-    MapCommand(1033, &CMainDlg::OnBackOrConnect);
-    MapCommand(1028, &CMainDlg::OnNextOrParent);
-    MapCommand(1011, &CMainDlg::OnAddFile);
-    MapCommand(1008, &CMainDlg::OnNewAccount);
-    MapCommand(1026, &CMainDlg::OnAccountDetails);
-    MapCommand(1041, &CMainDlg::OnDeleteAccount);
-    MapCommand(1015, &CMainDlg::OnEditFile);
-    MapCommand(1016, &CMainDlg::OnDeleteFile);
-    MapCommand(1018, &CMainDlg::OnDeleteAllFiles);
-    MapNotify(1021, NM_DBLCLK, &CMainDlg::OnDblclkRemoteList);
-    MapCommand(1024, &CMainDlg::OnShowFolder);
-    MapCommand(1023, &CMainDlg::OnAddRemote);
-    MapCommand(1050, &CMainDlg::OnLoad);
-    MapCommand(1051, &CMainDlg::OnNew);
+    MapCommand(IDC_WIZARD, &CMainDlg::OnWizardButton);
+    MapCommand(IDC_COMPRESS, &CMainDlg::OnCompressCheck);
+    MapCommand(IDC_BACK_OR_CONNECT, &CMainDlg::OnBackOrConnect);
+    MapCommand(IDC_NEXT_OR_PARENT, &CMainDlg::OnNextOrParent);
+    MapCommand(IDC_ADD_FILE, &CMainDlg::OnAddFile);
+    MapCommand(IDC_NEW_ACCOUNT, &CMainDlg::OnNewAccount);
+    MapCommand(IDC_ACCOUNT_DETAILS, &CMainDlg::OnAccountDetails);
+    MapCommand(IDC_DELETE_ACCOUNT, &CMainDlg::OnDeleteAccount);
+    MapCommand(IDC_EDIT_FILE, &CMainDlg::OnEditFile);
+    MapCommand(IDC_DELETE_FILE, &CMainDlg::OnDeleteFile);
+    MapCommand(IDC_DELETE_ALL_FILES, &CMainDlg::OnDeleteAllFiles);
+    MapNotify(IDC_REMOTE, NM_DBLCLK, &CMainDlg::OnDblclkRemoteList);
+    MapCommand(IDC_SHOW, &CMainDlg::OnShowFolder);
+    MapCommand(IDC_ADD_REMOTE, &CMainDlg::OnAddRemote);
+    MapCommand(IDC_LOAD, &CMainDlg::OnLoad);
+    MapCommand(IDC_NEW, &CMainDlg::OnNew);
     MapMessage(WM_BROWSEPROGRESS, &CMainDlg::OnBrowseProgress);
     MapCommand(ID_HELP, &CMainDlg::OnHelp);
 }
 
 void CMainDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
-    DDX_Control(pDX, 1008, m_btnNewAccount);
+    DDX_Control(pDX, IDC_NEW_ACCOUNT, m_btnNewAccount);
     DDX_Control(pDX, IDOK, m_btnSave);
-    DDX_Control(pDX, 1024, m_btnShow);
-    DDX_Control(pDX, 1047, m_editMask);
-    DDX_Control(pDX, 1013, m_editAddPath);
-    DDX_Control(pDX, 1033, m_btnConnect);
-    DDX_Control(pDX, 1028, m_btnParent);
-    DDX_Control(pDX, 1034, m_grpArchive);
-    DDX_Control(pDX, 1035, m_lblArchiveName);
-    DDX_Control(pDX, 1004, m_editArchiveName);
-    DDX_Control(pDX, 1009, m_chkZip);
-    DDX_Control(pDX, 1002, m_editTitle);
-    DDX_Control(pDX, 1000, m_editName);
-    DDX_Control(pDX, 1029, m_btnWizard);
-    DDX_Control(pDX, 1032, m_editWizardText);
-    DDX_Control(pDX, 1030, m_grpServer);
-    DDX_Control(pDX, 1019, m_editFolder);
-    DDX_Control(pDX, 1023, m_btnAddRemote);
-    DDX_Control(pDX, 1021, m_listRemote);
-    DDX_Control(pDX, 1010, m_listFiles);
-    DDX_Control(pDX, 1007, m_listAccounts);
-    DDX_Text(pDX, 1019, m_strFolder);
-    DDX_Text(pDX, 1000, m_strName);
-    DDX_Text(pDX, 1002, m_strTitle);
-    DDV_MaxChars(pDX, m_strTitle, 260);
-    DDX_Text(pDX, 1013, m_strAddPath);
-    DDX_Check(pDX, 1009, m_bZip);
-    DDX_Text(pDX, 1032, m_strWizardText);
-    DDX_Text(pDX, 1004, m_strArchiveName);
-    DDX_Check(pDX, 1027, m_bCompress);
-    DDX_Text(pDX, 1047, m_strMask);
+    DDX_Control(pDX, IDC_SHOW, m_btnShow);
+    DDX_Control(pDX, IDC_MASK, m_editMask);
+    DDX_Control(pDX, IDC_ADD_PATH, m_editAddPath);
+    DDX_Control(pDX, IDC_BACK_OR_CONNECT, m_btnConnect);
+    DDX_Control(pDX, IDC_NEXT_OR_PARENT, m_btnParent);
+    DDX_Control(pDX, IDC_ARCHIVE_GROUP, m_grpArchive);
+    DDX_Control(pDX, IDC_ARCHIVE_NAME_LABEL, m_lblArchiveName);
+    DDX_Control(pDX, IDC_ARCHIVE_NAME, m_editArchiveName);
+    DDX_Control(pDX, IDC_ZIP, m_chkZip);
+    DDX_Control(pDX, IDC_TITLE, m_editTitle);
+    DDX_Control(pDX, IDC_NAME, m_editName);
+    DDX_Control(pDX, IDC_WIZARD, m_btnWizard);
+    DDX_Control(pDX, IDC_WIZARD_TEXT, m_editWizardText);
+    DDX_Control(pDX, IDC_SERVER_PANEL, m_grpServer);
+    DDX_Control(pDX, IDC_FOLDER, m_editFolder);
+    DDX_Control(pDX, IDC_ADD_REMOTE, m_btnAddRemote);
+    DDX_Control(pDX, IDC_REMOTE, m_listRemote);
+    DDX_Control(pDX, IDC_FILES, m_listFiles);
+    DDX_Control(pDX, IDC_ACCOUNTS, m_listAccounts);
+    DDX_Text(pDX, IDC_FOLDER, m_strFolder);
+    DDX_Text(pDX, IDC_NAME, m_strName);
+    DDX_Text(pDX, IDC_TITLE, m_strTitle);
+    DDV_MaxChars(pDX, m_strTitle, kMaxTitleBytes);
+    DDX_Text(pDX, IDC_ADD_PATH, m_strAddPath);
+    DDX_Check(pDX, IDC_ZIP, m_bZip);
+    DDX_Text(pDX, IDC_WIZARD_TEXT, m_strWizardText);
+    DDX_Text(pDX, IDC_ARCHIVE_NAME, m_strArchiveName);
+    DDX_Check(pDX, IDC_COMPRESS, m_bCompress);
+    DDX_Text(pDX, IDC_MASK, m_strMask);
 }
 
 BOOL CMainDlg::OnInitDialog() {
@@ -93,7 +97,7 @@ BOOL CMainDlg::OnInitDialog() {
 
     // The version item goes at the end of the system menu.
     if (CMenu* pSysMenu = GetSystemMenu(FALSE)) {
-        const std::string about = Str(101);
+        const std::string about = Str(IDS_ABOUTBOX);
         if (!about.empty()) {
             pSysMenu->AppendMenu(MF_SEPARATOR);
             pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, about);
@@ -109,15 +113,15 @@ BOOL CMainDlg::OnInitDialog() {
 void CMainDlg::InitControls() {
     m_listFiles.SetExtendedStyle(LVS_EX_FULLROWSELECT);
     for (int col = 0; col < 4; ++col)
-        m_listFiles.InsertColumn(col, Str(102 + col), LVCFMT_LEFT);
+        m_listFiles.InsertColumn(col, Str(IDS_COL_FILE_NAME + col), LVCFMT_LEFT);
     const int widths[] = {100, 50, 50, 200};
     for (int col = 0; col < 4; ++col)
         m_listFiles.SetColumnWidth(col, widths[col]);
 
-    m_imlRemote.Create(res::kBitmapRemote, 16, 8, RGB(255, 255, 255));
+    m_imlRemote.Create(IDB_REMOTE, 16, 8, RGB(255, 255, 255));
     m_listRemote.SetImageList(&m_imlRemote, LVSIL_SMALL);
     m_listRemote.SetExtendedStyle(LVS_EX_FULLROWSELECT);
-    m_listRemote.InsertColumn(0, Str(136), LVCFMT_LEFT);
+    m_listRemote.InsertColumn(0, Str(IDS_COL_REMOTE_NAME), LVCFMT_LEFT);
     m_listRemote.SetColumnWidth(0, LVSCW_AUTOSIZE_USEHEADER);
 
     FillAccountList();
@@ -131,7 +135,7 @@ void CMainDlg::InitControls() {
     UpdateArchiveControls();
     ShowWizardPage();
 
-    m_dlgConnecting.Create(129, this);
+    m_dlgConnecting.Create(IDD_CONNECTING, this);
     UpdateData(FALSE);
 }
 
@@ -151,7 +155,7 @@ void CMainDlg::OnCompressCheck() {
 void CMainDlg::OnHelp() {
     const INT_PTR r = ShellExecuteOpen(this, theApp.m_pszHelpFilePath);
     if (r <= 32)
-        AfxMessageBox(163, MB_OK);
+        AfxMessageBox(IDS_HELP_FAILED, MB_OK);
 }
 
 void CMainDlg::OnPaint() {
@@ -176,20 +180,20 @@ LRESULT CMainDlg::OnBrowseProgress(WPARAM wParam, LPARAM) {
     m_dlgConnecting.m_progress.SetPos(p);
     int textId = 0;
     switch (p) {
-    case 10:
-        textId = 138;
+    case ftp::kProgressConnecting:
+        textId = IDS_STATUS_CONNECTING;
         break;
-    case 20:
-        textId = 139;
+    case ftp::kProgressConnected:
+        textId = IDS_STATUS_CONNECTED;
         break;
-    case 30:
-        textId = 140;
+    case ftp::kProgressFolders:
+        textId = IDS_STATUS_FOLDERS;
         break;
-    case 40:
-        textId = 141;
+    case ftp::kProgressFiles:
+        textId = IDS_STATUS_FILES;
         break;
-    case 100:
-        textId = 143;
+    case ftp::kProgressDone:
+        textId = IDS_STATUS_DONE;
         break;
     default:
         break;
@@ -206,7 +210,7 @@ void CMainDlg::ShowWizardPage() {
         m_editFolder.ShowWindow(SW_HIDE);
         m_listRemote.ShowWindow(SW_HIDE);
         m_btnAddRemote.ShowWindow(SW_HIDE);
-        m_grpServer.SetWindowText(Str(107));
+        m_grpServer.SetWindowText(Str(IDS_WIZARD_CAPTION));
         const int page = (m_nWizardPage >= 0 && m_nWizardPage <= kLastPage) ? m_nWizardPage : 0;
         const WizardPage& wp = kPages[page];
         m_strWizardText = Str(wp.textId);
@@ -221,19 +225,19 @@ void CMainDlg::ShowWizardPage() {
             }
         }
         m_editWizardText.ShowWindow(SW_SHOW);
-        m_btnConnect.SetWindowText(Str(114));
-        m_btnParent.SetWindowText(Str(109));
-        m_btnWizard.SetWindowText(Str(110));
+        m_btnConnect.SetWindowText(Str(IDS_BACK));
+        m_btnParent.SetWindowText(Str(IDS_NEXT));
+        m_btnWizard.SetWindowText(Str(IDS_STOP_WIZARD));
     } else {
         m_btnShow.ShowWindow(SW_SHOW);
         m_editFolder.ShowWindow(SW_SHOW);
         m_listRemote.ShowWindow(SW_SHOW);
         m_btnAddRemote.ShowWindow(SW_SHOW);
-        m_grpServer.SetWindowText(Str(108));
+        m_grpServer.SetWindowText(Str(IDS_SERVER_PANEL));
         m_editWizardText.ShowWindow(SW_HIDE);
-        m_btnConnect.SetWindowText(Str(111));
-        m_btnParent.SetWindowText(Str(112));
-        m_btnWizard.SetWindowText(Str(115));
+        m_btnConnect.SetWindowText(Str(IDS_CONNECT));
+        m_btnParent.SetWindowText(Str(IDS_PARENT_FOLDER));
+        m_btnWizard.SetWindowText(Str(IDS_WIZARD));
     }
     // Only the page text is written: whatever the user typed elsewhere stays.
     m_editWizardText.SetWindowText(m_strWizardText);

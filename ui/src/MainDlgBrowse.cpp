@@ -2,25 +2,12 @@
 #include "ui/MainDlg.h"
 
 #include "accounts/PasswordDlg.h"
-#include "library/App.h"
-#include "library/Globals.h"
+#include "accounts/Store.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
+#include "res/Ids.h"
 
-#include <array>
 #include <utility>
-
-namespace {
-
-constexpr int kTextBuffer = 260;
-
-std::string ReadField(int item, int field) {
-    std::array<char, kTextBuffer> buf{};
-    theApp.m_api.KorvexGetDataValue(theApp.m_hInterface, item, field, buf.data(), kTextBuffer);
-    return platform::FromBuffer(buf.data(), buf.size());
-}
-
-} // namespace
 
 CMainDlg::~CMainDlg() {
     // The window never goes while a worker still uses it: stop the run, release the
@@ -43,24 +30,19 @@ bool CMainDlg::AskPassword(std::string& password) {
 }
 
 void CMainDlg::OnConnect() {
-    if (AfxMessageBox(133, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+    if (AfxMessageBox(IDS_CONFIRM_CONNECT, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         return;
     const int row = m_listAccounts.GetCurSel();
     if (row == LB_ERR)
         return;
-    KorvexApi& api = theApp.m_api;
-    KorvexHandle h = theApp.m_hInterface;
-    if (row >= api.KorvexGetItemNum(h, g_hAccountStore, 10))
+    if (!accounts::LoadAccount(row))
         return;
-    if (!api.KorvexTestData(h, g_hAccountStore, 1304, row, g_hAccountRecord))
-        return;
-    m_strUserID = ReadField(g_hAccountRecord, 2001);
-    m_strServer = ReadField(g_hAccountRecord, 1302);
-    m_strProxyName = ReadField(g_hAccountRecord, 2004);
+    const accounts::AccountFields account = accounts::ReadLoadedAccount();
+    m_strUserID = account.userId;
+    m_strServer = account.server;
+    m_strProxyName = account.proxyName;
     // Without the account's passive flag a user behind NAT would get nothing listed.
-    int passive = 0;
-    api.KorvexGetDataNum(h, g_hAccountRecord, 2003, &passive);
-    m_bPassive = passive != 0 ? TRUE : FALSE;
+    m_bPassive = account.passive;
 
     std::string password;
     if (!AskPassword(password)) {
@@ -69,33 +51,21 @@ void CMainDlg::OnConnect() {
     }
     m_strPassword = std::move(password);
     if (m_strPassword.empty()) {
-        AfxMessageBox(146, MB_OK | MB_ICONEXCLAMATION);
+        AfxMessageBox(IDS_PASSWORD_NEEDED, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
 
     if (!m_strProxyName.empty()) {
-        const int n = api.KorvexGetItemNum(h, g_hAccountStore, 11);
-        if (n == 0)
+        if (!accounts::FindProxy(m_strProxyName))
             return;
-        bool found = false;
-        for (int i = 0; i < n && !found; ++i) {
-            if (!api.KorvexTestData(h, g_hAccountStore, 2004, i, g_hProxyRecord))
-                return;
-            std::array<char, kTextBuffer> name{};
-            if (!api.KorvexGetDataValue(h, g_hProxyRecord, 1011, name.data(), kTextBuffer))
-                return;
-            found = platform::FromBuffer(name.data(), name.size()) == m_strProxyName;
-        }
-        if (!found)
-            return;
-        m_strProxyServer = ReadField(g_hProxyRecord, 1302);
+        m_strProxyServer = accounts::LoadedProxyServer();
     }
     StartBrowseRun(FALSE);
 }
 
 void CMainDlg::OnParentFolder() {
     if (m_strPassword.empty()) {
-        AfxMessageBox(145, MB_OK | MB_ICONEXCLAMATION);
+        AfxMessageBox(IDS_CONNECT_FIRST, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     m_strFolder = platform::TrimRight(m_editFolder.GetWindowText());
@@ -110,7 +80,7 @@ void CMainDlg::OnParentFolder() {
 
 void CMainDlg::OnShowFolder() {
     if (m_strPassword.empty()) {
-        AfxMessageBox(145, MB_OK | MB_ICONEXCLAMATION);
+        AfxMessageBox(IDS_CONNECT_FIRST, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     StartBrowseRun(TRUE);

@@ -5,6 +5,7 @@
 #include "library/App.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
+#include "res/Ids.h"
 
 namespace {
 
@@ -38,8 +39,8 @@ void CMainDlg::SaveDocument(std::string path) {
     }
 
     const document::AccountChoice account{row, m_listAccounts.GetText(row)};
-    const int doc = document::BuildDocumentTree(Lib(), f, account, m_arrFiles, g_hAccountStore,
-                                                g_hAccountRecord);
+    const int doc = document::BuildDocumentTree(Lib(), f, account, m_arrFiles, theApp.m_items.store,
+                                                theApp.m_items.record);
     if (doc < 0)
         return;
 
@@ -53,8 +54,8 @@ void CMainDlg::SaveDocument(std::string path) {
         path = dlg.GetPathName();
     }
     // A file that was not written must not pass for saved.
-    if (!theApp.m_api.KorvexSave(theApp.m_hInterface, doc, path.c_str(), 1))
-        AfxMessageBox(document::kMsgSaveFailed, MB_ICONEXCLAMATION);
+    if (!document::WriteTaskFile(Lib(), doc, path))
+        AfxMessageBox(IDS_SAVE_FAILED, MB_ICONEXCLAMATION);
 }
 
 void CMainDlg::OnLoad() {
@@ -76,7 +77,7 @@ void CMainDlg::OnLoad() {
         return;
     }
     if (m_listAccounts.SelectString(-1, header.accountName) == LB_ERR)
-        AfxMessageBox(document::kMsgAccountMissing, MB_ICONEXCLAMATION);
+        AfxMessageBox(IDS_ACCOUNT_MISSING, MB_ICONEXCLAMATION);
 
     std::vector<CBackupFileEntry> entries;
     if (const unsigned id = document::ReadFileLists(Lib(), header.serverItem, entries); id != 0) {
@@ -97,14 +98,14 @@ void CMainDlg::OnLoad() {
 }
 
 void CMainDlg::OnNew() {
-    if (AfxMessageBox(161, MB_OKCANCEL | MB_ICONQUESTION) == IDCANCEL)
+    if (AfxMessageBox(IDS_CONFIRM_NEW, MB_OKCANCEL | MB_ICONQUESTION) == IDCANCEL)
         return;
     ClearDocument();
     FillAccountList();
 }
 
 void CMainDlg::OnCancel() {
-    if (AfxMessageBox(144, MB_OKCANCEL | MB_ICONQUESTION) == IDCANCEL)
+    if (AfxMessageBox(IDS_CONFIRM_EXIT, MB_OKCANCEL | MB_ICONQUESTION) == IDCANCEL)
         return;
     // The name written back at exit is the one the user sees; the other fields are not
     // taken in.

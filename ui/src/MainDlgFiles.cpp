@@ -1,11 +1,12 @@
 // The backup file list: adding, editing and deleting entries. Each entry of m_arrFiles is
-// shown by the row of list view 1010 with the same index; the two change only together.
+// shown by the row of list view IDC_FILES with the same index; the two change only together.
 #include "ui/MainDlg.h"
 
 #include "document/BackupFileEntry.h"
 #include "document/SaveName.h"
 #include "document/SaveNameDlg.h"
 #include "platform/MessageBox.h"
+#include "res/Ids.h"
 
 namespace {
 
@@ -26,11 +27,11 @@ bool RunEntryDialog(CSaveNameDlg& dlg, const Entries& entries, const CBackupFile
         if (dlg.DoModal() != IDOK)
             return false;
         if (dlg.m_strSaveName.empty()) {
-            AfxMessageBox(128, MB_ICONEXCLAMATION);
+            AfxMessageBox(IDS_SAVE_NAME_REQUIRED, MB_ICONEXCLAMATION);
             continue;
         }
         if (document::IsSaveNameTaken(entries, dlg.m_strSaveName, self)) {
-            AfxMessageBox(129, MB_ICONEXCLAMATION);
+            AfxMessageBox(IDS_SAVE_NAME_DUPLICATE, MB_ICONEXCLAMATION);
             continue;
         }
         return true;
@@ -71,7 +72,7 @@ void CMainDlg::AddBackupFile(std::string path) {
         entry->m_strPath = std::move(path);
         entry->m_strSaveName = std::move(saveName);
     } else {
-        AfxMessageBox(127, MB_ICONEXCLAMATION);
+        AfxMessageBox(IDS_SAVE_NAME_INVALID, MB_ICONEXCLAMATION);
         CSaveNameDlg dlg(this);
         dlg.m_strSaveName = saveName;
         dlg.m_strFileName = path;
@@ -94,7 +95,7 @@ void CMainDlg::OnAddFile() {
 void CMainDlg::OnEditFile() {
     const int row = m_listFiles.GetNextItem(-1, LVNI_SELECTED);
     if (row < 0 || static_cast<std::size_t>(row) >= m_arrFiles.size()) {
-        AfxMessageBox(130, MB_ICONEXCLAMATION);
+        AfxMessageBox(IDS_SELECT_FILE_TO_EDIT, MB_ICONEXCLAMATION);
         return;
     }
     CBackupFileEntry& entry = *m_arrFiles[static_cast<std::size_t>(row)];
@@ -112,10 +113,10 @@ void CMainDlg::OnEditFile() {
 void CMainDlg::OnDeleteFile() {
     const int row = m_listFiles.GetNextItem(-1, LVNI_SELECTED);
     if (row < 0 || static_cast<std::size_t>(row) >= m_arrFiles.size()) {
-        AfxMessageBox(132, MB_ICONEXCLAMATION);
+        AfxMessageBox(IDS_SELECT_FILE_TO_DELETE, MB_ICONEXCLAMATION);
         return;
     }
-    if (AfxMessageBox(131, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+    if (AfxMessageBox(IDS_CONFIRM_DELETE, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         return;
     m_listFiles.DeleteItem(row);
     m_arrFiles.erase(m_arrFiles.begin() + row);
@@ -124,14 +125,15 @@ void CMainDlg::OnDeleteFile() {
 void CMainDlg::OnDeleteAllFiles() {
     if (m_arrFiles.empty() && m_listFiles.GetItemCount() == 0)
         return;
-    if (AfxMessageBox(131, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+    if (AfxMessageBox(IDS_CONFIRM_DELETE, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         return;
     ClearBackupFiles();
 }
 
 BOOL CMainDlg::PreTranslateMessage(MSG* pMsg) {
     // Enter in the add-path edit adds the path instead of pressing Save.
-    if (pMsg && pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_RETURN && pMsg->ctrlId == 1013) {
+    if (pMsg && pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_RETURN &&
+        pMsg->ctrlId == IDC_ADD_PATH) {
         OnAddFile();
         return TRUE;
     }

@@ -1,4 +1,4 @@
-// The account dialog (template 132, "アカウント情報"): a new account (entry mode) or a
+// The account dialog (template IDD_ACCOUNT, "アカウント情報"): a new account (entry mode) or a
 // stored one (details mode, m_bReadOnly TRUE, a view only). It never writes an account:
 // its opener does, from the members, after IDOK. The proxy buttons act on the store at once.
 #pragma once
@@ -13,31 +13,31 @@ public:
     explicit CAccountDlg(CWnd* pParent = nullptr);
     ~CAccountDlg() override;
 
-    CButton m_chkUseProxy;       // 1022
-    CEdit m_editServer;          // 1020
-    CButton m_chkPassive;        // 1039
-    CButton m_btnNewProxy;       // 1017
-    CEdit m_editName;            // 1000
-    CButton m_chkNoSavePassword; // 1037
-    CEdit m_editUserID;          // 1031
-    CButton m_btnProxyDetails;   // 1042
-    CButton m_btnDeleteProxy;    // 1043
-    CEdit m_editPort;            // 1025, always disabled
-    CComboBox m_cbProxy;         // 1014
-    CComboBox m_cbProtocol;      // 1036, the single entry "FTP", always disabled
-    CEdit m_editPassword;        // 1012
-    CStatic m_lblPassword;       // 1038
-    std::string m_strUserID;     // 1031, at most 255 bytes
+    CButton m_chkUseProxy;
+    CEdit m_editServer;
+    CButton m_chkPassive;
+    CButton m_btnNewProxy;
+    CEdit m_editName;
+    CButton m_chkNoSavePassword;
+    CEdit m_editUserID;
+    CButton m_btnProxyDetails;
+    CButton m_btnDeleteProxy;
+    CEdit m_editPort; // IDC_PORT, always disabled
+    CComboBox m_cbProxy;
+    CComboBox m_cbProtocol; // IDC_PROTOCOL, the single entry "FTP", always disabled
+    CEdit m_editPassword;
+    CStatic m_lblPassword;
+    std::string m_strUserID; // IDC_USER_ID, at most 255 bytes
     BOOL m_bNoSavePassword = FALSE;
-    std::string m_strName; // 1000, at most 255 bytes
+    std::string m_strName; // IDC_RECORD_NAME, at most 255 bytes
     BOOL m_bPassive = FALSE;
-    std::string m_strPassword; // 1012, at most 255 bytes
-    std::string m_strPort;     // 1025, never entered
-    std::string m_strServer;   // 1020
+    std::string m_strPassword; // IDC_PASSWORD, at most 255 bytes
+    std::string m_strPort;     // IDC_PORT, never entered
+    std::string m_strServer;
     BOOL m_bUseProxy = FALSE;
     BOOL m_bReadOnly = FALSE;
     std::string m_strProxyName;               // the chosen proxy; empty for none
-    std::vector<std::string> m_arrProxyNames; // entry i is row i of 1014
+    std::vector<std::string> m_arrProxyNames; // entry i is row i of IDC_PROXIES
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

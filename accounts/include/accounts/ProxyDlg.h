@@ -1,4 +1,4 @@
-// The proxy dialog (template 156, "PROXY追加"): collects a new proxy (entry mode) or shows
+// The proxy dialog (template IDD_PROXY, "PROXY追加"): collects a new proxy (entry mode) or shows
 // a stored one (details mode, m_bReadOnly TRUE: name and user ID read-only). It never
 // touches the store; its opener writes or reads the record (accounts/Store.h).
 #pragma once
@@ -13,18 +13,18 @@ public:
     ~CProxyDlg() override;
 
     BOOL m_bReadOnly = FALSE;
-    CButton m_chkNoSavePassword;    // 1116
-    CEdit m_editServer;             // 1020
-    CEdit m_editPort;               // 1025
-    CEdit m_editPassword;           // 1012
-    CEdit m_editName;               // 1000
-    CEdit m_editUserID;             // 1031
-    std::string m_strUserID;        // 1031
-    std::string m_strName;          // 1000
-    std::string m_strPassword;      // 1012
-    unsigned int m_nPort = 0;       // 1025; validated, but no record has a place for it
-    std::string m_strServer;        // 1020
-    BOOL m_bNoSavePassword = FALSE; // 1116
+    CButton m_chkNoSavePassword;
+    CEdit m_editServer;
+    CEdit m_editPort;
+    CEdit m_editPassword;
+    CEdit m_editName;
+    CEdit m_editUserID;
+    std::string m_strUserID;
+    std::string m_strName;
+    std::string m_strPassword;
+    unsigned int m_nPort = 0; // IDC_PORT; validated, but no record has a place for it
+    std::string m_strServer;
+    BOOL m_bNoSavePassword = FALSE;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

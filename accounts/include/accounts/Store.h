@@ -1,8 +1,10 @@
-// The account and proxy records of the account store, through theApp.m_api and the item
-// handles of library/Globals.h. Proxy i is entry i of store list 2004, account i entry i
-// of list 1304; loading a record makes the record handle designate it.
+// The account and proxy records of the account store: the only road from the windows to
+// them, through theApp.m_api and theApp.m_items. Proxy i is entry i of store list
+// KORVEX_FIELD_PROXY, account i entry i of list KORVEX_FIELD_ACCOUNT; loading a record makes the
+// record handle designate it.
 #pragma once
 
+#include "korvex.h"
 #include "platform/Win.h"
 
 #include <string>
@@ -10,8 +12,8 @@
 
 namespace accounts {
 
-inline constexpr int kTextBuffer = 260; // every text read passes a buffer of this size
-inline constexpr int kAccountTypeCode = 131;
+inline constexpr int kTextBuffer = KORVEX_TEXT_BUFFER;
+inline constexpr int kAccountTypeCode = KORVEX_SERVER_TYPE_FTP;
 
 struct AccountFields {
     std::string name;
@@ -38,6 +40,13 @@ int ReadNumber(int item, int field); // 0 when the record lacks it
 
 int AccountCount();
 int ProxyCount();
+// Makes the store's lists be read again (before every refill of the account list).
+void RefreshStore();
+// Lets the store go at exit.
+void ReleaseStore();
+// Names of the first `count` accounts in store order, up to the first that cannot be
+// loaded or named.
+std::vector<std::string> ListAccountNames(int count);
 // Loads account / proxy `index` into its record handle; false when out of range or the
 // library refuses.
 bool LoadAccount(int index);
@@ -48,6 +57,13 @@ bool LoadProxy(int index);
 void WriteAccount(const AccountFields& a);
 // Fields of the loaded account as its details view shows them; the password stays empty.
 AccountFields ReadLoadedAccount();
+// Name of the loaded account / proxy; empty when the record has none.
+std::string LoadedAccountName();
+std::string LoadedProxyName();
+// Server of the loaded proxy, as stored.
+std::string LoadedProxyServer();
+// Removes the record last loaded into the account handle; false when the library refuses.
+bool DeleteLoadedAccount();
 
 // Names of the stored proxies in store order, up to the first that cannot be loaded or
 // named.
@@ -57,5 +73,8 @@ void WriteProxy(const ProxyFields& p);
 ProxyFields ReadLoadedProxy();
 // Removes the record last loaded into the proxy handle; nonzero on success.
 int DeleteLoadedProxy();
+// Loads the proxy named `name` (byte for byte) into the proxy handle. False when there is
+// none, or a proxy before it cannot be loaded or named.
+bool FindProxy(const std::string& name);
 
 } // namespace accounts

@@ -1,6 +1,6 @@
 // One entry of the backup file list: a remote file the download client is to fetch.
 // The main window owns the entries (CMainDlg::m_arrFiles) in step with the rows of list
-// view 1010; the texts below are what the rows and the entry dialog show.
+// view IDC_FILES; the texts below are what the rows and the entry dialog show.
 #pragma once
 
 #include <string>

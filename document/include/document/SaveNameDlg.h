@@ -1,4 +1,4 @@
-// The file entry dialog (template 158, "保存名の変更"): save name, remote path, transfer
+// The file entry dialog (template IDD_SAVENAME, "保存名の変更"): save name, remote path, transfer
 // mode and method of one backup file entry. It only holds values; the opener reads them
 // after IDOK and normalises mode and method (document::NormaliseMode / NormaliseMethod).
 #pragma once
@@ -12,12 +12,12 @@ public:
     explicit CSaveNameDlg(CWnd* pParent = nullptr);
     ~CSaveNameDlg() override;
 
-    CComboBox m_cbMode;        // 1044
-    CComboBox m_cbMethod;      // 1045
-    std::string m_strSaveName; // 1015
-    int m_nMethod = -1;        // 1045: 0 Get, 1 Mget
-    int m_nMode = -1;          // 1044: 0 Auto, 1 Binary, 2 Text
-    std::string m_strFileName; // 1027: the remote path
+    CComboBox m_cbMode;
+    CComboBox m_cbMethod;
+    std::string m_strSaveName;
+    int m_nMethod = -1;        // IDC_METHOD: 0 Get, 1 Mget
+    int m_nMode = -1;          // IDC_MODE: 0 Auto, 1 Binary, 2 Text
+    std::string m_strFileName; // IDC_FILE_PATH: the remote path
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

@@ -5,6 +5,7 @@
 
 #include "document/BackupFileEntry.h"
 #include "library/KorvexApi.h"
+#include "res/Ids.h"
 
 #include <memory>
 #include <string>
@@ -12,16 +13,6 @@
 #include <vector>
 
 namespace document {
-
-// Message IDs of the document commands.
-inline constexpr unsigned kMsgNameRequired = 147;    // name empty
-inline constexpr unsigned kMsgNothingToSave = 148;   // file list empty
-inline constexpr unsigned kMsgUnsuitableChars = 149; // "\", ":", "..", "/"
-inline constexpr unsigned kMsgArchiveRequired = 159; // archive requested, no archive name
-inline constexpr unsigned kMsgLoadFailed = 157;
-inline constexpr unsigned kMsgNotOurFormat = 158;
-inline constexpr unsigned kMsgAccountMissing = 160;
-inline constexpr unsigned kMsgSaveFailed = 164;
 
 // The window's fields that make up a document.
 struct DocumentFields {
@@ -68,6 +59,10 @@ int BuildDocumentTree(const Library& lib, const DocumentFields& f, const Account
                       const std::vector<std::unique_ptr<CBackupFileEntry>>& files,
                       int& accountStore, int& accountRecord);
 
+// Has the library write the tree of `documentItem` to `path`; false when nothing was
+// written.
+bool WriteTaskFile(const Library& lib, int documentItem, const std::string& path);
+
 // What Load reads before it turns to the file lists.
 struct LoadedHeader {
     std::string name;
@@ -79,11 +74,11 @@ struct LoadedHeader {
 };
 
 // Reads file `path` into the library and checks the tree down to the server item.
-// Returns 0, or the message that ends the load (157, 158).
+// Returns 0, or the message that ends the load (IDS_LOAD_FAILED, IDS_NOT_A_TASK_FILE).
 unsigned ReadDocumentHeader(const Library& lib, const std::string& path, LoadedHeader& out);
 
 // Reads the server item's file lists, each list's entries in order, into `out`.
-// Returns 0, or 157 when the server item has no file list at all.
+// Returns 0, or IDS_LOAD_FAILED when the server item has no file list at all.
 unsigned ReadFileLists(const Library& lib, int serverItem, std::vector<CBackupFileEntry>& out);
 
 } // namespace document

@@ -14,8 +14,9 @@
 //   SetFolderText(path)              after the server reported its current folder
 //   AddRows(rows)                    folders (as the listing arrives), then the files
 //                                    matching the mask; many rows per call, list order
-//   ShowMessage(id)                  a string-table message the user must see (134, 135,
-//                                    137, 165); the run waits until the call returns
+//   ShowMessage(id)                  a string-table message the user must see (IDS_CONNECT_FAILED,
+//                                    IDS_BAD_FOLDER, IDS_CANCELLED, IDS_LIST_FAILED); the run waits
+//                                    until the call returns
 //   ForgetPassword()                 after a failed connection, before End
 //   End(result)                      last thing, exactly once (enable the window, hide
 //                                    the progress dialog)
@@ -23,10 +24,11 @@
 // cancel is the stop button: non-zero asks the run to stop; it is watched during every
 // network wait (at least every 100 ms) and between row batches. Where a stop takes
 // effect decides the message: before or while connecting and right after connecting,
-// 137; from the folder change to the end of the folder listing, none; during the file
-// rows, 137. Time-outs and lost connections before or during login give 134; after
-// login, 165. A listing that cannot be transferred is 165, never an empty folder. A
-// folder text holding CR or LF is never sent and counts as refused (135).
+// IDS_CANCELLED; from the folder change to the end of the folder listing, none; during the file
+// rows, IDS_CANCELLED. Time-outs and lost connections before or during login give
+// IDS_CONNECT_FAILED; after login, IDS_LIST_FAILED. A listing that cannot be transferred
+// is IDS_LIST_FAILED, never an empty folder. A
+// folder text holding CR or LF is never sent and counts as refused (IDS_BAD_FOLDER).
 //
 // The window runs RunBrowse on its worker thread with a sink that carries each call over
 // to the user-interface thread (ReadFolderAndMask and ShowMessage wait for the answer);
@@ -55,6 +57,15 @@ struct BrowseRequest {
     std::chrono::milliseconds replyTimeout{30000};
     std::chrono::milliseconds transferTimeout{30000}; // without progress
     std::size_t batchRows = 512;                      // most rows per AddRows call
+};
+
+// The stages a run reports, as percentages of the progress bar.
+enum Progress : int {
+    kProgressConnecting = 10,
+    kProgressConnected = 20,
+    kProgressFolders = 30,
+    kProgressFiles = 40,
+    kProgressDone = 100,
 };
 
 class BrowseSink {

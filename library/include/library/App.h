@@ -1,6 +1,6 @@
-// The application object. `theApp` is defined here, below every area, so that each
-// area (and each test) reaches the library the same way:
-//     theApp.m_api.KorvexGetItemNum(theApp.m_hInterface, g_hAccountStore, 10);
+// The application object. `theApp` is defined here, below every area, so that the data
+// layers (accounts/, document/) and the tests reach the library the same way:
+//     theApp.m_api.KorvexGetItemNum(theApp.m_hInterface, theApp.m_items.store, kind);
 // Start-up and shutdown, CEditorApp::InitInstance, are defined in app/ (tovalo_app), the
 // only layer that may run the main window.
 #pragma once
@@ -12,13 +12,23 @@
 
 #include <string>
 
+// The item handles of the account side, made at start-up; Save renews the first two after
+// it has emptied the library's document, so everyone reads them from here.
+struct AccountItems {
+    int store = -1;  // KORVEX_KIND_STORE
+    int record = -1; // KORVEX_KIND_ACCOUNT
+    int proxy = -1;  // KORVEX_KIND_PROXY
+};
+
 class CEditorApp : public CWinApp {
 public:
     CEditorApp() = default;
 
     KorvexHandle m_hInterface = nullptr; // valid from start-up until the window has closed
     KorvexApi m_api;                     // the bound entry points
-    std::string m_strUserName;           // the user name read at start-up
+    HMODULE m_hLibrary = nullptr;        // the loaded library; null while unbound
+    AccountItems m_items;
+    std::string m_strUserName; // the user name read at start-up
 
     // Start-up, the main window, shutdown; always FALSE (app/).
     BOOL InitInstance();

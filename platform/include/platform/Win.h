@@ -1,6 +1,8 @@
 // The framework's basic types and constants, as the application code names them.
 #pragma once
 
+#include "res/Ids.h"
+
 #include <cstdint>
 
 using BOOL = int;
@@ -25,10 +27,6 @@ constexpr COLORREF RGB(unsigned r, unsigned g, unsigned b) {
 }
 
 // Dialog results and standard command IDs.
-inline constexpr int IDOK = 1;
-inline constexpr int IDCANCEL = 2;
-inline constexpr int IDC_STATIC = -1;
-inline constexpr int ID_HELP = 57670;
 
 // Message box styles.
 inline constexpr UINT MB_OK = 0x0000;

@@ -11,6 +11,8 @@
 // so a new template needs no edit anywhere else.
 #pragma once
 
+#include "res/Ids.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -62,8 +64,6 @@ enum DialogStyle : std::uint32_t {
     kDsAppWindow = 1u << 3, // shown in the task bar
 };
 
-inline constexpr int kStaticId = -1; // IDC_STATIC
-
 struct Control {
     int id;
     Kind kind;
@@ -90,8 +90,6 @@ std::string_view LoadString(int id);
 bool HasString(int id);
 
 // Icon and bitmap resources, as paths into the Qt resource system (":/...").
-inline constexpr int kIconApp = 128;
-inline constexpr int kBitmapRemote = 151; // two 16x16 images: folder, file; white is the mask
 // Resource path of an icon (one size of it) or a bitmap; empty when unknown.
 std::string IconPath(int id, int size);
 std::string BitmapPath(int id);

@@ -21,9 +21,9 @@ namespace gui {
 bool BindRealLibrary() {
     static const bool bound = [] {
         int error = 0;
-        return BindLibrary("KORVEX.dll", &g_hLibrary, &theApp.m_api, &error) != FALSE;
+        return BindLibrary("KORVEX.dll", &theApp.m_hLibrary, &theApp.m_api, &error) != FALSE;
     }();
-    return bound && g_hLibrary != nullptr;
+    return bound && theApp.m_hLibrary != nullptr;
 }
 
 void GuiTest::SetUp() {
@@ -44,9 +44,9 @@ void GuiTest::SetUp() {
     m_interfaceOpen = true;
     ASSERT_NE(api.KorvexCheckVersion(1, 0, 5), 0);
     api.KorvexInitialize(theApp.m_hInterface);
-    g_hAccountStore = api.KorvexNewItem(theApp.m_hInterface, KORVEX_KIND_STORE);
-    g_hAccountRecord = api.KorvexNewItem(theApp.m_hInterface, KORVEX_KIND_ACCOUNT);
-    g_hProxyRecord = api.KorvexNewItem(theApp.m_hInterface, KORVEX_KIND_PROXY);
+    theApp.m_items.store = api.KorvexNewItem(theApp.m_hInterface, KORVEX_KIND_STORE);
+    theApp.m_items.record = api.KorvexNewItem(theApp.m_hInterface, KORVEX_KIND_ACCOUNT);
+    theApp.m_items.proxy = api.KorvexNewItem(theApp.m_hInterface, KORVEX_KIND_PROXY);
     char name[260] = {};
     api.KorvexGetName(theApp.m_hInterface, name, sizeof name);
     theApp.m_strUserName = platform::FromBuffer(name, sizeof name);
@@ -72,49 +72,50 @@ void GuiTest::AddAccount(const AccountValues& a) {
     ASSERT_TRUE(m_interfaceOpen) << "the library is not bound";
     KorvexApi& api = theApp.m_api;
     KorvexHandle h = theApp.m_hInterface;
-    api.KorvexGetDataNum(h, g_hAccountRecord, 0, nullptr);
-    api.KorvexSetDataValue(h, g_hAccountRecord, 1011, a.name.c_str());
-    api.KorvexSetDataValue(h, g_hAccountRecord, 2001, a.userId.c_str());
-    api.KorvexSetDataNum(h, g_hAccountRecord, 2002, a.noSavePassword);
+    api.KorvexGetDataNum(h, theApp.m_items.record, 0, nullptr);
+    api.KorvexSetDataValue(h, theApp.m_items.record, 1011, a.name.c_str());
+    api.KorvexSetDataValue(h, theApp.m_items.record, 2001, a.userId.c_str());
+    api.KorvexSetDataNum(h, theApp.m_items.record, 2002, a.noSavePassword);
     if (a.noSavePassword == 0)
-        api.KorvexSetDataValue(h, g_hAccountRecord, 1016, a.password.c_str());
-    api.KorvexSetDataValue(h, g_hAccountRecord, 1302, a.server.c_str());
-    api.KorvexSetDataNum(h, g_hAccountRecord, 1301, 131);
-    api.KorvexSetDataNum(h, g_hAccountRecord, 2003, a.passive);
-    api.KorvexSetDataValue(h, g_hAccountRecord, 2004, a.proxyName.c_str());
-    api.KorvexSetDataNum(h, g_hAccountStore, 1014, g_hAccountRecord);
+        api.KorvexSetDataValue(h, theApp.m_items.record, 1016, a.password.c_str());
+    api.KorvexSetDataValue(h, theApp.m_items.record, 1302, a.server.c_str());
+    api.KorvexSetDataNum(h, theApp.m_items.record, 1301, 131);
+    api.KorvexSetDataNum(h, theApp.m_items.record, 2003, a.passive);
+    api.KorvexSetDataValue(h, theApp.m_items.record, 2004, a.proxyName.c_str());
+    api.KorvexSetDataNum(h, theApp.m_items.store, 1014, theApp.m_items.record);
 }
 
 void GuiTest::AddProxy(const ProxyValues& p) {
     ASSERT_TRUE(m_interfaceOpen) << "the library is not bound";
     KorvexApi& api = theApp.m_api;
     KorvexHandle h = theApp.m_hInterface;
-    api.KorvexGetDataNum(h, g_hProxyRecord, 0, nullptr);
-    api.KorvexSetDataValue(h, g_hProxyRecord, 1011, p.name.c_str());
-    api.KorvexSetDataValue(h, g_hProxyRecord, 1302, p.server.c_str());
+    api.KorvexGetDataNum(h, theApp.m_items.proxy, 0, nullptr);
+    api.KorvexSetDataValue(h, theApp.m_items.proxy, 1011, p.name.c_str());
+    api.KorvexSetDataValue(h, theApp.m_items.proxy, 1302, p.server.c_str());
     if (!p.userId.empty()) {
-        api.KorvexSetDataValue(h, g_hProxyRecord, 2001, p.userId.c_str());
-        api.KorvexSetDataNum(h, g_hProxyRecord, 2002, p.noSavePassword);
+        api.KorvexSetDataValue(h, theApp.m_items.proxy, 2001, p.userId.c_str());
+        api.KorvexSetDataNum(h, theApp.m_items.proxy, 2002, p.noSavePassword);
         if (p.noSavePassword == 0)
-            api.KorvexSetDataValue(h, g_hProxyRecord, 1016, p.password.c_str());
+            api.KorvexSetDataValue(h, theApp.m_items.proxy, 1016, p.password.c_str());
     }
-    api.KorvexSetDataNum(h, g_hAccountStore, 1014, g_hProxyRecord);
+    api.KorvexSetDataNum(h, theApp.m_items.store, 1014, theApp.m_items.proxy);
 }
 
 int GuiTest::AccountCount() const {
     if (!m_interfaceOpen)
         return 0;
-    return theApp.m_api.KorvexGetItemNum(theApp.m_hInterface, g_hAccountStore, KORVEX_KIND_ACCOUNT);
+    return theApp.m_api.KorvexGetItemNum(theApp.m_hInterface, theApp.m_items.store,
+                                         KORVEX_KIND_ACCOUNT);
 }
 
 std::vector<std::string> GuiTest::AccountNames() const {
     std::vector<std::string> out;
     const int n = AccountCount();
     for (int i = 0; i < n; ++i) {
-        if (!theApp.m_api.KorvexTestData(theApp.m_hInterface, g_hAccountStore, 1304, i,
-                                         g_hAccountRecord))
+        if (!theApp.m_api.KorvexTestData(theApp.m_hInterface, theApp.m_items.store, 1304, i,
+                                         theApp.m_items.record))
             break;
-        out.push_back(FieldText(g_hAccountRecord, 1011));
+        out.push_back(FieldText(theApp.m_items.record, 1011));
     }
     return out;
 }

@@ -1,4 +1,4 @@
-// The version box (template 100).
+// The version box (template IDD_ABOUTBOX).
 #pragma once
 
 #include "platform/Dialog.h"
@@ -8,7 +8,7 @@ public:
     CAboutDlg();
     ~CAboutDlg() override;
 
-    CStatic m_staticVersion; // 1002
+    CStatic m_staticVersion;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

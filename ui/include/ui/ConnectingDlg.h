@@ -1,4 +1,4 @@
-// The modeless progress dialog of a server listing (template 129).
+// The modeless progress dialog of a server listing (template IDD_CONNECTING).
 #pragma once
 
 #include "platform/Dialog.h"
@@ -13,8 +13,8 @@ public:
     ~CConnectingDlg() override;
 
     CMainDlg* m_pOwner = nullptr; // whose m_bCancel the stop button sets
-    CProgressCtrl m_progress;     // 1048
-    std::string m_strStatus;      // text of 1049
+    CProgressCtrl m_progress;
+    std::string m_strStatus; // text of IDC_STATUS
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

@@ -1,9 +1,10 @@
-// The main window (template 102): every field of the task document, the account list, the
+// The main window (template IDD_MAIN): every field of the task document, the account list, the
 // FTP server panel and the setup wizard that borrows the panel.
 //
 // The window's code is split by area; each file is edited only by its area:
 //   MainDlg.cpp           window, data exchange, initialisation, archive controls, help,
-//                         version box, progress, wizard, the routing of 1033/1028
+//                         version box, progress, wizard, the routing of
+//                         IDC_BACK_OR_CONNECT/IDC_NEXT_OR_PARENT
 //   MainDlgAccounts.cpp   FillAccountList, ClearAccountList, OnNewAccount,
 //                         OnAccountDetails, OnDeleteAccount
 //   MainDlgFiles.cpp      AddBackupFile, OnAddFile, OnEditFile, OnDeleteFile,
@@ -13,9 +14,9 @@
 //                         OnAddRemote, ClearRemoteList, StartBrowseRun, the destructor
 //                         (which waits for a running worker)
 //
-// Buttons 1033 and 1028 are routed to OnBackOrConnect and OnNextOrParent, which take the
-// wizard's Back and Next while the wizard is active and call OnConnect / OnParentFolder
-// otherwise; those two therefore hold only the browser's behaviour.
+// Buttons IDC_BACK_OR_CONNECT and IDC_NEXT_OR_PARENT are routed to OnBackOrConnect and
+// OnNextOrParent, which take the wizard's Back and Next while the wizard is active and call
+// OnConnect / OnParentFolder otherwise; those two therefore hold only the browser's behaviour.
 #pragma once
 
 #include "document/BackupFileEntry.h"
@@ -45,9 +46,9 @@ public:
     // --- state, in the window's declaration order ---
     BOOL m_bWizard = FALSE;                                    // wizard active
     int m_nWizardPage = 0;                                     // 0..5
-    std::vector<std::unique_ptr<CBackupFileEntry>> m_arrFiles; // row i of 1010 is entry i
-    std::vector<std::unique_ptr<CRemoteEntry>> m_arrRemote;    // row i of 1021 is entry i
-    CImageList m_imlRemote;                                    // bitmap 151: folder, file
+    std::vector<std::unique_ptr<CBackupFileEntry>> m_arrFiles; // row i of IDC_FILES is entry i
+    std::vector<std::unique_ptr<CRemoteEntry>> m_arrRemote;    // row i of IDC_REMOTE is entry i
+    CImageList m_imlRemote;                                    // bitmap IDB_REMOTE: folder, file
     std::unique_ptr<ftp::BrowseWorker> m_pBrowseThread;        // latest browse worker
     CConnectingDlg m_dlgConnecting;                            // progress of a browse run
     std::atomic<int> m_bCancel{0};                             // stop request of a run
@@ -59,38 +60,38 @@ public:
     BOOL m_bPassive = FALSE;   // the account's passive-mode flag, read at Connect
     BOOL m_bBrowsing = FALSE;  // a run lives: from its start until the worker's end
 
-    CButton m_btnNewAccount;  // 1008
-    CButton m_btnSave;        // IDOK
-    CButton m_btnShow;        // 1024
-    CEdit m_editMask;         // 1047
-    CEdit m_editAddPath;      // 1013
-    CButton m_btnConnect;     // 1033
-    CButton m_btnParent;      // 1028
-    CButton m_grpArchive;     // 1034
-    CStatic m_lblArchiveName; // 1035
-    CEdit m_editArchiveName;  // 1004
-    CButton m_chkZip;         // 1009
-    CEdit m_editTitle;        // 1002
-    CEdit m_editName;         // 1000
-    CButton m_btnWizard;      // 1029
-    CEdit m_editWizardText;   // 1032
-    CButton m_grpServer;      // 1030
-    CEdit m_editFolder;       // 1019
-    CButton m_btnAddRemote;   // 1023
-    CListCtrl m_listRemote;   // 1021
-    CListCtrl m_listFiles;    // 1010
-    CListBox m_listAccounts;  // 1007
+    CButton m_btnNewAccount;
+    CButton m_btnSave; // IDOK
+    CButton m_btnShow;
+    CEdit m_editMask;
+    CEdit m_editAddPath;
+    CButton m_btnConnect;
+    CButton m_btnParent;
+    CButton m_grpArchive;
+    CStatic m_lblArchiveName;
+    CEdit m_editArchiveName;
+    CButton m_chkZip;
+    CEdit m_editTitle;
+    CEdit m_editName;
+    CButton m_btnWizard;
+    CEdit m_editWizardText;
+    CButton m_grpServer;
+    CEdit m_editFolder;
+    CButton m_btnAddRemote;
+    CListCtrl m_listRemote;
+    CListCtrl m_listFiles;
+    CListBox m_listAccounts;
 
-    std::string m_strFolder;      // 1019
-    std::string m_strName;        // 1000: the user name
-    std::string m_strTitle;       // 1002: at most 260 bytes
-    std::string m_strAddPath;     // 1013
-    int m_bZip = 0;               // 1009
-    std::string m_strWizardText;  // 1032
-    std::string m_strArchiveName; // 1004
-    int m_bCompress = 0;          // 1027: pack into one archive
-    std::string m_strMask;        // 1047
-    QIcon m_hIcon;                // icon 128
+    std::string m_strFolder;
+    std::string m_strName;  // IDC_NAME: the user name
+    std::string m_strTitle; // IDC_TITLE: at most 260 bytes
+    std::string m_strAddPath;
+    int m_bZip = 0;
+    std::string m_strWizardText;
+    std::string m_strArchiveName;
+    int m_bCompress = 0; // IDC_COMPRESS: pack into one archive
+    std::string m_strMask;
+    QIcon m_hIcon; // icon IDI_APP
 
     // --- window (MainDlg.cpp) ---
     void InitControls();
@@ -105,8 +106,8 @@ public:
     // --- wizard (MainDlg.cpp) ---
     void ShowWizardPage();
     void OnWizardButton();
-    void OnBackOrConnect(); // 1033
-    void OnNextOrParent();  // 1028
+    void OnBackOrConnect();
+    void OnNextOrParent();
     void WizardNext();
     void WizardBack();
 
@@ -122,10 +123,10 @@ public:
     void OnAddFile();
     void OnEditFile();
     void OnDeleteFile();
-    void OnDeleteAllFiles(); // 1018
-    // Appends `entry` to m_arrFiles and its row at the end of 1010 (Add and Load).
+    void OnDeleteAllFiles();
+    // Appends `entry` to m_arrFiles and its row at the end of IDC_FILES (Add and Load).
     void AppendBackupFile(std::unique_ptr<CBackupFileEntry> entry);
-    // Frees every entry and deletes every row of 1010 (ClearDocument and delete-all).
+    // Frees every entry and deletes every row of IDC_FILES (ClearDocument and delete-all).
     void ClearBackupFiles();
 
     // --- task document (MainDlgDocument.cpp) ---
