@@ -1,12 +1,15 @@
 // The browse run shared by the window's worker and the command-line lister.
 #include "ftp/BrowseRun.h"
 
+#include "ftp/RemoteName.h"
+
 #include "inet/FtpClient.h"
 #include "inet/FtpListParser.h"
 #include "res/Ids.h"
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -63,6 +66,17 @@ private:
         rows.clear();
     }
 
+    // A folder the user typed is UTF-8; a server that names its files in CP932 refuses it
+    // until it is sent in the server's own encoding.
+    bool ChangeDirectory(const std::string& folder) {
+        if (m_client.ChangeDirectory(folder))
+            return true;
+        if (m_client.LastErrorKind() != FtpErrorKind::Refused)
+            return false;
+        const std::optional<std::string> cp932 = ToCp932(folder);
+        return cp932 && m_client.ChangeDirectory(*cp932);
+    }
+
     BrowseRequest m_req;
     BrowseSink& m_sink;
     std::atomic<int>& m_cancel;
@@ -93,7 +107,7 @@ unsigned Run::Go() {
     if (!folder.empty()) {
         if (HasLineBreak(folder)) {
             m_sink.ShowMessage(IDS_BAD_FOLDER);
-        } else if (!m_client.ChangeDirectory(folder)) {
+        } else if (!ChangeDirectory(folder)) {
             if (m_client.LastErrorKind() != FtpErrorKind::Refused)
                 return EndAfterFailure();
             m_sink.ShowMessage(IDS_BAD_FOLDER);
@@ -114,7 +128,7 @@ unsigned Run::Go() {
     bool anyMatch = false; // the file search's "at least one entry matches the mask"
     bool listed = m_client.ListEntries([&](std::vector<inet::FtpListEntry>& batch) {
         for (inet::FtpListEntry& e : batch) {
-            if (e.listedDir || inet::IsDots(e.name))
+            if (e.listedDir || inet::IsDots(e.name) || !IsFetchableName(e.name))
                 continue;
             bool isFolder = e.kind == inet::FtpEntryKind::Folder;
             bool matches = inet::MatchesMask(e.name, mask);

@@ -1,13 +1,16 @@
 // tovalo-ls: lists one remote folder with the same browse run as the main window.
 //
-//   tovalo-ls [--passive] [--port N] [--timeout S] HOST USER [FOLDER [MASK]]
+//   tovalo-ls [--passive] [--port N] [--timeout S] [--bytes] HOST USER [FOLDER [MASK]]
 //
 // The password comes from TOVALO_PASSWORD. Standard output: the folder text as the run
-// leaves it, then "D<TAB>name<TAB>path" or "F<TAB>name<TAB>path" per row. Standard
+// leaves it, then "D<TAB>name<TAB>path" or "F<TAB>name<TAB>path" per row. Names and paths
+// are shown as the window shows them (CP932 names decoded); --bytes prints the server's
+// bytes instead. Either way a control byte is printed as \xNN. FOLDER is sent as given. Standard
 // error: the texts of the messages the window would show, one per line. Exit status 0
 // after a complete run, 1 after an early end, 2 for wrong usage or no password.
 // Ctrl-C is the stop button.
 #include "ftp/BrowseRun.h"
+#include "ftp/RemoteName.h"
 #include "res/Ids.h"
 #include "res/Resources.h"
 
@@ -33,7 +36,7 @@ extern "C" void OnInterrupt(int) {
 }
 
 constexpr const char* kUsage =
-    "usage: tovalo-ls [--passive] [--port N] [--timeout S] HOST USER [FOLDER [MASK]]\n";
+    "usage: tovalo-ls [--passive] [--port N] [--timeout S] [--bytes] HOST USER [FOLDER [MASK]]\n";
 
 int Usage() {
     std::fputs(kUsage, stderr);
@@ -47,8 +50,8 @@ void WriteLine(std::string_view text, std::FILE* to) {
 
 class ListerSink : public ftp::BrowseSink {
 public:
-    ListerSink(std::string folder, std::string mask)
-        : m_folder(std::move(folder)), m_mask(std::move(mask)) {}
+    ListerSink(std::string folder, std::string mask, bool bytes)
+        : m_folder(std::move(folder)), m_mask(std::move(mask)), m_bytes(bytes) {}
 
     void ClearList() override { m_rows.clear(); }
     void ReadFolderAndMask(std::string& folder, std::string& mask) override {
@@ -71,19 +74,24 @@ public:
     void Print() const {
         std::string out;
         out.reserve(64 + m_rows.size() * 48);
-        out.append(m_folder).push_back('\n');
+        out.append(Shown(m_folder)).push_back('\n');
         for (const auto& r : m_rows) {
             out.append(r.m_bFolder ? "D\t" : "F\t");
-            out.append(r.m_strEntryName).push_back('\t');
-            out.append(r.m_strPath).push_back('\n');
+            out.append(Shown(r.m_strEntryName)).push_back('\t');
+            out.append(Shown(r.m_strPath)).push_back('\n');
         }
         std::fwrite(out.data(), 1, out.size(), stdout);
         std::fflush(stdout);
     }
 
 private:
+    std::string Shown(const std::string& bytes) const {
+        return ftp::EscapeControls(m_bytes ? bytes : ftp::DisplayName(bytes));
+    }
+
     std::string m_folder;
     std::string m_mask;
+    bool m_bytes;
     std::vector<CRemoteEntry> m_rows;
 };
 
@@ -114,10 +122,13 @@ bool ParseSeconds(const char* text, std::chrono::milliseconds& ms) {
 int main(int argc, char** argv) {
     ftp::BrowseRequest req;
     std::vector<std::string> args;
+    bool bytes = false;
     for (int i = 1; i < argc; ++i) {
         std::string_view a = argv[i];
         if (a == "--passive") {
             req.passive = true;
+        } else if (a == "--bytes") {
+            bytes = true;
         } else if (a == "--port" || a == "--timeout") {
             if (i + 1 >= argc)
                 return Usage();
@@ -158,7 +169,7 @@ int main(int argc, char** argv) {
     signal(SIGPIPE, SIG_IGN);
 
     ListerSink sink(args.size() > 2 ? args[2] : std::string(),
-                    args.size() > 3 ? args[3] : std::string());
+                    args.size() > 3 ? args[3] : std::string(), bytes);
     unsigned result = ftp::RunBrowse(req, sink, g_cancel);
     sink.Print();
     return result == 1 ? 0 : 1;

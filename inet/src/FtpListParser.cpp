@@ -455,9 +455,43 @@ bool MatchesMask(std::string_view name, std::string_view mask) {
     return m == mask.size();
 }
 
+namespace {
+
+// True when the bytes follow UTF-8's lead and continuation pattern.
+bool LooksLikeUtf8(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        const std::size_t len = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC2 ? 2 : 0;
+        if (len == 0 || i + len > s.size())
+            return false;
+        for (std::size_t k = 1; k < len; ++k)
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
+                return false;
+        i += len;
+    }
+    return true;
+}
+
+// A trailing 0x5C is a Windows server's separator, unless it is the second byte of a
+// CP932 character ("表", "ソ", "能" end in it).
+bool EndsWithBackslash(std::string_view s) {
+    if (s.empty() || s.back() != '\\')
+        return false;
+    if (LooksLikeUtf8(s))
+        return true;
+    std::size_t i = 0;
+    while (i + 1 < s.size()) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        i += (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC) ? 2 : 1;
+    }
+    return i == s.size() - 1;
+}
+
+} // namespace
+
 std::string JoinRemotePath(std::string_view folder, std::string_view name) {
     std::string path(folder);
-    if (!path.empty() && path.back() != '/' && path.back() != '\\')
+    if (!path.empty() && path.back() != '/' && !EndsWithBackslash(path))
         path.push_back('/');
     path.append(name);
     return path;
