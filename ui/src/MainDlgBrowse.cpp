@@ -3,6 +3,7 @@
 
 #include "accounts/PasswordDlg.h"
 #include "accounts/Store.h"
+#include "ftp/RemoteName.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
 #include "res/Ids.h"
@@ -68,12 +69,12 @@ void CMainDlg::OnParentFolder() {
         AfxMessageBox(IDS_CONNECT_FIRST, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    m_strFolder = platform::TrimRight(m_editFolder.GetWindowText());
-    if (!m_strFolder.empty()) {
-        if (m_strFolder.back() != '/')
-            m_strFolder += '/';
-        m_strFolder += "..";
-        m_editFolder.SetWindowText(m_strFolder);
+    std::string folder = FolderBytes(platform::TrimRight(m_editFolder.GetWindowText()));
+    if (!folder.empty()) {
+        if (folder.back() != '/')
+            folder += '/';
+        folder += "..";
+        ShowFolder(folder);
     }
     StartBrowseRun(TRUE);
 }
@@ -95,7 +96,7 @@ void CMainDlg::OnDblclkRemoteList(NMHDR* pNMHDR, LRESULT* pResult) {
     const auto index = static_cast<std::size_t>(nm->iItem);
     if (index >= m_arrRemote.size() || m_arrRemote[index]->m_bFolder != 1)
         return;
-    m_editFolder.SetWindowText(m_arrRemote[index]->m_strPath);
+    ShowFolder(m_arrRemote[index]->m_strPath);
     StartBrowseRun(TRUE);
     if (pResult)
         *pResult = 0;
@@ -112,6 +113,16 @@ void CMainDlg::OnAddRemote() {
             AddBackupFile(m_arrRemote[index]->m_strPath);
         row = next;
     }
+}
+
+void CMainDlg::ShowFolder(const std::string& bytes) {
+    m_strFolderBytes = bytes;
+    m_strFolder = ftp::DisplayName(bytes);
+    m_editFolder.SetWindowText(m_strFolder);
+}
+
+std::string CMainDlg::FolderBytes(const std::string& text) const {
+    return text == ftp::DisplayName(m_strFolderBytes) ? m_strFolderBytes : text;
 }
 
 void CMainDlg::ClearRemoteList() {
@@ -139,17 +150,14 @@ void CMainDlg::StartBrowseRun(BOOL bResetProgress) {
     calls.readFolderAndMask = [this](std::string& folder, std::string& mask) {
         m_strFolder = m_editFolder.GetWindowText();
         m_strMask = m_editMask.GetWindowText();
-        folder = m_strFolder;
+        folder = FolderBytes(m_strFolder);
         mask = m_strMask;
     };
-    calls.setFolderText = [this](const std::string& folder) {
-        m_strFolder = folder;
-        m_editFolder.SetWindowText(folder);
-    };
+    calls.setFolderText = [this](const std::string& folder) { ShowFolder(folder); };
     calls.addRows = [this](std::vector<CRemoteEntry>&& rows) {
         for (CRemoteEntry& e : rows) {
             const int at = static_cast<int>(m_arrRemote.size());
-            m_listRemote.InsertItem(at, e.m_strEntryName, e.m_bFolder ? 0 : 1);
+            m_listRemote.InsertItem(at, ftp::DisplayName(e.m_strEntryName), e.m_bFolder ? 0 : 1);
             m_arrRemote.push_back(std::make_unique<CRemoteEntry>(std::move(e)));
         }
     };

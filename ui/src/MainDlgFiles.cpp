@@ -5,6 +5,7 @@
 #include "document/BackupFileEntry.h"
 #include "document/SaveName.h"
 #include "document/SaveNameDlg.h"
+#include "ftp/RemoteName.h"
 #include "platform/MessageBox.h"
 #include "res/Ids.h"
 
@@ -12,37 +13,45 @@ namespace {
 
 using Entries = std::vector<std::unique_ptr<CBackupFileEntry>>;
 
+// The rows show remote names readable; the entries keep the server's bytes.
 void WriteRow(CListCtrl& list, int row, const CBackupFileEntry& entry) {
-    list.SetItemText(row, 0, entry.m_strSaveName);
+    list.SetItemText(row, 0, ftp::DisplayName(entry.m_strSaveName));
     list.SetItemText(row, 1, std::string(document::ModeListText(entry.m_nMode)));
     list.SetItemText(row, 2, std::string(document::MethodText(entry.m_nMethod)));
-    list.SetItemText(row, 3, entry.m_strPath);
+    list.SetItemText(row, 3, ftp::DisplayName(entry.m_strPath));
 }
 
-// Runs the entry dialog until it is cancelled (false) or accepted with a save name that
-// is not empty and that no entry but `self` has. A refused name reopens the dialog with
-// everything as the user left it.
-bool RunEntryDialog(CSaveNameDlg& dlg, const Entries& entries, const CBackupFileEntry* self) {
+// A field the user left as the dialog showed it keeps the bytes it stands for; an edited
+// one is the typed text.
+std::string Resolve(const std::string& shown, const std::string& bytes) {
+    return shown == ftp::DisplayName(bytes) ? bytes : shown;
+}
+
+// Runs the entry dialog, opened on `saveName` and `path` (bytes), until it is cancelled
+// (false) or accepted with a save name that is not empty and that no entry but `self`
+// has. A refused name reopens the dialog with everything as the user left it.
+bool RunEntryDialog(CSaveNameDlg& dlg, const Entries& entries, const CBackupFileEntry* self,
+                    CBackupFileEntry& result) {
+    const std::string saveName = result.m_strSaveName, path = result.m_strPath;
+    dlg.m_strSaveName = ftp::DisplayName(saveName);
+    dlg.m_strFileName = ftp::DisplayName(path);
     for (;;) {
         if (dlg.DoModal() != IDOK)
             return false;
-        if (dlg.m_strSaveName.empty()) {
+        result.m_strSaveName = Resolve(dlg.m_strSaveName, saveName);
+        if (result.m_strSaveName.empty()) {
             AfxMessageBox(IDS_SAVE_NAME_REQUIRED, MB_ICONEXCLAMATION);
             continue;
         }
-        if (document::IsSaveNameTaken(entries, dlg.m_strSaveName, self)) {
+        if (document::IsSaveNameTaken(entries, result.m_strSaveName, self)) {
             AfxMessageBox(IDS_SAVE_NAME_DUPLICATE, MB_ICONEXCLAMATION);
             continue;
         }
+        result.m_strPath = Resolve(dlg.m_strFileName, path);
+        result.m_nMode = document::NormaliseMode(dlg.m_nMode);
+        result.m_nMethod = document::NormaliseMethod(dlg.m_nMethod);
         return true;
     }
-}
-
-void TakeFromDialog(const CSaveNameDlg& dlg, CBackupFileEntry& entry) {
-    entry.m_strSaveName = dlg.m_strSaveName;
-    entry.m_strPath = dlg.m_strFileName;
-    entry.m_nMode = document::NormaliseMode(dlg.m_nMode);
-    entry.m_nMethod = document::NormaliseMethod(dlg.m_nMethod);
 }
 
 } // namespace
@@ -50,7 +59,8 @@ void TakeFromDialog(const CSaveNameDlg& dlg, CBackupFileEntry& entry) {
 void CMainDlg::AppendBackupFile(std::unique_ptr<CBackupFileEntry> entry) {
     if (!entry)
         return;
-    const int row = m_listFiles.InsertItem(m_listFiles.GetItemCount(), entry->m_strSaveName);
+    const int row =
+        m_listFiles.InsertItem(m_listFiles.GetItemCount(), ftp::DisplayName(entry->m_strSaveName));
     if (row < 0)
         return; // no list to show it in: keeping it would break the row/entry pairing
     WriteRow(m_listFiles, row, *entry);
@@ -74,13 +84,12 @@ void CMainDlg::AddBackupFile(std::string path) {
     } else {
         AfxMessageBox(IDS_SAVE_NAME_INVALID, MB_ICONEXCLAMATION);
         CSaveNameDlg dlg(this);
-        dlg.m_strSaveName = saveName;
-        dlg.m_strFileName = path;
         dlg.m_nMode = document::kModeAuto;
         dlg.m_nMethod = document::kMethodGet;
-        if (!RunEntryDialog(dlg, m_arrFiles, nullptr))
+        entry->m_strSaveName = saveName;
+        entry->m_strPath = path;
+        if (!RunEntryDialog(dlg, m_arrFiles, nullptr, *entry))
             return;
-        TakeFromDialog(dlg, *entry);
     }
     AppendBackupFile(std::move(entry));
 }
@@ -100,13 +109,12 @@ void CMainDlg::OnEditFile() {
     }
     CBackupFileEntry& entry = *m_arrFiles[static_cast<std::size_t>(row)];
     CSaveNameDlg dlg(this);
-    dlg.m_strSaveName = entry.m_strSaveName;
-    dlg.m_strFileName = entry.m_strPath;
     dlg.m_nMode = entry.m_nMode;
     dlg.m_nMethod = entry.m_nMethod;
-    if (!RunEntryDialog(dlg, m_arrFiles, &entry))
+    CBackupFileEntry edited = entry;
+    if (!RunEntryDialog(dlg, m_arrFiles, &entry, edited))
         return;
-    TakeFromDialog(dlg, entry);
+    entry = std::move(edited);
     WriteRow(m_listFiles, row, entry);
 }
 

@@ -82,9 +82,10 @@ public:
     CListCtrl m_listFiles;
     CListBox m_listAccounts;
 
-    std::string m_strFolder;
-    std::string m_strName;  // IDC_NAME: the user name
-    std::string m_strTitle; // IDC_TITLE: at most 260 bytes
+    std::string m_strFolder;      // IDC_FOLDER, as shown
+    std::string m_strFolderBytes; // the server's bytes IDC_FOLDER was last given
+    std::string m_strName;        // IDC_NAME: the user name
+    std::string m_strTitle;       // IDC_TITLE: at most 260 bytes
     std::string m_strAddPath;
     int m_bZip = 0;
     std::string m_strWizardText;
@@ -143,6 +144,11 @@ public:
     void OnAddRemote();
     void ClearRemoteList();
     void StartBrowseRun(BOOL bResetProgress);
+    // Shows a server path in IDC_FOLDER readable and remembers its bytes.
+    void ShowFolder(const std::string& bytes);
+    // What a run sends for the text of IDC_FOLDER: the remembered bytes while the text is
+    // what ShowFolder showed, else the typed text.
+    std::string FolderBytes(const std::string& text) const;
     // The password prompt of Connect; false when it was not confirmed.
     bool AskPassword(std::string& password);
 
