@@ -32,39 +32,50 @@ int ReadNum(const Library& lib, int item, int field, int fallback) {
     return value;
 }
 
-void SetText(const Library& lib, int item, int field, const std::string& text) {
-    lib.api.KorvexSetDataValue(lib.h, item, field, text.c_str());
-}
+// Builds items and fields, remembering whether the library refused any of them: a
+// refused field would be missing from the file without a word.
+struct TreeWriter {
+    const Library& lib;
+    bool ok = true;
 
-void SetNum(const Library& lib, int item, int field, int value) {
-    lib.api.KorvexSetDataNum(lib.h, item, field, value);
-}
-
-void BuildFileList(const Library& lib, int serverItem,
-                   const std::vector<std::unique_ptr<CBackupFileEntry>>& files, int method) {
-    bool any = false;
-    for (const auto& e : files)
-        any = any || e->m_nMethod == method;
-    if (!any)
-        return;
-    const bool mget = method == kMethodMget;
-    const int list = lib.api.KorvexNewItem(lib.h, KORVEX_KIND_FILELIST);
-    SetText(lib, list, KORVEX_FIELD_NAME, Str(mget ? IDS_MGET_LIST_CAPTION : IDS_GET_LIST_CAPTION));
-    SetNum(lib, list, KORVEX_FIELD_LIST_METHOD, mget ? KORVEX_LIST_MGET : KORVEX_LIST_GET);
-    SetNum(lib, serverItem, KORVEX_FIELD_SERVER_LIST, list);
-    for (const auto& e : files) {
-        if (e->m_nMethod != method)
-            continue;
-        const int file = lib.api.KorvexNewItem(lib.h, KORVEX_KIND_FILE);
-        SetText(lib, file, KORVEX_FIELD_SAVE_NAME, e->m_strSaveName);
-        SetText(lib, file, KORVEX_FIELD_PATH, e->m_strPath);
-        if (e->m_nMode == kModeBin)
-            SetNum(lib, file, KORVEX_FIELD_MODE, KORVEX_MODE_BIN);
-        else if (e->m_nMode == kModeText)
-            SetNum(lib, file, KORVEX_FIELD_MODE, KORVEX_MODE_TEXT);
-        SetNum(lib, list, KORVEX_FIELD_LIST_FILE, file);
+    int NewItem(int kind) {
+        const int item = lib.api.KorvexNewItem(lib.h, kind);
+        ok = ok && item >= 0;
+        return item;
     }
-}
+    void Text(int item, int field, const std::string& text) {
+        ok = lib.api.KorvexSetDataValue(lib.h, item, field, text.c_str()) != 0 && ok;
+    }
+    void Num(int item, int field, int value) {
+        ok = lib.api.KorvexSetDataNum(lib.h, item, field, value) != 0 && ok;
+    }
+
+    void FileList(int serverItem, const std::vector<std::unique_ptr<CBackupFileEntry>>& files,
+                  int method) {
+        bool any = false;
+        for (const auto& e : files)
+            any = any || e->m_nMethod == method;
+        if (!any)
+            return;
+        const bool mget = method == kMethodMget;
+        const int list = NewItem(KORVEX_KIND_FILELIST);
+        Text(list, KORVEX_FIELD_NAME, Str(mget ? IDS_MGET_LIST_CAPTION : IDS_GET_LIST_CAPTION));
+        Num(list, KORVEX_FIELD_LIST_METHOD, mget ? KORVEX_LIST_MGET : KORVEX_LIST_GET);
+        Num(serverItem, KORVEX_FIELD_SERVER_LIST, list);
+        for (const auto& e : files) {
+            if (e->m_nMethod != method)
+                continue;
+            const int file = NewItem(KORVEX_KIND_FILE);
+            Text(file, KORVEX_FIELD_SAVE_NAME, e->m_strSaveName);
+            Text(file, KORVEX_FIELD_PATH, e->m_strPath);
+            if (e->m_nMode == kModeBin)
+                Num(file, KORVEX_FIELD_MODE, KORVEX_MODE_BIN);
+            else if (e->m_nMode == kModeText)
+                Num(file, KORVEX_FIELD_MODE, KORVEX_MODE_TEXT);
+            Num(list, KORVEX_FIELD_LIST_FILE, file);
+        }
+    }
+};
 
 } // namespace
 
@@ -107,45 +118,46 @@ int BuildDocumentTree(const Library& lib, const DocumentFields& f, const Account
                       const std::vector<std::unique_ptr<CBackupFileEntry>>& files,
                       int& accountStore, int& accountRecord) {
     const KorvexApi& api = lib.api;
-    api.KorvexClear(lib.h);
-    accountStore = api.KorvexNewItem(lib.h, KORVEX_KIND_STORE);
-    accountRecord = api.KorvexNewItem(lib.h, KORVEX_KIND_ACCOUNT);
+    TreeWriter w{lib};
+    w.ok = api.KorvexClear(lib.h) != 0;
+    accountStore = w.NewItem(KORVEX_KIND_STORE);
+    accountRecord = w.NewItem(KORVEX_KIND_ACCOUNT);
 
-    const int doc = api.KorvexNewItem(lib.h, KORVEX_KIND_DOCUMENT);
-    SetText(lib, doc, KORVEX_FIELD_NAME, DisplayName(f));
-    SetNum(lib, doc, KORVEX_FIELD_DOCUMENT_TYPE, KORVEX_DOCUMENT_TYPE);
-    SetText(lib, doc, KORVEX_FIELD_USER_NAME, f.name);
-    SetText(lib, doc, KORVEX_FIELD_COMMENT, Str(IDS_DOCUMENT_COMMENT));
+    const int doc = w.NewItem(KORVEX_KIND_DOCUMENT);
+    w.Text(doc, KORVEX_FIELD_NAME, DisplayName(f));
+    w.Num(doc, KORVEX_FIELD_DOCUMENT_TYPE, KORVEX_DOCUMENT_TYPE);
+    w.Text(doc, KORVEX_FIELD_USER_NAME, f.name);
+    w.Text(doc, KORVEX_FIELD_COMMENT, Str(IDS_DOCUMENT_COMMENT));
 
-    const int task = api.KorvexNewItem(lib.h, KORVEX_KIND_TASK);
-    SetText(lib, task, KORVEX_FIELD_NAME, Str(IDS_TASK_CAPTION));
+    const int task = w.NewItem(KORVEX_KIND_TASK);
+    w.Text(task, KORVEX_FIELD_NAME, Str(IDS_TASK_CAPTION));
     if (f.compress) {
-        SetNum(lib, task, KORVEX_FIELD_ARCHIVE, KORVEX_ARCHIVE_ONE);
-        SetText(lib, task, KORVEX_FIELD_ARCHIVE_NAME, f.archiveName);
+        w.Num(task, KORVEX_FIELD_ARCHIVE, KORVEX_ARCHIVE_ONE);
+        w.Text(task, KORVEX_FIELD_ARCHIVE_NAME, f.archiveName);
     } else {
-        SetNum(lib, task, KORVEX_FIELD_ARCHIVE, KORVEX_ARCHIVE_NONE);
+        w.Num(task, KORVEX_FIELD_ARCHIVE, KORVEX_ARCHIVE_NONE);
     }
-    SetText(lib, task, KORVEX_FIELD_FOLDER, FolderName(f));
-    SetNum(lib, task, KORVEX_FIELD_TASK_OPTION, KORVEX_TASK_OPTION_DEFAULT);
-    SetNum(lib, doc, KORVEX_FIELD_DOCUMENT_TASK, task);
+    w.Text(task, KORVEX_FIELD_FOLDER, FolderName(f));
+    w.Num(task, KORVEX_FIELD_TASK_OPTION, KORVEX_TASK_OPTION_DEFAULT);
+    w.Num(doc, KORVEX_FIELD_DOCUMENT_TASK, task);
 
-    const int server = api.KorvexNewItem(lib.h, KORVEX_KIND_SERVER);
-    SetText(lib, server, KORVEX_FIELD_NAME, Str(IDS_SERVER_CAPTION));
+    const int server = w.NewItem(KORVEX_KIND_SERVER);
+    w.Text(server, KORVEX_FIELD_NAME, Str(IDS_SERVER_CAPTION));
     if (account.row < 0 ||
         account.row >= api.KorvexGetItemNum(lib.h, accountStore, KORVEX_KIND_ACCOUNT))
-        return -1;
+        return kNoAccount;
     if (!api.KorvexTestData(lib.h, accountStore, KORVEX_FIELD_ACCOUNT, account.row, accountRecord))
-        return -1;
+        return kNoAccount;
     const std::string host = ReadText(lib, accountRecord, KORVEX_FIELD_HOST);
-    SetText(lib, server, KORVEX_FIELD_HOST, host);
-    SetNum(lib, server, KORVEX_FIELD_SERVER_TYPE, KORVEX_SERVER_TYPE_FTP);
-    SetText(lib, server, KORVEX_FIELD_ACCOUNT, account.name);
-    SetNum(lib, task, KORVEX_FIELD_TASK_SERVER, server);
+    w.Text(server, KORVEX_FIELD_HOST, host);
+    w.Num(server, KORVEX_FIELD_SERVER_TYPE, KORVEX_SERVER_TYPE_FTP);
+    w.Text(server, KORVEX_FIELD_ACCOUNT, account.name);
+    w.Num(task, KORVEX_FIELD_TASK_SERVER, server);
 
     // The GET list always comes before the MGET list.
-    BuildFileList(lib, server, files, kMethodGet);
-    BuildFileList(lib, server, files, kMethodMget);
-    return doc;
+    w.FileList(server, files, kMethodGet);
+    w.FileList(server, files, kMethodMget);
+    return w.ok ? doc : kRefused;
 }
 
 bool WriteTaskFile(const Library& lib, int documentItem, const std::string& path) {

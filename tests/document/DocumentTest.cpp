@@ -685,3 +685,35 @@ TEST_F(DocumentTest, ExitAsksAndWritesBackTheNameShownInTheWindow) {
 }
 
 } // namespace
+
+// A field the library refuses would be missing from the file: Save says so and writes
+// nothing, not even the file dialog is shown.
+static decltype(KorvexApi::KorvexSetDataValue) g_realSetDataValue = nullptr;
+
+static int RefusePaths(KorvexHandle h, int item, int field, const char* text) {
+    return field == KORVEX_FIELD_PATH ? 0 : g_realSetDataValue(h, item, field, text);
+}
+
+TEST_F(DocumentTest, SaveThatTheLibraryRefusesSays164AndWritesNothing) {
+    {
+        QFile keep(platform::ToQ(PathOf("keep.sd")));
+        ASSERT_TRUE(keep.open(QIODevice::WriteOnly));
+        keep.write("precious");
+    }
+    CMainDlg& w = Open();
+    Fill(w, "yamada", "bbs");
+    Append(w, {"a", "/a"});
+    g_realSetDataValue = std::exchange(theApp.m_api.KorvexSetDataValue, &RefusePaths);
+    modal::BeginScript();
+    modal::QueueMessageBox(IDOK);
+    Click(w, IDOK);
+    modal::QueueMessageBox(IDOK);
+    w.SaveDocument(PathOf("keep.sd"));
+    theApp.m_api.KorvexSetDataValue = g_realSetDataValue;
+    EXPECT_EQ(ShownBoxIds(), (std::vector<UINT>{IDS_SAVE_FAILED, IDS_SAVE_FAILED}));
+    EXPECT_TRUE(SaveDialogs().empty());
+    QFile keep(platform::ToQ(PathOf("keep.sd")));
+    ASSERT_TRUE(keep.open(QIODevice::ReadOnly));
+    EXPECT_EQ(keep.readAll().toStdString(), "precious");
+    ExpectNoUnexpectedModals();
+}

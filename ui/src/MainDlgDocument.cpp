@@ -41,6 +41,10 @@ void CMainDlg::SaveDocument(std::string path) {
     const document::AccountChoice account{row, m_listAccounts.GetText(row)};
     const int doc = document::BuildDocumentTree(Lib(), f, account, m_arrFiles, theApp.m_items.store,
                                                 theApp.m_items.record);
+    if (doc == document::kRefused) {
+        AfxMessageBox(IDS_SAVE_FAILED, MB_ICONEXCLAMATION);
+        return;
+    }
     if (doc < 0)
         return;
 

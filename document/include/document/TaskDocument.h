@@ -53,8 +53,11 @@ struct AccountChoice {
 
 // Empties the library's document, renews the account store and record handles (stored
 // back into `accountStore` / `accountRecord`) and builds the whole tree. Returns the
-// document item, or -1 when the account at `account.row` cannot be fetched from the
-// store (the library's document is then partly rebuilt).
+// document item; kNoAccount when the account at `account.row` cannot be fetched from the
+// store (a silent stop; the library's document is then partly rebuilt); kRefused when
+// the library refused an item or a field, so that the tree would not hold the document.
+inline constexpr int kNoAccount = -1;
+inline constexpr int kRefused = -2;
 int BuildDocumentTree(const Library& lib, const DocumentFields& f, const AccountChoice& account,
                       const std::vector<std::unique_ptr<CBackupFileEntry>>& files,
                       int& accountStore, int& accountRecord);
