@@ -305,11 +305,14 @@ KORVEX_API int KORVEX_CALL KorvexGetVersion(int* major, int* minor, int* patch) 
 }
 
 KORVEX_API int KORVEX_CALL KorvexCheckVersion(int major, int minor, int patch) {
-    // Callers built for 1.0.x and 1.1.0 are served; a newer minor or another
-    // major is not.
-    if (major != 1 || minor < 0 || patch < 0)
+    // Callers built for an older minor (any patch) or up to this very version
+    // are served; a newer minor or patch or another major is not.
+    if (major != KORVEX_VERSION_MAJOR || minor < 0 || patch < 0)
         return 0;
-    return (minor < 1 || (minor == 1 && patch == 0)) ? 1 : 0;
+    return (minor < KORVEX_VERSION_MINOR ||
+            (minor == KORVEX_VERSION_MINOR && patch <= KORVEX_VERSION_PATCH))
+               ? 1
+               : 0;
 }
 
 KORVEX_API int KORVEX_CALL KorvexInitialize(KorvexHandle h) {
@@ -425,7 +428,7 @@ KORVEX_API int KORVEX_CALL KorvexGetDataNum(KorvexHandle h, int item, int field,
     Item* it = in != nullptr ? itemOf(in, item) : nullptr;
     if (it == nullptr)
         return 0;
-    if (field == 0 && value == nullptr) {
+    if (field == KORVEX_FIELD_NEW_RECORD && value == nullptr) {
         // Starts a new, empty record that belongs to no list yet.
         if (it->kind != kAccount && it->kind != kProxy)
             return 0;
@@ -559,7 +562,7 @@ KORVEX_API int KORVEX_CALL KorvexGetID(KorvexHandle h, int parent, int kind, int
 
 KORVEX_API int KORVEX_CALL KorvexSave(KorvexHandle h, int documentItem, const char* path,
                                       int flags) {
-    (void)flags; // reserved; callers pass 1
+    (void)flags; // reserved; callers pass KORVEX_SAVE_DEFAULT
     std::lock_guard lock(g_lock);
     KorvexInterface* in = live(h);
     if (in == nullptr || path == nullptr || *path == '\0')
