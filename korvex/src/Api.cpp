@@ -2,25 +2,21 @@
 // handle, item and pointers, and reports by return value only.
 #include "korvex.h"
 
+#include "FileIo.hpp"
 #include "Inspect.hpp"
 #include "Item.hpp"
 #include "Store.hpp"
 #include "TaskFile.hpp"
 #include "Text.hpp"
 
-#include <cerrno>
 #include <climits>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -144,107 +140,6 @@ std::vector<std::string_view> components(const std::string& text) {
         parts.emplace_back(text.data() + start, pos - start);
         start = pos + 1;
     }
-}
-
-bool readWhole(const char* path, std::string& out) {
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return false;
-    struct stat st {};
-    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-              static_cast<unsigned long long>(st.st_size) <= kMaxFileBytes;
-    if (ok) {
-        // Read at most one byte past the limit: a file that grew is refused too.
-        out.resize(static_cast<std::size_t>(st.st_size) + 1);
-        std::size_t got = 0;
-        while (got < out.size()) {
-            const ssize_t n = ::read(fd, out.data() + got, out.size() - got);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            got += static_cast<std::size_t>(n);
-            if (got > kMaxFileBytes) {
-                ok = false;
-                break;
-            }
-            if (got == out.size())
-                out.resize(std::min(out.size() * 2, kMaxFileBytes + 1));
-        }
-        out.resize(got);
-    }
-    ::close(fd);
-    return ok;
-}
-
-// Read without changing it: setting and restoring the mask would race with
-// files other threads of the caller create meanwhile.
-mode_t currentUmask() {
-    std::FILE* f = std::fopen("/proc/self/status", "re");
-    unsigned mask = 022;
-    if (f != nullptr) {
-        char line[256];
-        while (std::fgets(line, sizeof line, f) != nullptr)
-            if (std::sscanf(line, "Umask: %o", &mask) == 1)
-                break;
-        std::fclose(f);
-    }
-    return static_cast<mode_t>(mask & 0777);
-}
-
-bool writeAtomically(const char* given, const std::string& data) {
-    // A link is written through, so it keeps pointing at the saved file;
-    // renaming onto it would replace the link itself.
-    std::string target(given);
-    struct stat st {};
-    if (lstat(given, &st) == 0 && S_ISLNK(st.st_mode)) {
-        char* real = realpath(given, nullptr);
-        if (real == nullptr)
-            return false;
-        target = real;
-        std::free(real);
-    }
-    const char* path = target.c_str();
-    // Only a regular file may be replaced: never a folder, a pipe or a device.
-    const bool exists = stat(path, &st) == 0;
-    if (exists && !S_ISREG(st.st_mode))
-        return false;
-    std::string dir(path);
-    const std::size_t slash = dir.rfind('/');
-    std::string base = slash == std::string::npos ? dir : dir.substr(slash + 1);
-    dir = slash == std::string::npos ? std::string(".") : dir.substr(0, slash == 0 ? 1 : slash);
-    if (base.empty())
-        return false;
-    std::string tmp = (dir == "/" ? std::string() : dir) + "/." + base + ".XXXXXX";
-    const int fd = mkstemp(tmp.data());
-    if (fd < 0)
-        return false;
-    // Keep the mode of a file being replaced; a new one gets the usual mode.
-    const mode_t mode = exists ? st.st_mode & 07777 : 0666 & ~currentUmask();
-    bool ok = fchmod(fd, mode) == 0;
-    std::size_t done = 0;
-    while (ok && done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            ok = false;
-        else
-            done += static_cast<std::size_t>(n);
-    }
-    ok = ok && fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && rename(tmp.c_str(), path) == 0;
-    if (!ok) {
-        unlink(tmp.c_str());
-        return false;
-    }
-    const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        fsync(dfd);
-        ::close(dfd);
-    }
-    return true;
 }
 
 int loadText(KorvexInterface* in, std::string_view data) {
@@ -570,7 +465,7 @@ KORVEX_API int KORVEX_CALL KorvexSave(KorvexHandle h, int documentItem, const ch
     std::string text;
     if (!writeTaskText(in->items, documentItem, text))
         return 0;
-    return writeAtomically(path, text) ? 1 : 0;
+    return writeFileAtomically(path, text) ? 1 : 0;
 }
 
 KORVEX_API int KORVEX_CALL KorvexLoad(KorvexHandle h, const char* path) {
@@ -579,7 +474,7 @@ KORVEX_API int KORVEX_CALL KorvexLoad(KorvexHandle h, const char* path) {
     if (in == nullptr || path == nullptr)
         return 0;
     std::string data;
-    if (!readWhole(path, data))
+    if (!readWholeFile(path, data))
         return 0;
     return loadText(in, data);
 }
