@@ -12,6 +12,7 @@
 #pragma once
 
 #include "inet/FtpListParser.h"
+#include "inet/FtpReplyFramer.h"
 
 #include <atomic>
 #include <chrono>
@@ -44,11 +45,6 @@ struct FtpOptions {
     std::chrono::milliseconds replyTimeout{30000};
     std::chrono::milliseconds transferTimeout{30000}; // without any progress
     const std::atomic<int>* stop = nullptr;           // non-zero means stop
-};
-
-struct FtpReply {
-    int code = 0;
-    std::vector<std::string> lines; // every line of the reply, line ends removed
 };
 
 // The path of a 257 reply: the text between the first quote and its closing quote,
