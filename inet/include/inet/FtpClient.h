@@ -92,7 +92,6 @@ private:
     Wait WaitFor(int fd, short events, Clock::time_point deadline, short* revents = nullptr);
     bool SendLine(std::string_view verb, std::string_view arg);
     bool ReadReply(FtpReply& reply);
-    bool TakeReply(FtpReply& reply, bool& complete);
     bool ConnectTcp(const sockaddr* addr, socklen_t len, Clock::time_point deadline, int& out);
     bool OpenPassive(int& data);
     bool OpenActive(int& listener);
@@ -105,7 +104,7 @@ private:
     socklen_t m_peerLen = 0;
     sockaddr_storage m_local{};
     socklen_t m_localLen = 0;
-    std::string m_in; // bytes read from the control connection, not yet a reply
+    FtpReplyFramer m_replies; // what the control connection sent, not yet a reply
     FtpReply m_reply;
     FtpErrorKind m_errorKind = FtpErrorKind::None;
     std::string m_error;
