@@ -13,14 +13,14 @@
 namespace {
 
 int walk(KorvexHandle h, int item, int kind) {
-    char buf[260];
+    char buf[KORVEX_TEXT_BUFFER];
     int v = 0;
-    KorvexGetDataValue(h, item, 1011, buf, sizeof buf);
-    KorvexGetDataNum(h, item, 1303, &v);
+    KorvexGetDataValue(h, item, KORVEX_FIELD_NAME, buf, sizeof buf);
+    KorvexGetDataNum(h, item, KORVEX_FIELD_LIST_METHOD, &v);
     if (kind == KORVEX_KIND_TASK) {
         const int parts = KorvexGetItemNum(h, item, KORVEX_KIND_FOLDER_PART);
         for (int i = 0; i < parts && i < 8; ++i)
-            KorvexGetDataOrderedValue(h, item, 1202, i, buf, 7);
+            KorvexGetDataOrderedValue(h, item, KORVEX_FIELD_FOLDER, i, buf, 7);
     }
     int count = 1;
     if (kind < KORVEX_KIND_FILE) {

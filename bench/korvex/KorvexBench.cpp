@@ -27,35 +27,38 @@ struct Fixture {
         dir = tmpl;
         path = (dir / "bench.sd").string();
         doc = KorvexNewItem(h, KORVEX_KIND_DOCUMENT);
-        KorvexSetDataValue(h, doc, 1011, "yamada - bench");
-        KorvexSetDataNum(h, doc, 1101, 111);
-        KorvexSetDataValue(h, doc, 1701, "yamada");
-        KorvexSetDataValue(h, doc, 1702, "Orvane Tovaloで作成したSenderaです");
+        KorvexSetDataValue(h, doc, KORVEX_FIELD_NAME, "yamada - bench");
+        KorvexSetDataNum(h, doc, KORVEX_FIELD_DOCUMENT_TYPE, KORVEX_DOCUMENT_TYPE);
+        KorvexSetDataValue(h, doc, KORVEX_FIELD_USER_NAME, "yamada");
+        KorvexSetDataValue(h, doc, KORVEX_FIELD_COMMENT, "Orvane Tovaloで作成したSenderaです");
         const int task = KorvexNewItem(h, KORVEX_KIND_TASK);
-        KorvexSetDataValue(h, task, 1011, "タスク");
-        KorvexSetDataNum(h, task, 1201, 121);
-        KorvexSetDataValue(h, task, 1202, "yamada\\bench");
-        KorvexSetDataNum(h, task, 1203, 1);
-        KorvexSetDataNum(h, doc, 1102, task);
+        KorvexSetDataValue(h, task, KORVEX_FIELD_NAME, "タスク");
+        KorvexSetDataNum(h, task, KORVEX_FIELD_ARCHIVE, KORVEX_ARCHIVE_NONE);
+        KorvexSetDataValue(h, task, KORVEX_FIELD_FOLDER, "yamada\\bench");
+        KorvexSetDataNum(h, task, KORVEX_FIELD_TASK_OPTION, KORVEX_TASK_OPTION_DEFAULT);
+        KorvexSetDataNum(h, doc, KORVEX_FIELD_DOCUMENT_TASK, task);
         const int server = KorvexNewItem(h, KORVEX_KIND_SERVER);
-        KorvexSetDataValue(h, server, 1011, "FTP サーバー");
-        KorvexSetDataValue(h, server, 1302, "ftp.example.org");
-        KorvexSetDataNum(h, server, 1301, 131);
-        KorvexSetDataValue(h, server, 1304, "account");
-        KorvexSetDataNum(h, task, 1207, server);
+        KorvexSetDataValue(h, server, KORVEX_FIELD_NAME, "FTP サーバー");
+        KorvexSetDataValue(h, server, KORVEX_FIELD_HOST, "ftp.example.org");
+        KorvexSetDataNum(h, server, KORVEX_FIELD_SERVER_TYPE, KORVEX_SERVER_TYPE_FTP);
+        KorvexSetDataValue(h, server, KORVEX_FIELD_ACCOUNT, "account");
+        KorvexSetDataNum(h, task, KORVEX_FIELD_TASK_SERVER, server);
         for (int l = 0; l < 2; ++l) {
             const int list = KorvexNewItem(h, KORVEX_KIND_FILELIST);
-            KorvexSetDataValue(h, list, 1011,
+            KorvexSetDataValue(h, list, KORVEX_FIELD_NAME,
                                l == 0 ? "ファイルリスト(GET)" : "ファイルリスト(MGET)");
-            KorvexSetDataNum(h, list, 1303, l == 0 ? 141 : 142);
-            KorvexSetDataNum(h, server, 1306, list);
+            KorvexSetDataNum(h, list, KORVEX_FIELD_LIST_METHOD,
+                             l == 0 ? KORVEX_LIST_GET : KORVEX_LIST_MGET);
+            KorvexSetDataNum(h, server, KORVEX_FIELD_SERVER_LIST, list);
             for (int i = 0; i < kFiles / 2; ++i) {
                 const int file = KorvexNewItem(h, KORVEX_KIND_FILE);
                 const std::string n = std::to_string(l * kFiles / 2 + i);
-                KorvexSetDataValue(h, file, 1501, ("file-" + n + ".dat").c_str());
-                KorvexSetDataValue(h, file, 1502, ("/pub/archive/日本/file-" + n + ".dat").c_str());
-                KorvexSetDataNum(h, file, 1403, 151 + i % 2);
-                KorvexSetDataNum(h, list, 1404, file);
+                KorvexSetDataValue(h, file, KORVEX_FIELD_SAVE_NAME, ("file-" + n + ".dat").c_str());
+                KorvexSetDataValue(h, file, KORVEX_FIELD_PATH,
+                                   ("/pub/archive/日本/file-" + n + ".dat").c_str());
+                KorvexSetDataNum(h, file, KORVEX_FIELD_MODE,
+                                 i % 2 == 0 ? KORVEX_MODE_BIN : KORVEX_MODE_TEXT);
+                KorvexSetDataNum(h, list, KORVEX_FIELD_LIST_FILE, file);
             }
         }
     }
@@ -69,7 +72,7 @@ struct Fixture {
 void BM_Save(benchmark::State& state) {
     Fixture f;
     for (auto _ : state) {
-        if (KorvexSave(f.h, f.doc, f.path.c_str(), 1) == 0)
+        if (KorvexSave(f.h, f.doc, f.path.c_str(), KORVEX_SAVE_DEFAULT) == 0)
             state.SkipWithError("save failed");
     }
     state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(f.path));
@@ -78,7 +81,7 @@ BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond);
 
 void BM_Load(benchmark::State& state) {
     Fixture f;
-    if (KorvexSave(f.h, f.doc, f.path.c_str(), 1) == 0)
+    if (KorvexSave(f.h, f.doc, f.path.c_str(), KORVEX_SAVE_DEFAULT) == 0)
         std::abort();
     KorvexHandle target = KorvexNewInterface();
     for (auto _ : state) {

@@ -1,4 +1,7 @@
+// The control connection of FtpClient: connecting, logging in, commands and replies.
 #include "inet/FtpClient.h"
+
+#include "FtpClientShared.hpp"
 
 #include <algorithm>
 #include <cctype>
@@ -9,73 +12,19 @@
 #include <mutex>
 #include <thread>
 
-#include <arpa/inet.h>
-#include <fcntl.h>
 #include <netdb.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 namespace inet {
+
+using namespace detail;
+using namespace std::chrono_literals;
+
 namespace {
 
-using namespace std::chrono_literals;
-constexpr auto kSlice = 100ms;             // longest single poll, so a stop is seen promptly
 constexpr std::size_t kMaxReply = 1 << 20; // a reply longer than this is garbage
-
-struct FdGuard {
-    int fd = -1;
-    FdGuard() = default;
-    explicit FdGuard(int f) : fd(f) {}
-    FdGuard(const FdGuard&) = delete;
-    FdGuard& operator=(const FdGuard&) = delete;
-    ~FdGuard() { Reset(); }
-    void Reset(int f = -1) {
-        if (fd >= 0)
-            ::close(fd);
-        fd = f;
-    }
-    int Release() {
-        int f = fd;
-        fd = -1;
-        return f;
-    }
-};
-
-bool HasLineBreak(std::string_view s) {
-    return s.find_first_of("\r\n") != std::string_view::npos;
-}
-
-bool SameHost(const sockaddr_storage& a, const sockaddr_storage& b) {
-    if (a.ss_family != b.ss_family)
-        return false;
-    if (a.ss_family == AF_INET) {
-        return reinterpret_cast<const sockaddr_in&>(a).sin_addr.s_addr ==
-               reinterpret_cast<const sockaddr_in&>(b).sin_addr.s_addr;
-    }
-    if (a.ss_family == AF_INET6) {
-        return std::memcmp(&reinterpret_cast<const sockaddr_in6&>(a).sin6_addr,
-                           &reinterpret_cast<const sockaddr_in6&>(b).sin6_addr,
-                           sizeof(in6_addr)) == 0;
-    }
-    return false;
-}
-
-void SetPort(sockaddr_storage& addr, std::uint16_t port) {
-    if (addr.ss_family == AF_INET)
-        reinterpret_cast<sockaddr_in&>(addr).sin_port = htons(port);
-    else if (addr.ss_family == AF_INET6)
-        reinterpret_cast<sockaddr_in6&>(addr).sin6_port = htons(port);
-}
-
-std::uint16_t GetPort(const sockaddr_storage& addr) {
-    if (addr.ss_family == AF_INET)
-        return ntohs(reinterpret_cast<const sockaddr_in&>(addr).sin_port);
-    if (addr.ss_family == AF_INET6)
-        return ntohs(reinterpret_cast<const sockaddr_in6&>(addr).sin6_port);
-    return 0;
-}
 
 // Name lookup may block for long; it runs on a helper thread so a stop or the connect
 // time-out can abandon it. The helper owns its share of the state.
@@ -97,10 +46,6 @@ std::string Trimmed(std::string_view s) {
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
         s.remove_suffix(1);
     return std::string(s);
-}
-
-bool Positive(int code) {
-    return code >= 200 && code < 300;
 }
 
 } // namespace
@@ -192,7 +137,7 @@ void FtpClient::Close() {
     if (m_ctrl >= 0)
         ::close(m_ctrl);
     m_ctrl = -1;
-    m_in.clear();
+    m_replies.Clear();
 }
 
 bool FtpClient::ConnectTcp(const sockaddr* addr, socklen_t len, Clock::time_point deadline,
@@ -371,58 +316,21 @@ bool FtpClient::SendLine(std::string_view verb, std::string_view arg) {
     return true;
 }
 
-// Takes one whole reply out of m_in when it is there.
-bool FtpClient::TakeReply(FtpReply& reply, bool& complete) {
-    complete = false;
-    reply = {};
-    std::size_t pos = 0;
-    std::string code;
-    while (true) {
-        std::size_t nl = m_in.find('\n', pos);
-        if (nl == std::string::npos)
-            return true; // need more
-        std::string line = m_in.substr(pos, nl - pos);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        pos = nl + 1;
-        if (reply.lines.empty()) {
-            if (line.size() < 3 || !std::isdigit(static_cast<unsigned char>(line[0])) ||
-                !std::isdigit(static_cast<unsigned char>(line[1])) ||
-                !std::isdigit(static_cast<unsigned char>(line[2])) ||
-                (line.size() > 3 && line[3] != ' ' && line[3] != '-'))
-                return Fail(FtpErrorKind::ConnectionLost, "malformed reply");
-            code = line.substr(0, 3);
-            reply.lines.push_back(line);
-            if (line.size() == 3 || line[3] == ' ')
-                break;
-            continue;
-        }
-        bool last = line.size() >= 3 && line.compare(0, 3, code) == 0 &&
-                    (line.size() == 3 || line[3] == ' ');
-        reply.lines.push_back(std::move(line));
-        if (last)
-            break;
-    }
-    reply.code = std::stoi(code);
-    m_in.erase(0, pos);
-    complete = true;
-    return true;
-}
-
 bool FtpClient::ReadReply(FtpReply& reply) {
     auto deadline = Clock::now() + m_opt.replyTimeout;
     char buf[4096];
+    reply = {};
     for (;;) {
-        bool complete = false;
-        if (!TakeReply(reply, complete)) {
-            Close();
-            return false;
-        }
-        if (complete) {
+        const FtpReplyFramer::Status status = m_replies.Next(reply);
+        if (status == FtpReplyFramer::Status::Complete) {
             m_reply = reply;
             return true;
         }
-        if (m_in.size() > kMaxReply) {
+        if (status == FtpReplyFramer::Status::Malformed) {
+            Close();
+            return Fail(FtpErrorKind::ConnectionLost, "malformed reply");
+        }
+        if (m_replies.Pending() > kMaxReply) {
             Close();
             return Fail(FtpErrorKind::ConnectionLost, "reply too long");
         }
@@ -435,7 +343,7 @@ bool FtpClient::ReadReply(FtpReply& reply) {
             return Fail(FtpErrorKind::Timeout, "no reply in time");
         ssize_t n = ::recv(m_ctrl, buf, sizeof buf, 0);
         if (n > 0) {
-            m_in.append(buf, static_cast<std::size_t>(n));
+            m_replies.Feed(std::string_view(buf, static_cast<std::size_t>(n)));
             continue;
         }
         if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
@@ -471,277 +379,6 @@ bool FtpClient::PrintDirectory(std::string& path) {
         return Fail(FtpErrorKind::Refused, "PWD reply holds no path");
     path = std::move(*p);
     return true;
-}
-
-bool FtpClient::OpenPassive(int& data) {
-    FtpReply r;
-    int port = -1;
-    if (!m_noEpsv) {
-        if (!Command("EPSV", "", r))
-            return false;
-        if (r.code == 229) {
-            const std::string& t = r.lines.front();
-            std::size_t open = t.find('(');
-            if (open != std::string::npos && open + 4 < t.size()) {
-                char d = t[open + 1];
-                if (t[open + 2] == d && t[open + 3] == d) {
-                    std::size_t i = open + 4;
-                    long v = 0;
-                    std::size_t digits = 0;
-                    while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i])) &&
-                           digits < 6) {
-                        v = v * 10 + (t[i] - '0');
-                        ++i;
-                        ++digits;
-                    }
-                    if (digits > 0 && i < t.size() && t[i] == d && v > 0 && v < 65536)
-                        port = static_cast<int>(v);
-                }
-            }
-            if (port < 0)
-                return Fail(FtpErrorKind::ConnectionLost, "unreadable EPSV reply");
-        } else {
-            m_noEpsv = true;
-        }
-    }
-    if (port < 0) {
-        if (m_peer.ss_family != AF_INET)
-            return Fail(FtpErrorKind::Refused, "EPSV refused");
-        if (!Command("PASV", "", r))
-            return false;
-        if (r.code != 227)
-            return Fail(FtpErrorKind::Refused, "PASV refused");
-        // Six numbers h1,h2,h3,h4,p1,p2; the host part is not used: data goes to the
-        // control connection's peer whatever address the reply names.
-        const std::string& t = r.lines.front();
-        std::vector<long> nums;
-        std::size_t i = 3;
-        while (i < t.size() && nums.size() < 6) {
-            if (!std::isdigit(static_cast<unsigned char>(t[i]))) {
-                if (!nums.empty() && t[i] != ',')
-                    nums.clear();
-                ++i;
-                continue;
-            }
-            long v = 0;
-            std::size_t digits = 0;
-            while (i < t.size() && std::isdigit(static_cast<unsigned char>(t[i])) && digits < 4) {
-                v = v * 10 + (t[i] - '0');
-                ++i;
-                ++digits;
-            }
-            nums.push_back(v);
-        }
-        if (nums.size() != 6 || nums[4] > 255 || nums[5] > 255)
-            return Fail(FtpErrorKind::ConnectionLost, "unreadable PASV reply");
-        port = static_cast<int>(nums[4] * 256 + nums[5]);
-        if (port <= 0)
-            return Fail(FtpErrorKind::ConnectionLost, "unreadable PASV reply");
-    }
-    sockaddr_storage addr = m_peer;
-    SetPort(addr, static_cast<std::uint16_t>(port));
-    if (!ConnectTcp(reinterpret_cast<sockaddr*>(&addr), m_peerLen,
-                    Clock::now() + m_opt.connectTimeout, data)) {
-        if (m_errorKind == FtpErrorKind::ConnectFailed)
-            m_errorKind = FtpErrorKind::ConnectionLost;
-        return false;
-    }
-    return true;
-}
-
-bool FtpClient::OpenActive(int& listener) {
-    sockaddr_storage addr = m_local;
-    SetPort(addr, 0);
-    FdGuard s(::socket(addr.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-    if (s.fd < 0)
-        return Fail(FtpErrorKind::ConnectionLost, std::strerror(errno));
-    socklen_t len = m_localLen;
-    if (::bind(s.fd, reinterpret_cast<sockaddr*>(&addr), len) != 0 || ::listen(s.fd, 4) != 0 ||
-        ::getsockname(s.fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
-        return Fail(FtpErrorKind::ConnectionLost, std::strerror(errno));
-    std::uint16_t port = GetPort(addr);
-    char host[INET6_ADDRSTRLEN] = {};
-    const void* raw =
-        addr.ss_family == AF_INET
-            ? static_cast<const void*>(&reinterpret_cast<sockaddr_in&>(addr).sin_addr)
-            : static_cast<const void*>(&reinterpret_cast<sockaddr_in6&>(addr).sin6_addr);
-    ::inet_ntop(addr.ss_family, raw, host, sizeof host);
-    FtpReply r;
-    bool ok = false;
-    if (!m_noEprt) {
-        std::string arg = std::string("|") + (addr.ss_family == AF_INET ? "1" : "2") + "|" + host +
-                          "|" + std::to_string(port) + "|";
-        if (!Command("EPRT", arg, r))
-            return false;
-        ok = Positive(r.code);
-        if (!ok)
-            m_noEprt = true;
-    }
-    if (!ok) {
-        if (addr.ss_family != AF_INET)
-            return Fail(FtpErrorKind::Refused, "EPRT refused");
-        std::string arg(host);
-        std::replace(arg.begin(), arg.end(), '.', ',');
-        arg += "," + std::to_string(port >> 8) + "," + std::to_string(port & 0xff);
-        if (!Command("PORT", arg, r))
-            return false;
-        if (!Positive(r.code))
-            return Fail(FtpErrorKind::Refused, "PORT refused");
-    }
-    listener = s.Release();
-    return true;
-}
-
-// Waits for the server's data connection; one from any other address is closed at once.
-// A reply on the control connection meanwhile means the server gave up.
-bool FtpClient::AcceptData(int listener, int& data) {
-    auto deadline = Clock::now() + m_opt.transferTimeout;
-    for (;;) {
-        if (StopRequested())
-            return Fail(FtpErrorKind::Stopped, "stopped while waiting for data");
-        auto now = Clock::now();
-        if (now >= deadline)
-            return Fail(FtpErrorKind::Timeout, "no data connection in time");
-        int ms = static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(
-                                      std::min<Clock::duration>(kSlice, deadline - now))
-                                      .count());
-        pollfd p[2] = {{listener, POLLIN, 0}, {m_ctrl, POLLIN, 0}};
-        int rc = ::poll(p, 2, ms);
-        if (rc < 0 && errno != EINTR)
-            return Fail(FtpErrorKind::ConnectionLost, "poll failed");
-        if (rc <= 0)
-            continue;
-        if (p[0].revents & POLLIN) {
-            sockaddr_storage from{};
-            socklen_t fl = sizeof from;
-            int fd = ::accept4(listener, reinterpret_cast<sockaddr*>(&from), &fl,
-                               SOCK_NONBLOCK | SOCK_CLOEXEC);
-            if (fd < 0)
-                continue;
-            if (!SameHost(from, m_peer)) {
-                ::close(fd);
-                continue;
-            }
-            data = fd;
-            return true;
-        }
-        if (p[1].revents) {
-            FtpReply r;
-            if (!ReadReply(r))
-                return false;
-            return Fail(FtpErrorKind::Refused, "no data connection: " + r.lines.front());
-        }
-    }
-}
-
-bool FtpClient::ReadData(int data, const std::function<void(std::string_view)>& onData) {
-    std::vector<char> buf(64 * 1024);
-    auto deadline = Clock::now() + m_opt.transferTimeout;
-    for (;;) {
-        Wait w = WaitFor(data, POLLIN, deadline);
-        if (w == Wait::Stopped)
-            return Fail(FtpErrorKind::Stopped, "stopped during the transfer");
-        if (w == Wait::Timeout)
-            return Fail(FtpErrorKind::Timeout, "transfer stalled");
-        if (w == Wait::Failed)
-            return Fail(FtpErrorKind::ConnectionLost, "poll failed");
-        ssize_t n = ::recv(data, buf.data(), buf.size(), 0);
-        if (n > 0) {
-            onData(std::string_view(buf.data(), static_cast<std::size_t>(n)));
-            deadline = Clock::now() + m_opt.transferTimeout;
-            continue;
-        }
-        if (n == 0)
-            return true;
-        if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)
-            continue;
-        return Fail(FtpErrorKind::ConnectionLost, "data connection broken");
-    }
-}
-
-bool FtpClient::Transfer(std::string_view verb, std::string_view arg,
-                         const std::function<void(std::string_view)>& onData) {
-    if (HasLineBreak(verb) || HasLineBreak(arg))
-        return Fail(FtpErrorKind::BadArgument, "argument holds a line break");
-    if (m_ctrl < 0)
-        return Fail(FtpErrorKind::ConnectionLost, "not connected");
-    FdGuard data, listener;
-    if (m_opt.passive) {
-        int fd = -1;
-        if (!OpenPassive(fd))
-            return false;
-        data.Reset(fd);
-    } else {
-        int fd = -1;
-        if (!OpenActive(fd))
-            return false;
-        listener.Reset(fd);
-    }
-    FtpReply r;
-    if (!Command(verb, arg, r))
-        return false;
-    if (r.code >= 300 || r.code < 100)
-        return Fail(FtpErrorKind::Refused, std::string(verb) + " refused");
-    if (Positive(r.code))
-        return true; // finished at once: the server had nothing to send
-    if (!m_opt.passive) {
-        int fd = -1;
-        if (!AcceptData(listener.fd, fd))
-            return false;
-        data.Reset(fd);
-        listener.Reset();
-    }
-    if (!ReadData(data.fd, onData))
-        return false;
-    data.Reset();
-    if (!ReadReply(r))
-        return false;
-    if (!Positive(r.code))
-        return Fail(FtpErrorKind::ConnectionLost, "transfer failed: " + r.lines.front());
-    return true;
-}
-
-bool FtpClient::ListEntries(const std::function<void(std::vector<FtpListEntry>&)>& onEntries) {
-    FtpReply r;
-    if (!Command("TYPE", "A", r))
-        return false;
-    bool mlsd = m_mlst && !m_mlsdRefused;
-    for (;;) {
-        FtpLineSplitter splitter;
-        std::vector<std::string> lines;
-        std::vector<FtpListEntry> batch;
-        bool any = false;
-        auto parse = [&](const std::string& line) {
-            auto e = mlsd ? ParseMlsdLine(line) : ParseListLine(line);
-            if (e)
-                batch.push_back(std::move(*e));
-        };
-        bool ok = Transfer(mlsd ? "MLSD" : "LIST", "", [&](std::string_view bytes) {
-            any = true;
-            lines.clear();
-            splitter.Feed(bytes, lines);
-            for (const auto& l : lines)
-                parse(l);
-            if (!batch.empty()) {
-                onEntries(batch);
-                batch.clear();
-            }
-        });
-        if (!ok) {
-            // A server that offers MLST but refuses MLSD still gets a LIST.
-            if (mlsd && !any && m_errorKind == FtpErrorKind::Refused && m_ctrl >= 0) {
-                m_mlsdRefused = true;
-                mlsd = false;
-                continue;
-            }
-            return false;
-        }
-        if (auto last = splitter.Finish())
-            parse(*last);
-        if (!batch.empty())
-            onEntries(batch);
-        return true;
-    }
 }
 
 void FtpClient::Quit() {

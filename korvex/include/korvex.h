@@ -34,7 +34,7 @@ enum {
     KORVEX_KIND_SERVER = 3,
     KORVEX_KIND_FILELIST = 4,
     KORVEX_KIND_FILE = 5,
-    KORVEX_KIND_FOLDER_PART = 8, /* count of "\"-separated parts of task field 1202 */
+    KORVEX_KIND_FOLDER_PART = 8, /* count of "\"-separated parts of KORVEX_FIELD_FOLDER */
     KORVEX_KIND_STORE = 9,
     KORVEX_KIND_ACCOUNT = 10,
     KORVEX_KIND_PROXY = 11
@@ -44,10 +44,10 @@ enum {
 enum {
     /* KorvexGetDataNum(h, record, KORVEX_FIELD_NEW_RECORD, NULL) starts an empty record. */
     KORVEX_FIELD_NEW_RECORD = 0,
-    KORVEX_FIELD_NAME = 1011,         /* text: every kind's caption or name */
-    KORVEX_FIELD_STORE_APPEND = 1014, /* store: number = record handle to append */
-    KORVEX_FIELD_STORE_DELETE = 1015, /* store: number = record handle whose record goes */
-    KORVEX_FIELD_PASSWORD = 1016,     /* account, proxy: text */
+    KORVEX_FIELD_NAME = 1011,          /* text: every kind's caption or name */
+    KORVEX_FIELD_STORE_APPEND = 1014,  /* store: number = record handle to append */
+    KORVEX_FIELD_STORE_DELETE = 1015,  /* store: number = record handle whose record goes */
+    KORVEX_FIELD_PASSWORD = 1016,      /* account, proxy: text */
     KORVEX_FIELD_DOCUMENT_TYPE = 1101, /* document: KORVEX_DOCUMENT_TYPE */
     KORVEX_FIELD_DOCUMENT_TASK = 1102, /* document: link to a task */
     KORVEX_FIELD_ARCHIVE = 1201,       /* task: KORVEX_ARCHIVE_NONE or _ONE */
@@ -98,31 +98,66 @@ enum {
 #define KORVEX_VERSION_PATCH 0
 
 /* Entry points, in binding order. */
+
+/* A new interface with an empty document and a closed store; NULL when out of memory. */
 KORVEX_API KorvexHandle KORVEX_CALL KorvexNewInterface(void);
+/* Finalizes and frees the interface; its handle is refused from then on.
+ * Returns 0 for an unknown handle. */
 KORVEX_API int KORVEX_CALL KorvexDeleteInterface(KorvexHandle h);
+/* Writes the library's version into each pointer that is not NULL; returns 1. */
 KORVEX_API int KORVEX_CALL KorvexGetVersion(int* major, int* minor, int* patch);
+/* Nonzero when a caller built against header version major.minor.patch is served. */
 KORVEX_API int KORVEX_CALL KorvexCheckVersion(int major, int minor, int patch);
+/* Opens the account store (creating it when absent) and reads its snapshot.
+ * Returns 0 when the store cannot be opened or is not a sound store. */
 KORVEX_API int KORVEX_CALL KorvexInitialize(KorvexHandle h);
+/* Removes every document item of the interface; records and the store stay. */
 KORVEX_API int KORVEX_CALL KorvexClear(KorvexHandle h);
+/* Reads the user's name from the store into buffer; 0 (empty text) when the
+ * store is closed or holds no name. */
 KORVEX_API int KORVEX_CALL KorvexGetName(KorvexHandle h, char* buffer, int size);
+/* Stores the user's name, cut to KORVEX_TEXT_BUFFER - 1 bytes; 0 when the store
+ * is closed or the name is not UTF-8. */
 KORVEX_API int KORVEX_CALL KorvexSetName(KorvexHandle h, const char* name);
+/* A new item of a KORVEX_KIND_ (document kinds, store, account or proxy) without
+ * a parent; its handle, or a negative value for another kind or past the limit. */
 KORVEX_API int KORVEX_CALL KorvexNewItem(KorvexHandle h, int kind);
+/* Sets a number field; a link field adds item `value` as the last child instead,
+ * and a store action field (KORVEX_FIELD_STORE_...) runs that action. 0 when refused. */
 KORVEX_API int KORVEX_CALL KorvexSetDataNum(KorvexHandle h, int item, int field, int value);
+/* Sets a text field (UTF-8, at most 65,535 bytes); 0 when refused or on a link field. */
 KORVEX_API int KORVEX_CALL KorvexSetDataValue(KorvexHandle h, int item, int field,
                                               const char* text);
+/* Reads a number field into *value; 0 when it is absent or holds a text.
+ * With KORVEX_FIELD_NEW_RECORD and value NULL it empties a record handle. */
 KORVEX_API int KORVEX_CALL KorvexGetDataNum(KorvexHandle h, int item, int field, int* value);
+/* Reads a text field into buffer; 0 (empty text) when it is absent or a number. */
 KORVEX_API int KORVEX_CALL KorvexGetDataValue(KorvexHandle h, int item, int field, char* buffer,
                                               int size);
-KORVEX_API int KORVEX_CALL KorvexGetDataOrderedValue(KorvexHandle h, int item, int field,
-                                                     int index, char* buffer, int size);
+/* Reads part `index` of a "\"-separated text field into buffer; 0 (empty text)
+ * when there is no such part. */
+KORVEX_API int KORVEX_CALL KorvexGetDataOrderedValue(KorvexHandle h, int item, int field, int index,
+                                                     char* buffer, int size);
+/* Loads entry `index` of the store's account (listField KORVEX_FIELD_ACCOUNT) or
+ * proxy list (KORVEX_FIELD_PROXY) snapshot into record handle `target`; 0 when absent. */
 KORVEX_API int KORVEX_CALL KorvexTestData(KorvexHandle h, int item, int listField, int index,
                                           int target);
+/* The number of children of that kind (item -1: items without a parent), of stored
+ * records, or of folder parts; negative for an unknown interface or item. */
 KORVEX_API int KORVEX_CALL KorvexGetItemNum(KorvexHandle h, int item, int kind);
+/* Writes the document below documentItem to path atomically; pass
+ * KORVEX_SAVE_DEFAULT as flags. 0, with path untouched, when anything fails. */
 KORVEX_API int KORVEX_CALL KorvexSave(KorvexHandle h, int documentItem, const char* path,
                                       int flags);
+/* Replaces the document with the task file at path; 0, with the document kept,
+ * when the file cannot be read or is not a valid task file. */
 KORVEX_API int KORVEX_CALL KorvexLoad(KorvexHandle h, const char* path);
+/* Like KorvexLoad, from the size bytes at data. */
 KORVEX_API int KORVEX_CALL KorvexLoadSDA(KorvexHandle h, const char* data, int size);
+/* The index-th child of that kind of parent (-1: items without a parent, in
+ * creation order); negative when there is none. */
 KORVEX_API int KORVEX_CALL KorvexGetID(KorvexHandle h, int parent, int kind, int index);
+/* Closes the account store and drops its snapshot; the document stays. */
 KORVEX_API int KORVEX_CALL KorvexFinalize(KorvexHandle h);
 
 #ifdef __cplusplus

@@ -1,26 +1,23 @@
 // The C entry points. Every call takes the library lock, validates its
-// handle, item and pointers, and reports by return value only.
+// handle, item and pointers, and reports by return value only: no exception
+// ever leaves one.
 #include "korvex.h"
 
+#include "FileIo.hpp"
 #include "Inspect.hpp"
 #include "Item.hpp"
 #include "Store.hpp"
 #include "TaskFile.hpp"
 #include "Text.hpp"
 
-#include <cerrno>
 #include <climits>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -53,28 +50,36 @@ Item* itemOf(KorvexInterface* in, int handle) {
     return it != in->items.end() ? it->second.get() : nullptr;
 }
 
+// A snapshot that cannot be read, also for want of memory, is a failed
+// refresh; the previous snapshot then stays.
 bool refreshSnapshot(KorvexInterface* in) {
-    std::vector<StoredRecord> all;
-    if (!in->store || !in->store->readRecords(all))
+    try {
+        std::vector<StoredRecord> all, accounts, proxies;
+        if (!in->store || !in->store->readRecords(all))
+            return false;
+        for (auto& r : all) {
+            if (r.list == kAccount)
+                accounts.push_back(std::move(r));
+            else if (r.list == kProxy)
+                proxies.push_back(std::move(r));
+        }
+        in->accounts.swap(accounts);
+        in->proxies.swap(proxies);
+        return true;
+    } catch (...) {
         return false;
-    in->accounts.clear();
-    in->proxies.clear();
-    for (auto& r : all) {
-        if (r.list == kAccount)
-            in->accounts.push_back(std::move(r));
-        else if (r.list == kProxy)
-            in->proxies.push_back(std::move(r));
     }
-    return true;
 }
 
 int newHandle(KorvexInterface* in, std::unique_ptr<Item> item) {
     if (in->nextHandle == INT_MAX)
         return -1;
-    const int handle = in->nextHandle++;
-    if (isDocumentKind(item->kind))
-        ++in->documentItems;
+    const int handle = in->nextHandle;
+    const bool document = isDocumentKind(item->kind);
     in->items.emplace_hint(in->items.end(), handle, std::move(item));
+    ++in->nextHandle;
+    if (document)
+        ++in->documentItems;
     return handle;
 }
 
@@ -103,8 +108,8 @@ int link(KorvexInterface* in, int parentHandle, Item* parent, int childHandle) {
     if (child == nullptr || childHandle == parentHandle || child->kind != parent->kind + 1 ||
         child->parent >= 0 || isAncestor(in, childHandle, parent))
         return 0;
-    child->parent = parentHandle;
     parent->children.push_back(childHandle);
+    child->parent = parentHandle;
     return 1;
 }
 
@@ -146,133 +151,68 @@ std::vector<std::string_view> components(const std::string& text) {
     }
 }
 
-bool readWhole(const char* path, std::string& out) {
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return false;
-    struct stat st {};
-    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-              static_cast<unsigned long long>(st.st_size) <= kMaxFileBytes;
-    if (ok) {
-        // Read at most one byte past the limit: a file that grew is refused too.
-        out.resize(static_cast<std::size_t>(st.st_size) + 1);
-        std::size_t got = 0;
-        while (got < out.size()) {
-            const ssize_t n = ::read(fd, out.data() + got, out.size() - got);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            got += static_cast<std::size_t>(n);
-            if (got > kMaxFileBytes) {
-                ok = false;
-                break;
-            }
-            if (got == out.size())
-                out.resize(std::min(out.size() * 2, kMaxFileBytes + 1));
-        }
-        out.resize(got);
-    }
-    ::close(fd);
-    return ok;
-}
-
-// Read without changing it: setting and restoring the mask would race with
-// files other threads of the caller create meanwhile.
-mode_t currentUmask() {
-    std::FILE* f = std::fopen("/proc/self/status", "re");
-    unsigned mask = 022;
-    if (f != nullptr) {
-        char line[256];
-        while (std::fgets(line, sizeof line, f) != nullptr)
-            if (std::sscanf(line, "Umask: %o", &mask) == 1)
-                break;
-        std::fclose(f);
-    }
-    return static_cast<mode_t>(mask & 0777);
-}
-
-bool writeAtomically(const char* given, const std::string& data) {
-    // A link is written through, so it keeps pointing at the saved file;
-    // renaming onto it would replace the link itself.
-    std::string target(given);
-    struct stat st {};
-    if (lstat(given, &st) == 0 && S_ISLNK(st.st_mode)) {
-        char* real = realpath(given, nullptr);
-        if (real == nullptr)
-            return false;
-        target = real;
-        std::free(real);
-    }
-    const char* path = target.c_str();
-    // Only a regular file may be replaced: never a folder, a pipe or a device.
-    const bool exists = stat(path, &st) == 0;
-    if (exists && !S_ISREG(st.st_mode))
-        return false;
-    std::string dir(path);
-    const std::size_t slash = dir.rfind('/');
-    std::string base = slash == std::string::npos ? dir : dir.substr(slash + 1);
-    dir = slash == std::string::npos ? std::string(".") : dir.substr(0, slash == 0 ? 1 : slash);
-    if (base.empty())
-        return false;
-    std::string tmp = (dir == "/" ? std::string() : dir) + "/." + base + ".XXXXXX";
-    const int fd = mkstemp(tmp.data());
-    if (fd < 0)
-        return false;
-    // Keep the mode of a file being replaced; a new one gets the usual mode.
-    const mode_t mode = exists ? st.st_mode & 07777 : 0666 & ~currentUmask();
-    bool ok = fchmod(fd, mode) == 0;
-    std::size_t done = 0;
-    while (ok && done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            ok = false;
-        else
-            done += static_cast<std::size_t>(n);
-    }
-    ok = ok && fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && rename(tmp.c_str(), path) == 0;
-    if (!ok) {
-        unlink(tmp.c_str());
-        return false;
-    }
-    const int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        fsync(dfd);
-        ::close(dfd);
-    }
-    return true;
-}
-
 int loadText(KorvexInterface* in, std::string_view data) {
     std::optional<Tree> tree = parseTaskText(data);
     if (!tree)
         return 0;
     if (static_cast<long long>(in->nextHandle) + static_cast<long long>(tree->size()) >= INT_MAX)
         return 0;
-    clearDocument(in);
+    // Built aside and moved in without allocating, so a load that runs out of
+    // memory halfway leaves the old document as it was.
+    std::map<int, std::unique_ptr<Item>> loaded;
+    int next = in->nextHandle;
+    std::size_t documentItems = 0;
+    struct Pending {
+        std::size_t index;
+        int parent;
+        Item* parentItem;
+    };
     // Handles in file order (pre-order), so the document is the first item.
-    std::vector<int> handles(tree->size(), -1);
-    std::vector<std::pair<std::size_t, int>> todo{{0, -1}};
+    std::vector<Pending> todo{{0, -1, nullptr}};
     while (!todo.empty()) {
-        auto [index, parent] = todo.back();
+        const Pending p = todo.back();
         todo.pop_back();
-        TreeItem& t = (*tree)[index];
+        TreeItem& t = (*tree)[p.index];
         auto item = std::make_unique<Item>();
+        Item* raw = item.get();
         item->kind = t.kind;
         item->fields = std::move(t.fields);
-        item->parent = parent;
-        const int handle = newHandle(in, std::move(item));
-        handles[index] = handle;
-        if (parent >= 0)
-            itemOf(in, parent)->children.push_back(handle);
+        item->parent = p.parent;
+        const int handle = next;
+        loaded.emplace_hint(loaded.end(), handle, std::move(item));
+        ++next;
+        if (isDocumentKind(raw->kind))
+            ++documentItems;
+        if (p.parentItem != nullptr)
+            p.parentItem->children.push_back(handle);
         for (auto it = t.children.rbegin(); it != t.children.rend(); ++it)
-            todo.emplace_back(*it, handle);
+            todo.push_back({*it, handle, raw});
     }
+    clearDocument(in);
+    in->items.merge(loaded);
+    in->nextHandle = next;
+    in->documentItems = documentItems;
     return 1;
+}
+
+// Nothing may unwind into a C caller: whatever a body throws (std::bad_alloc
+// above all) becomes the call's failure result.
+template <typename R, typename Body> R guarded(R failure, Body&& body) noexcept {
+    try {
+        return body();
+    } catch (...) {
+        return failure;
+    }
+}
+
+// The same for reads into a caller's buffer, which a failure leaves empty.
+template <typename Body> int guardedRead(char* buffer, int size, Body&& body) noexcept {
+    try {
+        return body();
+    } catch (...) {
+        clearOut(buffer, size);
+        return 0;
+    }
 }
 
 } // namespace
@@ -280,313 +220,360 @@ int loadText(KorvexInterface* in, std::string_view data) {
 extern "C" {
 
 KORVEX_API KorvexHandle KORVEX_CALL KorvexNewInterface(void) {
-    std::lock_guard lock(g_lock);
-    const std::uintptr_t token = (g_nextToken++ << 4) | 0x5;
-    g_live.emplace(token, std::make_unique<KorvexInterface>());
-    return reinterpret_cast<KorvexHandle>(token);
+    return guarded(static_cast<KorvexHandle>(nullptr), [&] {
+        std::lock_guard lock(g_lock);
+        const std::uintptr_t token = (g_nextToken++ << 4) | 0x5;
+        g_live.emplace(token, std::make_unique<KorvexInterface>());
+        return reinterpret_cast<KorvexHandle>(token);
+    });
 }
 
 KORVEX_API int KORVEX_CALL KorvexDeleteInterface(KorvexHandle h) {
-    std::lock_guard lock(g_lock);
-    if (live(h) == nullptr)
-        return 0;
-    g_live.erase(reinterpret_cast<std::uintptr_t>(h));
-    return 1;
+    return guarded(0, [&] {
+        std::lock_guard lock(g_lock);
+        if (live(h) == nullptr)
+            return 0;
+        g_live.erase(reinterpret_cast<std::uintptr_t>(h));
+        return 1;
+    });
 }
 
 KORVEX_API int KORVEX_CALL KorvexGetVersion(int* major, int* minor, int* patch) {
-    if (major != nullptr)
-        *major = KORVEX_VERSION_MAJOR;
-    if (minor != nullptr)
-        *minor = KORVEX_VERSION_MINOR;
-    if (patch != nullptr)
-        *patch = KORVEX_VERSION_PATCH;
-    return 1;
+    return guarded(0, [&] {
+        if (major != nullptr)
+            *major = KORVEX_VERSION_MAJOR;
+        if (minor != nullptr)
+            *minor = KORVEX_VERSION_MINOR;
+        if (patch != nullptr)
+            *patch = KORVEX_VERSION_PATCH;
+        return 1;
+    });
 }
 
 KORVEX_API int KORVEX_CALL KorvexCheckVersion(int major, int minor, int patch) {
-    // Callers built for 1.0.x and 1.1.0 are served; a newer minor or another
-    // major is not.
-    if (major != 1 || minor < 0 || patch < 0)
-        return 0;
-    return (minor < 1 || (minor == 1 && patch == 0)) ? 1 : 0;
+    return guarded(0, [&] {
+        // Callers built for an older minor (any patch) or up to this very version
+        // are served; a newer minor or patch or another major is not.
+        if (major != KORVEX_VERSION_MAJOR || minor < 0 || patch < 0)
+            return 0;
+        return (minor < KORVEX_VERSION_MINOR ||
+                (minor == KORVEX_VERSION_MINOR && patch <= KORVEX_VERSION_PATCH))
+                   ? 1
+                   : 0;
+    });
 }
 
 KORVEX_API int KORVEX_CALL KorvexInitialize(KorvexHandle h) {
-    std::lock_guard lock(g_lock);
-    KorvexInterface* in = live(h);
-    if (in == nullptr)
-        return 0;
-    if (!in->store)
-        in->store = Store::open();
-    if (!in->store)
-        return 0;
-    if (!refreshSnapshot(in)) {
-        in->store.reset();
-        return 0;
-    }
-    return 1;
+    return guarded(0, [&] {
+        std::lock_guard lock(g_lock);
+        KorvexInterface* in = live(h);
+        if (in == nullptr)
+            return 0;
+        if (!in->store)
+            in->store = Store::open();
+        if (!in->store)
+            return 0;
+        if (!refreshSnapshot(in)) {
+            in->store.reset();
+            return 0;
+        }
+        return 1;
+    });
 }
 
 KORVEX_API int KORVEX_CALL KorvexFinalize(KorvexHandle h) {
-    std::lock_guard lock(g_lock);
-    KorvexInterface* in = live(h);
-    if (in == nullptr)
-        return 0;
-    in->store.reset();
-    in->accounts.clear();
-    in->proxies.clear();
-    return 1;
+    return guarded(0, [&] {
+        std::lock_guard lock(g_lock);
+        KorvexInterface* in = live(h);
+        if (in == nullptr)
+            return 0;
+        in->store.reset();
+        in->accounts.clear();
+        in->proxies.clear();
+        return 1;
+    });
 }
 
 KORVEX_API int KORVEX_CALL KorvexClear(KorvexHandle h) {
-    std::lock_guard lock(g_lock);
-    KorvexInterface* in = live(h);
-    if (in == nullptr)
-        return 0;
-    clearDocument(in);
-    return 1;
+    return guarded(0, [&] {
+        std::lock_guard lock(g_lock);
+        KorvexInterface* in = live(h);
+        if (in == nullptr)
+            return 0;
+        clearDocument(in);
+        return 1;
+    });
 }
 
 KORVEX_API int KORVEX_CALL KorvexGetName(KorvexHandle h, char* buffer, int size) {
-    std::lock_guard lock(g_lock);
-    KorvexInterface* in = live(h);
-    if (in == nullptr || !in->store) {
-        clearOut(buffer, size);
-        return 0;
-    }
-    const auto name = in->store->readName();
-    if (!name || !isValidUtf8(*name) || !copyOut(*name, buffer, size)) {
-        clearOut(buffer, size);
-        return 0;
-    }
-    return 1;
+    return guardedRead(buffer, size, [&] {
+        std::lock_guard lock(g_lock);
+        KorvexInterface* in = live(h);
+        if (in == nullptr || !in->store) {
+            clearOut(buffer, size);
+            return 0;
+        }
+        const auto name = in->store->readName();
+        if (!name || !isValidUtf8(*name) || !copyOut(*name, buffer, size)) {
+            clearOut(buffer, size);
+            return 0;
+        }
+        return 1;
+    });
 }
 
 KORVEX_API int KORVEX_CALL KorvexSetName(KorvexHandle h, const char* name) {
-    std::lock_guard lock(g_lock);
-    KorvexInterface* in = live(h);
-    if (in == nullptr || !in->store || name == nullptr)
-        return 0;
-    std::string_view text(name);
-    if (!isValidUtf8(text))
-        return 0;
-    text = text.substr(0, utf8Prefix(text, kMaxNameBytes));
-    return in->store->writeName(std::string(text)) ? 1 : 0;
+    return guarded(0, [&] {
+        std::lock_guard lock(g_lock);
+        KorvexInterface* in = live(h);
+        if (in == nullptr || !in->store || name == nullptr)
+            return 0;
+        std::string_view text(name);
+        if (!isValidUtf8(text))
+            return 0;
+        text = text.substr(0, utf8Prefix(text, kMaxNameBytes));
+        return in->store->writeName(std::string(text)) ? 1 : 0;
+    });
 }
 
 KORVEX_API int KORVEX_CALL KorvexNewItem(KorvexHandle h, int kind) {
-    std::lock_guard lock(g_lock);
-    KorvexInterface* in = live(h);
-    if (in == nullptr || !(isDocumentKind(kind) || isStoreSideKind(kind)))
-        return -1;
-    if (isDocumentKind(kind) && in->documentItems >= kMaxItems)
-        return -1;
-    auto item = std::make_unique<Item>();
-    item->kind = kind;
-    return newHandle(in, std::move(item));
+    return guarded(-1, [&] {
+        std::lock_guard lock(g_lock);
+        KorvexInterface* in = live(h);
+        if (in == nullptr || !(isDocumentKind(kind) || isStoreSideKind(kind)))
+            return -1;
+        if (isDocumentKind(kind) && in->documentItems >= kMaxItems)
+            return -1;
+        auto item = std::make_unique<Item>();
+        item->kind = kind;
+        return newHandle(in, std::move(item));
+    });
 }
 
 KORVEX_API int KORVEX_CALL KorvexSetDataNum(KorvexHandle h, int item, int field, int value) {
-    std::lock_guard lock(g_lock);
-    KorvexInterface* in = live(h);
-    Item* it = in != nullptr ? itemOf(in, item) : nullptr;
-    if (it == nullptr || field <= 0)
-        return 0;
-    if (it->kind == kStore)
-        return storeNum(in, it, field, value);
-    if (field == linkFieldOf(it->kind))
-        return link(in, item, it, value);
-    if (it->fields.size() >= kMaxFieldsPerItem && it->fields.count(field) == 0)
-        return 0;
-    it->fields[field] = Value::number(value);
-    return 1;
+    return guarded(0, [&] {
+        std::lock_guard lock(g_lock);
+        KorvexInterface* in = live(h);
+        Item* it = in != nullptr ? itemOf(in, item) : nullptr;
+        if (it == nullptr || field <= 0)
+            return 0;
+        if (it->kind == kStore)
+            return storeNum(in, it, field, value);
+        if (field == linkFieldOf(it->kind))
+            return link(in, item, it, value);
+        if (it->fields.size() >= kMaxFieldsPerItem && it->fields.count(field) == 0)
+            return 0;
+        it->fields[field] = Value::number(value);
+        return 1;
+    });
 }
 
 KORVEX_API int KORVEX_CALL KorvexSetDataValue(KorvexHandle h, int item, int field,
                                               const char* text) {
-    std::lock_guard lock(g_lock);
-    KorvexInterface* in = live(h);
-    Item* it = in != nullptr ? itemOf(in, item) : nullptr;
-    if (it == nullptr || field <= 0 || text == nullptr || field == linkFieldOf(it->kind))
-        return 0;
-    const std::string_view s(text);
-    if (s.size() > kMaxTextBytes || !isValidUtf8(s))
-        return 0;
-    if (it->fields.size() >= kMaxFieldsPerItem && it->fields.count(field) == 0)
-        return 0;
-    it->fields[field] = Value::ofText(std::string(s));
-    return 1;
+    return guarded(0, [&] {
+        std::lock_guard lock(g_lock);
+        KorvexInterface* in = live(h);
+        Item* it = in != nullptr ? itemOf(in, item) : nullptr;
+        if (it == nullptr || field <= 0 || text == nullptr || field == linkFieldOf(it->kind))
+            return 0;
+        const std::string_view s(text);
+        if (s.size() > kMaxTextBytes || !isValidUtf8(s))
+            return 0;
+        if (it->fields.size() >= kMaxFieldsPerItem && it->fields.count(field) == 0)
+            return 0;
+        it->fields[field] = Value::ofText(std::string(s));
+        return 1;
+    });
 }
 
 KORVEX_API int KORVEX_CALL KorvexGetDataNum(KorvexHandle h, int item, int field, int* value) {
-    std::lock_guard lock(g_lock);
-    KorvexInterface* in = live(h);
-    Item* it = in != nullptr ? itemOf(in, item) : nullptr;
-    if (it == nullptr)
-        return 0;
-    if (field == 0 && value == nullptr) {
-        // Starts a new, empty record that belongs to no list yet.
-        if (it->kind != kAccount && it->kind != kProxy)
+    return guarded(0, [&] {
+        std::lock_guard lock(g_lock);
+        KorvexInterface* in = live(h);
+        Item* it = in != nullptr ? itemOf(in, item) : nullptr;
+        if (it == nullptr)
             return 0;
-        it->fields.clear();
-        it->loadedRow = 0;
+        if (field == KORVEX_FIELD_NEW_RECORD && value == nullptr) {
+            // Starts a new, empty record that belongs to no list yet.
+            if (it->kind != kAccount && it->kind != kProxy)
+                return 0;
+            it->fields.clear();
+            it->loadedRow = 0;
+            return 1;
+        }
+        if (value == nullptr)
+            return 0;
+        auto f = it->fields.find(field);
+        if (f == it->fields.end() || f->second.isText)
+            return 0;
+        *value = f->second.num;
         return 1;
-    }
-    if (value == nullptr)
-        return 0;
-    auto f = it->fields.find(field);
-    if (f == it->fields.end() || f->second.isText)
-        return 0;
-    *value = f->second.num;
-    return 1;
+    });
 }
 
 KORVEX_API int KORVEX_CALL KorvexGetDataValue(KorvexHandle h, int item, int field, char* buffer,
                                               int size) {
-    std::lock_guard lock(g_lock);
-    KorvexInterface* in = live(h);
-    Item* it = in != nullptr ? itemOf(in, item) : nullptr;
-    const Value* v = nullptr;
-    if (it != nullptr) {
-        auto f = it->fields.find(field);
-        if (f != it->fields.end() && f->second.isText)
-            v = &f->second;
-    }
-    if (v == nullptr || !copyOut(v->text, buffer, size)) {
-        clearOut(buffer, size);
-        return 0;
-    }
-    return 1;
+    return guardedRead(buffer, size, [&] {
+        std::lock_guard lock(g_lock);
+        KorvexInterface* in = live(h);
+        Item* it = in != nullptr ? itemOf(in, item) : nullptr;
+        const Value* v = nullptr;
+        if (it != nullptr) {
+            auto f = it->fields.find(field);
+            if (f != it->fields.end() && f->second.isText)
+                v = &f->second;
+        }
+        if (v == nullptr || !copyOut(v->text, buffer, size)) {
+            clearOut(buffer, size);
+            return 0;
+        }
+        return 1;
+    });
 }
 
 KORVEX_API int KORVEX_CALL KorvexGetDataOrderedValue(KorvexHandle h, int item, int field, int index,
                                                      char* buffer, int size) {
-    std::lock_guard lock(g_lock);
-    KorvexInterface* in = live(h);
-    Item* it = in != nullptr ? itemOf(in, item) : nullptr;
-    if (it != nullptr && index >= 0) {
-        auto f = it->fields.find(field);
-        if (f != it->fields.end() && f->second.isText) {
-            const auto parts = components(f->second.text);
-            if (static_cast<std::size_t>(index) < parts.size() &&
-                copyOut(parts[static_cast<std::size_t>(index)], buffer, size))
-                return 1;
+    return guardedRead(buffer, size, [&] {
+        std::lock_guard lock(g_lock);
+        KorvexInterface* in = live(h);
+        Item* it = in != nullptr ? itemOf(in, item) : nullptr;
+        if (it != nullptr && index >= 0) {
+            auto f = it->fields.find(field);
+            if (f != it->fields.end() && f->second.isText) {
+                const auto parts = components(f->second.text);
+                if (static_cast<std::size_t>(index) < parts.size() &&
+                    copyOut(parts[static_cast<std::size_t>(index)], buffer, size))
+                    return 1;
+            }
         }
-    }
-    clearOut(buffer, size);
-    return 0;
+        clearOut(buffer, size);
+        return 0;
+    });
 }
 
 KORVEX_API int KORVEX_CALL KorvexTestData(KorvexHandle h, int item, int listField, int index,
                                           int target) {
-    std::lock_guard lock(g_lock);
-    KorvexInterface* in = live(h);
-    if (in == nullptr || index < 0)
-        return 0;
-    Item* store = itemOf(in, item);
-    Item* record = itemOf(in, target);
-    if (store == nullptr || record == nullptr || store->kind != kStore || !in->store)
-        return 0;
-    const std::vector<StoredRecord>* list = nullptr;
-    if (listField == kStoreAccounts && record->kind == kAccount)
-        list = &in->accounts;
-    else if (listField == kStoreProxies && record->kind == kProxy)
-        list = &in->proxies;
-    if (list == nullptr || static_cast<std::size_t>(index) >= list->size())
-        return 0;
-    const StoredRecord& r = (*list)[static_cast<std::size_t>(index)];
-    record->fields = r.fields;
-    record->loadedRow = r.id;
-    return 1;
+    return guarded(0, [&] {
+        std::lock_guard lock(g_lock);
+        KorvexInterface* in = live(h);
+        if (in == nullptr || index < 0)
+            return 0;
+        Item* store = itemOf(in, item);
+        Item* record = itemOf(in, target);
+        if (store == nullptr || record == nullptr || store->kind != kStore || !in->store)
+            return 0;
+        const std::vector<StoredRecord>* list = nullptr;
+        if (listField == kStoreAccounts && record->kind == kAccount)
+            list = &in->accounts;
+        else if (listField == kStoreProxies && record->kind == kProxy)
+            list = &in->proxies;
+        if (list == nullptr || static_cast<std::size_t>(index) >= list->size())
+            return 0;
+        const StoredRecord& r = (*list)[static_cast<std::size_t>(index)];
+        FieldMap fields = r.fields;
+        record->fields = std::move(fields);
+        record->loadedRow = r.id;
+        return 1;
+    });
 }
 
 KORVEX_API int KORVEX_CALL KorvexGetItemNum(KorvexHandle h, int item, int kind) {
-    std::lock_guard lock(g_lock);
-    KorvexInterface* in = live(h);
-    if (in == nullptr)
-        return -1;
-    if (item == -1) {
+    return guarded(-1, [&] {
+        std::lock_guard lock(g_lock);
+        KorvexInterface* in = live(h);
+        if (in == nullptr)
+            return -1;
+        if (item == -1) {
+            int n = 0;
+            for (const auto& [handle, it] : in->items)
+                if (it->kind == kind && it->parent < 0)
+                    ++n;
+            return n;
+        }
+        Item* it = itemOf(in, item);
+        if (it == nullptr)
+            return -1;
+        if (it->kind == kStore) {
+            if (kind == kAccount)
+                return static_cast<int>(in->accounts.size());
+            if (kind == kProxy)
+                return static_cast<int>(in->proxies.size());
+            return 0;
+        }
+        if (it->kind == kTask && kind == kFolderPart) {
+            auto f = it->fields.find(kTaskFolder);
+            if (f == it->fields.end() || !f->second.isText)
+                return 0;
+            return static_cast<int>(components(f->second.text).size());
+        }
         int n = 0;
-        for (const auto& [handle, it] : in->items)
-            if (it->kind == kind && it->parent < 0)
+        for (int child : it->children)
+            if (const Item* c = itemOf(in, child); c != nullptr && c->kind == kind)
                 ++n;
         return n;
-    }
-    Item* it = itemOf(in, item);
-    if (it == nullptr)
-        return -1;
-    if (it->kind == kStore) {
-        if (kind == kAccount)
-            return static_cast<int>(in->accounts.size());
-        if (kind == kProxy)
-            return static_cast<int>(in->proxies.size());
-        return 0;
-    }
-    if (it->kind == kTask && kind == kFolderPart) {
-        auto f = it->fields.find(kTaskFolder);
-        if (f == it->fields.end() || !f->second.isText)
-            return 0;
-        return static_cast<int>(components(f->second.text).size());
-    }
-    int n = 0;
-    for (int child : it->children)
-        if (const Item* c = itemOf(in, child); c != nullptr && c->kind == kind)
-            ++n;
-    return n;
+    });
 }
 
 KORVEX_API int KORVEX_CALL KorvexGetID(KorvexHandle h, int parent, int kind, int index) {
-    std::lock_guard lock(g_lock);
-    KorvexInterface* in = live(h);
-    if (in == nullptr || index < 0)
+    return guarded(-1, [&] {
+        std::lock_guard lock(g_lock);
+        KorvexInterface* in = live(h);
+        if (in == nullptr || index < 0)
+            return -1;
+        int seen = 0;
+        if (parent == -1) {
+            for (const auto& [handle, it] : in->items)
+                if (it->kind == kind && it->parent < 0 && seen++ == index)
+                    return handle;
+            return -1;
+        }
+        Item* it = itemOf(in, parent);
+        if (it == nullptr)
+            return -1;
+        for (int child : it->children)
+            if (const Item* c = itemOf(in, child);
+                c != nullptr && c->kind == kind && seen++ == index)
+                return child;
         return -1;
-    int seen = 0;
-    if (parent == -1) {
-        for (const auto& [handle, it] : in->items)
-            if (it->kind == kind && it->parent < 0 && seen++ == index)
-                return handle;
-        return -1;
-    }
-    Item* it = itemOf(in, parent);
-    if (it == nullptr)
-        return -1;
-    for (int child : it->children)
-        if (const Item* c = itemOf(in, child); c != nullptr && c->kind == kind && seen++ == index)
-            return child;
-    return -1;
+    });
 }
 
 KORVEX_API int KORVEX_CALL KorvexSave(KorvexHandle h, int documentItem, const char* path,
                                       int flags) {
-    (void)flags; // reserved; callers pass 1
-    std::lock_guard lock(g_lock);
-    KorvexInterface* in = live(h);
-    if (in == nullptr || path == nullptr || *path == '\0')
-        return 0;
-    std::string text;
-    if (!writeTaskText(in->items, documentItem, text))
-        return 0;
-    return writeAtomically(path, text) ? 1 : 0;
+    (void)flags; // reserved; callers pass KORVEX_SAVE_DEFAULT
+    return guarded(0, [&] {
+        std::lock_guard lock(g_lock);
+        KorvexInterface* in = live(h);
+        if (in == nullptr || path == nullptr || *path == '\0')
+            return 0;
+        std::string text;
+        if (!writeTaskText(in->items, documentItem, text))
+            return 0;
+        return writeFileAtomically(path, text) ? 1 : 0;
+    });
 }
 
 KORVEX_API int KORVEX_CALL KorvexLoad(KorvexHandle h, const char* path) {
-    std::lock_guard lock(g_lock);
-    KorvexInterface* in = live(h);
-    if (in == nullptr || path == nullptr)
-        return 0;
-    std::string data;
-    if (!readWhole(path, data))
-        return 0;
-    return loadText(in, data);
+    return guarded(0, [&] {
+        std::lock_guard lock(g_lock);
+        KorvexInterface* in = live(h);
+        if (in == nullptr || path == nullptr)
+            return 0;
+        std::string data;
+        if (!readWholeFile(path, data))
+            return 0;
+        return loadText(in, data);
+    });
 }
 
 KORVEX_API int KORVEX_CALL KorvexLoadSDA(KorvexHandle h, const char* data, int size) {
-    std::lock_guard lock(g_lock);
-    KorvexInterface* in = live(h);
-    if (in == nullptr || data == nullptr || size <= 0)
-        return 0;
-    return loadText(in, std::string_view(data, static_cast<std::size_t>(size)));
+    return guarded(0, [&] {
+        std::lock_guard lock(g_lock);
+        KorvexInterface* in = live(h);
+        if (in == nullptr || data == nullptr || size <= 0)
+            return 0;
+        return loadText(in, std::string_view(data, static_cast<std::size_t>(size)));
+    });
 }
 
 } // extern "C"

@@ -1,6 +1,8 @@
 // Items of one interface: kinds, numbered fields and the fixed link layout.
 #pragma once
 
+#include "korvex.h"
+
 #include <cstdint>
 #include <map>
 #include <string>
@@ -22,15 +24,15 @@ struct Value {
 using FieldMap = std::map<int, Value>;
 
 enum Kind : int {
-    kDocument = 1,
-    kTask = 2,
-    kServer = 3,
-    kFileList = 4,
-    kFile = 5,
-    kFolderPart = 8,
-    kStore = 9,
-    kAccount = 10,
-    kProxy = 11,
+    kDocument = KORVEX_KIND_DOCUMENT,
+    kTask = KORVEX_KIND_TASK,
+    kServer = KORVEX_KIND_SERVER,
+    kFileList = KORVEX_KIND_FILELIST,
+    kFile = KORVEX_KIND_FILE,
+    kFolderPart = KORVEX_KIND_FOLDER_PART,
+    kStore = KORVEX_KIND_STORE,
+    kAccount = KORVEX_KIND_ACCOUNT,
+    kProxy = KORVEX_KIND_PROXY,
 };
 
 // Limits shared by the in-memory document and the task-file format, so that
@@ -39,16 +41,17 @@ inline constexpr std::size_t kMaxFileBytes = 16u * 1024u * 1024u;
 inline constexpr std::size_t kMaxItems = 100000;
 inline constexpr std::size_t kMaxFieldsPerItem = 256;
 inline constexpr std::size_t kMaxTextBytes = 65535;
-inline constexpr std::size_t kMaxNameBytes = 259;
+// The name always fits a caller's text buffer with its terminator.
+inline constexpr std::size_t kMaxNameBytes = KORVEX_TEXT_BUFFER - 1;
 
 // Store fields with a meaning of their own.
-inline constexpr int kStoreAccounts = 1304;
-inline constexpr int kStoreProxies = 2004;
-inline constexpr int kStoreAppend = 1014;
-inline constexpr int kStoreDelete = 1015;
-inline constexpr int kStoreRefreshA = 1901;
-inline constexpr int kStoreRefreshB = 1902;
-inline constexpr int kTaskFolder = 1202;
+inline constexpr int kStoreAccounts = KORVEX_FIELD_ACCOUNT;
+inline constexpr int kStoreProxies = KORVEX_FIELD_PROXY;
+inline constexpr int kStoreAppend = KORVEX_FIELD_STORE_APPEND;
+inline constexpr int kStoreDelete = KORVEX_FIELD_STORE_DELETE;
+inline constexpr int kStoreRefreshA = KORVEX_FIELD_STORE_REFRESH;
+inline constexpr int kStoreRefreshB = KORVEX_FIELD_STORE_RELEASE;
+inline constexpr int kTaskFolder = KORVEX_FIELD_FOLDER;
 
 inline bool isDocumentKind(int kind) {
     return kind >= kDocument && kind <= kFile;
@@ -63,13 +66,13 @@ inline bool isStoreSideKind(int kind) {
 inline int linkFieldOf(int kind) {
     switch (kind) {
     case kDocument:
-        return 1102;
+        return KORVEX_FIELD_DOCUMENT_TASK;
     case kTask:
-        return 1207;
+        return KORVEX_FIELD_TASK_SERVER;
     case kServer:
-        return 1306;
+        return KORVEX_FIELD_SERVER_LIST;
     case kFileList:
-        return 1404;
+        return KORVEX_FIELD_LIST_FILE;
     default:
         return 0;
     }
@@ -80,7 +83,7 @@ struct Item {
     FieldMap fields;
     std::vector<int> children; // handles, in link order
     int parent = -1;
-    // Record handles (kinds 10, 11): the stored record last loaded, if any.
+    // Record handles (accounts, proxies): the stored record last loaded, if any.
     std::int64_t loadedRow = 0;
 };
 

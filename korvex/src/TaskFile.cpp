@@ -177,7 +177,7 @@ public:
             if (sawDocument_)
                 return false;
             sawDocument_ = true;
-            return newItem(1);
+            return newItem(kDocument);
         }
         if (f.ctx == Ctx::Children) {
             const std::size_t parent = f.item;
@@ -257,7 +257,7 @@ public:
             return false;
         Frame& f = stack_.back();
         // Files are the deepest level; they never carry children.
-        if (f.ctx != Ctx::Item || key_ != Key::Children || f.sawChildren || f.depth >= 5)
+        if (f.ctx != Ctx::Item || key_ != Key::Children || f.sawChildren || f.depth >= kFile)
             return false;
         f.sawChildren = true;
         stack_.push_back({Ctx::Children, f.item, f.depth});

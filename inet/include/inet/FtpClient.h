@@ -12,6 +12,7 @@
 #pragma once
 
 #include "inet/FtpListParser.h"
+#include "inet/FtpReplyFramer.h"
 
 #include <atomic>
 #include <chrono>
@@ -44,11 +45,6 @@ struct FtpOptions {
     std::chrono::milliseconds replyTimeout{30000};
     std::chrono::milliseconds transferTimeout{30000}; // without any progress
     const std::atomic<int>* stop = nullptr;           // non-zero means stop
-};
-
-struct FtpReply {
-    int code = 0;
-    std::vector<std::string> lines; // every line of the reply, line ends removed
 };
 
 // The path of a 257 reply: the text between the first quote and its closing quote,
@@ -96,7 +92,6 @@ private:
     Wait WaitFor(int fd, short events, Clock::time_point deadline, short* revents = nullptr);
     bool SendLine(std::string_view verb, std::string_view arg);
     bool ReadReply(FtpReply& reply);
-    bool TakeReply(FtpReply& reply, bool& complete);
     bool ConnectTcp(const sockaddr* addr, socklen_t len, Clock::time_point deadline, int& out);
     bool OpenPassive(int& data);
     bool OpenActive(int& listener);
@@ -109,7 +104,7 @@ private:
     socklen_t m_peerLen = 0;
     sockaddr_storage m_local{};
     socklen_t m_localLen = 0;
-    std::string m_in; // bytes read from the control connection, not yet a reply
+    FtpReplyFramer m_replies; // what the control connection sent, not yet a reply
     FtpReply m_reply;
     FtpErrorKind m_errorKind = FtpErrorKind::None;
     std::string m_error;

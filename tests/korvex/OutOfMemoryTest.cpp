@@ -1,0 +1,105 @@
+// Running out of memory inside the library: the call fails instead of letting
+// std::bad_alloc unwind into its C caller, and what it would change stays.
+#include "KorvexLib.hpp"
+
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <new>
+
+namespace {
+
+// Allocations until the one that fails, once; negative: none fails. The
+// library, opened with dlopen, binds to this program's operator new.
+long g_allocationsLeft = -1;
+
+} // namespace
+
+void* operator new(std::size_t size) {
+    if (g_allocationsLeft >= 0 && g_allocationsLeft-- == 0)
+        throw std::bad_alloc();
+    // Forwarded, so the sanitizers still track every allocation.
+    static const auto next = reinterpret_cast<void* (*)(std::size_t)>(dlsym(RTLD_NEXT, "_Znwm"));
+    return next(size);
+}
+
+namespace {
+
+using OutOfMemoryTest = KorvexDocumentTest;
+
+std::string contents(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+TEST_F(OutOfMemoryTest, EveryFailedAllocationFailsTheCallAndChangesNothing) {
+    const int doc = k.KorvexNewItem(h, KORVEX_KIND_DOCUMENT);
+    const int task = k.KorvexNewItem(h, KORVEX_KIND_TASK);
+    ASSERT_NE(k.KorvexSetDataNum(h, doc, KORVEX_FIELD_DOCUMENT_TASK, task), 0);
+    ASSERT_NE(k.KorvexSetDataValue(h, doc, KORVEX_FIELD_NAME, "old"), 0);
+    ASSERT_NE(k.KorvexSetDataValue(h, task, KORVEX_FIELD_FOLDER, "yamada\\bbs"), 0);
+    std::filesystem::create_directory(root / "save");
+    const auto saved = root / "save" / "task.sd";
+    std::ofstream(saved) << "previous";
+
+    ScopedInterface other(k);
+    const int newDoc = k.KorvexNewItem(other, KORVEX_KIND_DOCUMENT);
+    k.KorvexSetDataValue(other, newDoc, KORVEX_FIELD_NAME, "new");
+    k.KorvexSetDataNum(other, newDoc, KORVEX_FIELD_DOCUMENT_TASK,
+                       k.KorvexNewItem(other, KORVEX_KIND_TASK));
+    ASSERT_NE(k.KorvexSave(other, newDoc, (root / "new.sd").c_str(), KORVEX_SAVE_DEFAULT), 0);
+    const std::string newFile = contents(root / "new.sd");
+
+    char buf[KORVEX_TEXT_BUFFER];
+    struct Case {
+        const char* call;
+        std::function<int()> run;
+        std::function<void()> failed; // checks what a failed run left behind
+    };
+    const Case cases[] = {
+        {"save", [&] { return k.KorvexSave(h, doc, saved.c_str(), KORVEX_SAVE_DEFAULT); },
+         [&] {
+             EXPECT_EQ(contents(saved), "previous");
+             EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root / "save"),
+                                     std::filesystem::directory_iterator()),
+                       1);
+         }},
+        {"read",
+         [&] {
+             std::memset(buf, 'x', sizeof buf);
+             return k.KorvexGetDataOrderedValue(h, task, KORVEX_FIELD_FOLDER, 1, buf, sizeof buf);
+         },
+         [&] { EXPECT_EQ(buf[0], '\0'); }},
+        {"load",
+         [&] { return k.KorvexLoadSDA(h, newFile.data(), static_cast<int>(newFile.size())); },
+         [&] {
+             EXPECT_EQ(k.KorvexGetID(h, -1, KORVEX_KIND_DOCUMENT, 0), doc);
+             EXPECT_EQ(children(doc, KORVEX_KIND_TASK), std::vector<int>{task});
+             EXPECT_EQ(text(h, doc, KORVEX_FIELD_NAME), "old");
+         }},
+    };
+    for (const Case& c : cases) {
+        // Fail the first allocation, then the second, ... until the call
+        // gets through without reaching the failing one.
+        long failedRuns = 0;
+        for (;; ++failedRuns) {
+            g_allocationsLeft = failedRuns;
+            const int result = c.run();
+            const bool injected = g_allocationsLeft < 0;
+            g_allocationsLeft = -1;
+            if (!injected) {
+                EXPECT_NE(result, 0) << c.call;
+                break;
+            }
+            EXPECT_EQ(result, 0) << c.call << ", allocation " << failedRuns;
+            c.failed();
+        }
+        EXPECT_GT(failedRuns, 0) << c.call << " allocates nothing: the failures never reached it";
+    }
+    EXPECT_NE(contents(saved), "previous");
+    EXPECT_STREQ(buf, "bbs");
+    EXPECT_EQ(text(h, k.KorvexGetID(h, -1, KORVEX_KIND_DOCUMENT, 0), KORVEX_FIELD_NAME), "new");
+}
+
+} // namespace
