@@ -1,0 +1,142 @@
+// Texts that are not UTF-8 (CP932 names of Japanese servers): kept as bytes by
+// fields, folder parts, the name, task files, the account store and the dump tool.
+#include "korvex.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// "ソ" and "表" in CP932 end in 0x5C, the byte of "\".
+const std::string kSo = "\x83\x5c";
+const std::string kHyo = "\x95\x5c";
+
+class BytesTest : public ::testing::Test {
+protected:
+    std::filesystem::path root;
+    KorvexHandle h = nullptr;
+
+    void SetUp() override {
+        std::string tmpl =
+            (std::filesystem::temp_directory_path() / "korvex-bytes-XXXXXX").string();
+        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+        root = tmpl;
+        setenv("KORVEX_HOME", (root / "store").c_str(), 1);
+        h = KorvexNewInterface();
+    }
+    void TearDown() override {
+        KorvexDeleteInterface(h);
+        std::error_code ec;
+        std::filesystem::remove_all(root, ec);
+    }
+
+    static std::string read(KorvexHandle in, int item, int field, int size = 70000) {
+        std::string buf(static_cast<std::size_t>(size), '#');
+        if (KorvexGetDataValue(in, item, field, buf.data(), size) == 0)
+            return "<absent>";
+        return buf.c_str();
+    }
+    static int load(KorvexHandle in, const std::string& data) {
+        return KorvexLoadSDA(in, data.data(), static_cast<int>(data.size()));
+    }
+    static std::string file(int version, const std::string& value) {
+        return R"({"format": "sendera-task", "version": )" + std::to_string(version) +
+               R"(, "document": {"kind": 1, "fields": {"1011": )" + value + "}}}";
+    }
+};
+
+TEST_F(BytesTest, ReadsCutWholeCharactersOfEitherKind) {
+    struct Case {
+        std::string text;
+        int size;
+        std::string expect;
+    };
+    const Case cases[] = {
+        {kSo + kSo, 4, kSo}, // the pair that would split is dropped whole
+        {kSo + kSo, 2, ""},
+        {"a" + kSo, 3, "a"},
+        {"\x88\x9fz", 3, "\x88\x9f"}, // the trail byte 0x9F could also lead
+        {"ab\x83", 4, "ab\x83"},      // a lead byte at the end stands alone
+        {"\xb1\xb2", 2, "\xb1"},      // half-width katakana are single bytes
+        {"\x81\x40", 2, ""},          // the ends of both lead ranges
+        {"\x9f\x40", 2, ""},
+        {"\xe0\x40", 2, ""},
+        {"\xfc\x40", 2, ""},
+        {"\x80\x40", 2, "\x80"}, // and the single bytes around them
+        {"\xa0\x40", 2, "\xa0"},
+        {"\xdf\x40", 2, "\xdf"},
+        {"\xfd\x40", 2, "\xfd"},
+        {"日本", 4, "日"}, // UTF-8 as before
+        {"日本", 3, ""},
+    };
+    const int task = KorvexNewItem(h, KORVEX_KIND_TASK);
+    for (const Case& c : cases) {
+        ASSERT_NE(KorvexSetDataValue(h, task, KORVEX_FIELD_NAME, c.text.c_str()), 0);
+        ASSERT_NE(KorvexSetDataValue(h, task, KORVEX_FIELD_FOLDER, ("x\\" + c.text).c_str()), 0);
+        for (int ordered = 0; ordered < 2; ++ordered) {
+            char buf[16];
+            std::memset(buf, '#', sizeof buf);
+            const int r =
+                ordered ? KorvexGetDataOrderedValue(h, task, KORVEX_FIELD_FOLDER, 1, buf, c.size)
+                        : KorvexGetDataValue(h, task, KORVEX_FIELD_NAME, buf, c.size);
+            EXPECT_NE(r, 0);
+            EXPECT_EQ(std::string(buf), c.expect) << c.text << " in " << c.size;
+            EXPECT_EQ(buf[c.size], '#');
+        }
+    }
+}
+
+TEST_F(BytesTest, FolderPartsSplitOnlyAtSeparatorBytes) {
+    struct Case {
+        std::string folder;
+        std::vector<std::string> parts;
+    };
+    const std::vector<Case> cases = {
+        {kHyo + "\\" + kSo, {kHyo, kSo}}, {"a\\" + kSo + ".txt\\b", {"a", kSo + ".txt", "b"}},
+        {kSo + "\\", {kSo, ""}},          {"\x83\\", {"\x83\\"}},
+        {"\xff\\b", {"\xff", "b"}}, // 0xFF leads nothing
+    };
+    const int task = KorvexNewItem(h, KORVEX_KIND_TASK);
+    for (const Case& c : cases) {
+        ASSERT_NE(KorvexSetDataValue(h, task, KORVEX_FIELD_FOLDER, c.folder.c_str()), 0);
+        const int n = KorvexGetItemNum(h, task, KORVEX_KIND_FOLDER_PART);
+        ASSERT_EQ(n, static_cast<int>(c.parts.size())) << c.folder;
+        for (int i = 0; i < n; ++i) {
+            char buf[KORVEX_TEXT_BUFFER];
+            ASSERT_NE(KorvexGetDataOrderedValue(h, task, KORVEX_FIELD_FOLDER, i, buf, sizeof buf),
+                      0);
+            EXPECT_EQ(std::string(buf), c.parts[static_cast<std::size_t>(i)]) << c.folder << i;
+        }
+    }
+}
+
+TEST_F(BytesTest, TheNameKeepsBytesCutToWholeCharacters) {
+    struct Case {
+        std::string name, stored;
+    };
+    const Case cases[] = {
+        {kSo + ".txt", kSo + ".txt"},
+        {std::string(258, 'n') + kSo, std::string(258, 'n')},
+        {std::string(257, 'n') + kSo + "\xff", std::string(257, 'n') + kSo},
+    };
+    ASSERT_NE(KorvexInitialize(h), 0);
+    for (const Case& c : cases) {
+        ASSERT_NE(KorvexSetName(h, c.name.c_str()), 0);
+        KorvexHandle again = KorvexNewInterface();
+        ASSERT_NE(KorvexInitialize(again), 0);
+        char buf[KORVEX_TEXT_BUFFER];
+        ASSERT_NE(KorvexGetName(again, buf, sizeof buf), 0);
+        EXPECT_EQ(std::string(buf), c.stored);
+        KorvexDeleteInterface(again);
+    }
+}
+
+} // namespace
