@@ -94,4 +94,40 @@ void clearOut(char* buffer, int size) {
         buffer[0] = '\0';
 }
 
+std::string toHex(std::string_view bytes) {
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(bytes.size() * 2);
+    for (char ch : bytes) {
+        const auto c = static_cast<unsigned char>(ch);
+        out += digits[c >> 4];
+        out += digits[c & 0xF];
+    }
+    return out;
+}
+
+std::optional<std::string> fromHex(std::string_view hex) {
+    if (hex.empty() || hex.size() % 2 != 0)
+        return std::nullopt;
+    auto digit = [](char c) {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        return -1;
+    };
+    std::string out;
+    out.reserve(hex.size() / 2);
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        const int hi = digit(hex[i]), lo = digit(hex[i + 1]);
+        if (hi < 0 || lo < 0 || (hi == 0 && lo == 0))
+            return std::nullopt;
+        out += static_cast<char>(hi * 16 + lo);
+    }
+    // A UTF-8 text has its own spelling, a plain JSON string.
+    if (isValidUtf8(out))
+        return std::nullopt;
+    return out;
+}
+
 } // namespace korvex

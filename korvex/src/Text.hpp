@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace korvex {
@@ -36,5 +38,11 @@ inline bool copyOut(std::string_view s, char* buffer, int size) {
 
 // Writes an empty text into the buffer when it can hold one.
 void clearOut(char* buffer, int size);
+
+// The escaped form of a text that is not UTF-8: its bytes as lowercase hex.
+std::string toHex(std::string_view bytes);
+// The bytes of an escaped form; nothing unless `hex` is the one spelling that
+// toHex gives for a text that is not UTF-8 (non-empty, no 00 byte).
+std::optional<std::string> fromHex(std::string_view hex);
 
 } // namespace korvex

@@ -53,6 +53,44 @@ protected:
     }
 };
 
+TEST_F(BytesTest, TextsComeBackAsTheirBytesFromFieldsAndSavedFiles) {
+    const std::vector<std::string> values = {
+        kSo + ".txt",        // bytes 83 5c 2e 74 78 74
+        "日本" + kHyo + kSo, // UTF-8 beside CP932
+        "\xff",              // no lead byte of either
+        "a\x80z",            // a lone continuation byte
+        "\xc3",              // a UTF-8 sequence cut short
+        "\xc0\xaf",          // overlong "/"
+        "\xed\xa0\x80",      // a surrogate
+        "\xf4\x90\x80\x80",  // past U+10FFFF
+        "日本.txt",          // UTF-8 stays a plain string
+        std::string(65535, '\x83'),
+    };
+    const int doc = KorvexNewItem(h, KORVEX_KIND_DOCUMENT);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        ASSERT_NE(KorvexSetDataValue(h, doc, 3000 + static_cast<int>(i), values[i].c_str()), 0)
+            << i;
+        EXPECT_EQ(read(h, doc, 3000 + static_cast<int>(i)), values[i]) << i;
+    }
+    const std::string path = (root / "bytes.sd").string();
+    ASSERT_NE(KorvexSave(h, doc, path.c_str(), KORVEX_SAVE_DEFAULT), 0);
+
+    std::ifstream in(path, std::ios::binary);
+    const auto j = nlohmann::json::parse(in);
+    EXPECT_EQ(j.at("version"), 2);
+    const auto& fields = j.at("document").at("fields");
+    EXPECT_EQ(fields.at("3000"), nlohmann::json({{"bytes", "835c2e747874"}}));
+    EXPECT_EQ(fields.at("3002"), nlohmann::json({{"bytes", "ff"}}));
+    EXPECT_EQ(fields.at("3008"), "日本.txt");
+
+    KorvexHandle other = KorvexNewInterface();
+    ASSERT_NE(KorvexLoad(other, path.c_str()), 0);
+    const int loaded = KorvexGetID(other, -1, KORVEX_KIND_DOCUMENT, 0);
+    for (std::size_t i = 0; i < values.size(); ++i)
+        EXPECT_EQ(read(other, loaded, 3000 + static_cast<int>(i)), values[i]) << i;
+    KorvexDeleteInterface(other);
+}
+
 TEST_F(BytesTest, ReadsCutWholeCharactersOfEitherKind) {
     struct Case {
         std::string text;
@@ -136,6 +174,44 @@ TEST_F(BytesTest, TheNameKeepsBytesCutToWholeCharacters) {
         ASSERT_NE(KorvexGetName(again, buf, sizeof buf), 0);
         EXPECT_EQ(std::string(buf), c.stored);
         KorvexDeleteInterface(again);
+    }
+}
+
+TEST_F(BytesTest, TaskFilesTakeTheEscapedFormOnlyInItsOneSpellingAndVersion) {
+    struct Case {
+        std::string data;
+        std::string name; // "<refused>" when the load must fail
+    };
+    const std::string so = R"({"bytes": "835c2e747874"})";
+    const std::string noVersion =
+        R"({"format": "sendera-task", "document": {"kind": 1, "fields": {"1011": )" + so + "}}, ";
+    const Case cases[] = {
+        {file(1, R"("日本")"), "日本"},
+        {file(2, R"("日本")"), "日本"},
+        {file(2, so), kSo + ".txt"},
+        {noVersion + R"("version": 2})", kSo + ".txt"},
+        {noVersion + R"("version": 1})", "<refused>"},
+        {file(1, so), "<refused>"},
+        {file(2, R"({"bytes": "835"})"), "<refused>"},
+        {file(2, R"({"bytes": "83zz"})"), "<refused>"},
+        {file(2, R"({"bytes": "835C"})"), "<refused>"},
+        {file(2, R"({"bytes": "83", "x": 1})"), "<refused>"},
+        {file(2, R"({"bytes": "83", "bytes": "84"})"), "<refused>"},
+        {file(2, R"({"byte": "83"})"), "<refused>"},
+        {file(2, R"({})"), "<refused>"},
+        {file(2, R"({"bytes": ""})"), "<refused>"},
+        {file(2, R"({"bytes": "8300"})"), "<refused>"},
+        {file(2, R"({"bytes": "e697a5"})"), "<refused>"}, // "日" has its plain spelling
+        {file(2, R"({"bytes": 131})"), "<refused>"},
+        {file(2, R"({"bytes": {"bytes": "83"}})"), "<refused>"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_NE(load(h, file(2, R"("before")")), 0);
+        const bool ok = load(h, c.data) != 0;
+        // A refused file leaves the document as it was.
+        const std::string name = read(h, KorvexGetID(h, -1, KORVEX_KIND_DOCUMENT, 0), 1011);
+        EXPECT_EQ(ok ? name : "<refused>", c.name) << c.data;
+        EXPECT_TRUE(ok || name == "before") << c.data;
     }
 }
 
