@@ -177,6 +177,26 @@ TEST_F(BytesTest, TheNameKeepsBytesCutToWholeCharacters) {
     }
 }
 
+TEST_F(BytesTest, TheStoreKeepsByteFieldsAcrossAReopen) {
+    const std::vector<std::pair<int, std::string>> fields = {{KORVEX_FIELD_NAME, "サーバー" + kSo},
+                                                             {KORVEX_FIELD_USER_ID, kSo + ".txt"},
+                                                             {KORVEX_FIELD_PASSWORD, "p\xff"},
+                                                             {KORVEX_FIELD_HOST, "ftp.example.jp"}};
+    ASSERT_NE(KorvexInitialize(h), 0);
+    const int store = KorvexNewItem(h, KORVEX_KIND_STORE);
+    const int record = KorvexNewItem(h, KORVEX_KIND_ACCOUNT);
+    for (const auto& [field, value] : fields)
+        ASSERT_NE(KorvexSetDataValue(h, record, field, value.c_str()), 0);
+    ASSERT_NE(KorvexSetDataNum(h, store, KORVEX_FIELD_STORE_APPEND, record), 0);
+    ASSERT_NE(KorvexFinalize(h), 0);
+
+    ASSERT_NE(KorvexInitialize(h), 0);
+    const int loaded = KorvexNewItem(h, KORVEX_KIND_ACCOUNT);
+    ASSERT_NE(KorvexTestData(h, store, KORVEX_FIELD_ACCOUNT, 0, loaded), 0);
+    for (const auto& [field, value] : fields)
+        EXPECT_EQ(read(h, loaded, field), value) << field;
+}
+
 TEST_F(BytesTest, TaskFilesTakeTheEscapedFormOnlyInItsOneSpellingAndVersion) {
     struct Case {
         std::string data;
