@@ -235,4 +235,18 @@ TEST_F(BytesTest, TaskFilesTakeTheEscapedFormOnlyInItsOneSpellingAndVersion) {
     }
 }
 
+TEST_F(BytesTest, TheDumpToolShowsBytesOutsideUtf8AsEscapes) {
+    const std::string path = (root / "dump.sd").string();
+    std::ofstream(path, std::ios::binary) << file(2, R"({"bytes": "e697a5835c2e747874ff"})");
+    const std::string cmd = std::string("'") + KORVEX_DUMP_PATH + "' '" + path + "'";
+    FILE* f = popen(cmd.c_str(), "r");
+    ASSERT_NE(f, nullptr);
+    std::string out;
+    char buf[512];
+    for (std::size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;)
+        out.append(buf, n);
+    EXPECT_EQ(pclose(f), 0);
+    EXPECT_NE(out.find(R"(1011="日\x83\\.txt\xff")"), std::string::npos) << out;
+}
+
 } // namespace
