@@ -95,7 +95,7 @@ enum {
 
 /* The library's own version. */
 #define KORVEX_VERSION_MAJOR 1
-#define KORVEX_VERSION_MINOR 1
+#define KORVEX_VERSION_MINOR 2
 #define KORVEX_VERSION_PATCH 0
 
 /* Entry points, in binding order. */

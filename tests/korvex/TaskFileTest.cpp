@@ -417,7 +417,7 @@ TEST_F(TaskFileTest, DumpToolPrintsTheTreeOrFailsClearly) {
     EXPECT_NE(out.find("not a readable task file"), std::string::npos) << out;
     out.clear();
     EXPECT_EQ(run(dump + " --version", out), 0);
-    EXPECT_NE(out.find("1.1.0"), std::string::npos) << out;
+    EXPECT_NE(out.find("1.2.0"), std::string::npos) << out;
 }
 
 } // namespace
