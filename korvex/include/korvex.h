@@ -1,11 +1,12 @@
 /* KORVEX — document library for Sendera task files.
  *
- * C interface. Every text is zero-terminated UTF-8. Item handles are 32-bit
+ * C interface. Every text is a zero-terminated byte string, kept exactly: UTF-8
+ * or any other bytes (CP932 names of Japanese servers). Item handles are 32-bit
  * integers; a negative handle means "none". Results are nonzero for success
  * unless a function says otherwise. Reads into a caller's buffer write at most
- * `size` bytes including the terminator, never split a UTF-8 sequence and always
- * terminate. The library owns everything behind a handle; callers own their
- * buffers. */
+ * `size` bytes including the terminator, never split a character (a UTF-8 one in
+ * a UTF-8 text, a CP932 double-byte one in any other) and always terminate. The
+ * library owns everything behind a handle; callers own their buffers. */
 #ifndef KORVEX_H
 #define KORVEX_H
 
@@ -94,7 +95,7 @@ enum {
 
 /* The library's own version. */
 #define KORVEX_VERSION_MAJOR 1
-#define KORVEX_VERSION_MINOR 1
+#define KORVEX_VERSION_MINOR 2
 #define KORVEX_VERSION_PATCH 0
 
 /* Entry points, in binding order. */
@@ -116,8 +117,8 @@ KORVEX_API int KORVEX_CALL KorvexClear(KorvexHandle h);
 /* Reads the user's name from the store into buffer; 0 (empty text) when the
  * store is closed or holds no name. */
 KORVEX_API int KORVEX_CALL KorvexGetName(KorvexHandle h, char* buffer, int size);
-/* Stores the user's name, cut to KORVEX_TEXT_BUFFER - 1 bytes; 0 when the store
- * is closed or the name is not UTF-8. */
+/* Stores the user's name, cut to KORVEX_TEXT_BUFFER - 1 bytes at a character
+ * boundary; 0 when the store is closed. */
 KORVEX_API int KORVEX_CALL KorvexSetName(KorvexHandle h, const char* name);
 /* A new item of a KORVEX_KIND_ (document kinds, store, account or proxy) without
  * a parent; its handle, or a negative value for another kind or past the limit. */
@@ -125,7 +126,7 @@ KORVEX_API int KORVEX_CALL KorvexNewItem(KorvexHandle h, int kind);
 /* Sets a number field; a link field adds item `value` as the last child instead,
  * and a store action field (KORVEX_FIELD_STORE_...) runs that action. 0 when refused. */
 KORVEX_API int KORVEX_CALL KorvexSetDataNum(KorvexHandle h, int item, int field, int value);
-/* Sets a text field (UTF-8, at most 65,535 bytes); 0 when refused or on a link field. */
+/* Sets a text field (any bytes, at most 65,535); 0 when refused or on a link field. */
 KORVEX_API int KORVEX_CALL KorvexSetDataValue(KorvexHandle h, int item, int field,
                                               const char* text);
 /* Reads a number field into *value; 0 when it is absent or holds a text.
@@ -134,7 +135,8 @@ KORVEX_API int KORVEX_CALL KorvexGetDataNum(KorvexHandle h, int item, int field,
 /* Reads a text field into buffer; 0 (empty text) when it is absent or a number. */
 KORVEX_API int KORVEX_CALL KorvexGetDataValue(KorvexHandle h, int item, int field, char* buffer,
                                               int size);
-/* Reads part `index` of a "\"-separated text field into buffer; 0 (empty text)
+/* Reads part `index` of a "\"-separated text field into buffer (in a text that is
+ * not UTF-8, a 0x5C trailing a CP932 lead byte separates nothing); 0 (empty text)
  * when there is no such part. */
 KORVEX_API int KORVEX_CALL KorvexGetDataOrderedValue(KorvexHandle h, int item, int field, int index,
                                                      char* buffer, int size);

@@ -135,20 +135,23 @@ int storeNum(KorvexInterface* in, Item* store, int field, int value) {
     return 1;
 }
 
-std::vector<std::string_view> components(const std::string& text) {
+// In a text that is not UTF-8, a 0x5C that trails a CP932 lead byte belongs
+// to that character ("表", "ソ") and separates nothing.
+std::vector<std::string_view> components(const std::string& text, bool utf8) {
     std::vector<std::string_view> parts;
     if (text.empty())
         return parts;
     std::size_t start = 0;
-    for (;;) {
-        const std::size_t pos = text.find('\\', start);
-        if (pos == std::string::npos) {
-            parts.emplace_back(text.data() + start, text.size() - start);
-            return parts;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t len = utf8 ? 1 : cp932CharLength(text, i);
+        if (len == 1 && text[i] == '\\') {
+            parts.emplace_back(text.data() + start, i - start);
+            start = i + 1;
         }
-        parts.emplace_back(text.data() + start, pos - start);
-        start = pos + 1;
+        i += len;
     }
+    parts.emplace_back(text.data() + start, text.size() - start);
+    return parts;
 }
 
 int loadText(KorvexInterface* in, std::string_view data) {
@@ -314,7 +317,7 @@ KORVEX_API int KORVEX_CALL KorvexGetName(KorvexHandle h, char* buffer, int size)
             return 0;
         }
         const auto name = in->store->readName();
-        if (!name || !isValidUtf8(*name) || !copyOut(*name, buffer, size)) {
+        if (!name || !copyOut(*name, buffer, size)) {
             clearOut(buffer, size);
             return 0;
         }
@@ -329,9 +332,7 @@ KORVEX_API int KORVEX_CALL KorvexSetName(KorvexHandle h, const char* name) {
         if (in == nullptr || !in->store || name == nullptr)
             return 0;
         std::string_view text(name);
-        if (!isValidUtf8(text))
-            return 0;
-        text = text.substr(0, utf8Prefix(text, kMaxNameBytes));
+        text = text.substr(0, textPrefix(text, kMaxNameBytes));
         return in->store->writeName(std::string(text)) ? 1 : 0;
     });
 }
@@ -377,7 +378,7 @@ KORVEX_API int KORVEX_CALL KorvexSetDataValue(KorvexHandle h, int item, int fiel
         if (it == nullptr || field <= 0 || text == nullptr || field == linkFieldOf(it->kind))
             return 0;
         const std::string_view s(text);
-        if (s.size() > kMaxTextBytes || !isValidUtf8(s))
+        if (s.size() > kMaxTextBytes)
             return 0;
         if (it->fields.size() >= kMaxFieldsPerItem && it->fields.count(field) == 0)
             return 0;
@@ -440,9 +441,12 @@ KORVEX_API int KORVEX_CALL KorvexGetDataOrderedValue(KorvexHandle h, int item, i
         if (it != nullptr && index >= 0) {
             auto f = it->fields.find(field);
             if (f != it->fields.end() && f->second.isText) {
-                const auto parts = components(f->second.text);
+                // A part is cut as the whole text is: a part of a CP932 text
+                // may look like UTF-8 on its own.
+                const bool utf8 = isValidUtf8(f->second.text);
+                const auto parts = components(f->second.text, utf8);
                 if (static_cast<std::size_t>(index) < parts.size() &&
-                    copyOut(parts[static_cast<std::size_t>(index)], buffer, size))
+                    copyOut(parts[static_cast<std::size_t>(index)], utf8, buffer, size))
                     return 1;
             }
         }
@@ -504,7 +508,8 @@ KORVEX_API int KORVEX_CALL KorvexGetItemNum(KorvexHandle h, int item, int kind) 
             auto f = it->fields.find(kTaskFolder);
             if (f == it->fields.end() || !f->second.isText)
                 return 0;
-            return static_cast<int>(components(f->second.text).size());
+            const std::string& folder = f->second.text;
+            return static_cast<int>(components(folder, isValidUtf8(folder)).size());
         }
         int n = 0;
         for (int child : it->children)

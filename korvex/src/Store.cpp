@@ -1,5 +1,7 @@
 #include "Store.hpp"
 
+#include "Text.hpp"
+
 #include <nlohmann/json.hpp>
 #include <sqlite3.h>
 
@@ -69,8 +71,12 @@ std::string fieldsToJson(const FieldMap& fields) {
     nlohmann::json j = nlohmann::json::object();
     for (const auto& [field, value] : fields) {
         const std::string key = std::to_string(field);
-        if (value.isText)
+        // dump() throws on bytes that are not UTF-8; those go as the task
+        // file's escaped form.
+        if (value.isText && isValidUtf8(value.text))
             j[key] = value.text;
+        else if (value.isText)
+            j[key] = nlohmann::json::object({{"bytes", toHex(value.text)}});
         else
             j[key] = value.num;
     }
@@ -87,12 +93,21 @@ bool fieldsFromJson(const char* text, FieldMap& out) {
         const long field = std::strtol(key.c_str(), &end, 10);
         if (errno != 0 || *end != '\0' || field <= 0 || field > INT_MAX)
             return false;
-        if (value.is_string())
+        if (value.is_string()) {
             out[static_cast<int>(field)] = Value::ofText(value.get<std::string>());
-        else if (value.is_number_integer())
+        } else if (value.is_object()) {
+            const auto hex = value.find("bytes");
+            if (value.size() != 1 || hex == value.end() || !hex->is_string())
+                return false;
+            std::optional<std::string> bytes = fromHex(hex->get_ref<const std::string&>());
+            if (!bytes)
+                return false;
+            out[static_cast<int>(field)] = Value::ofText(std::move(*bytes));
+        } else if (value.is_number_integer()) {
             out[static_cast<int>(field)] = Value::number(value.get<int>());
-        else
+        } else {
             return false;
+        }
     }
     return true;
 }
@@ -195,8 +210,11 @@ std::optional<std::string> Store::readName() {
     Statement st(db_, "SELECT value FROM meta WHERE key = 'name'");
     if (!st || sqlite3_step(st.get()) != SQLITE_ROW)
         return std::nullopt;
-    const auto* t = sqlite3_column_text(st.get(), 0);
-    return t != nullptr ? std::string(reinterpret_cast<const char*>(t)) : std::string();
+    const void* data = sqlite3_column_blob(st.get(), 0);
+    const int size = sqlite3_column_bytes(st.get(), 0);
+    if (data == nullptr || size <= 0)
+        return std::string();
+    return std::string(static_cast<const char*>(data), static_cast<std::size_t>(size));
 }
 
 bool Store::writeName(const std::string& name) {
@@ -204,7 +222,13 @@ bool Store::writeName(const std::string& name) {
                       " ON CONFLICT(key) DO UPDATE SET value = excluded.value");
     if (!st)
         return false;
-    sqlite3_bind_text(st.get(), 1, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+    // SQLite leaves text that is not UTF-8 undefined; a blob keeps the bytes,
+    // and a UTF-8 name stays text as older stores hold it.
+    const int size = static_cast<int>(name.size());
+    if (isValidUtf8(name))
+        sqlite3_bind_text(st.get(), 1, name.data(), size, SQLITE_TRANSIENT);
+    else
+        sqlite3_bind_blob(st.get(), 1, name.data(), size, SQLITE_TRANSIENT);
     return sqlite3_step(st.get()) == SQLITE_DONE;
 }
 

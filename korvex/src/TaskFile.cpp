@@ -79,9 +79,17 @@ struct Writer {
             appendInt(out, field);
             out += "\": ";
             if (value.isText) {
-                if (value.text.size() > kMaxTextBytes || !isValidUtf8(value.text))
+                if (value.text.size() > kMaxTextBytes || value.text.find('\0') != std::string::npos)
                     return false;
-                appendEscaped(out, value.text);
+                // JSON strings hold Unicode only; other bytes go as hex, so any
+                // reader still sees every UTF-8 text as a plain string.
+                if (isValidUtf8(value.text)) {
+                    appendEscaped(out, value.text);
+                } else {
+                    out += "{\"bytes\": \"";
+                    out += toHex(value.text);
+                    out += "\"}";
+                }
             } else {
                 appendInt(out, value.num);
             }
@@ -128,7 +136,9 @@ public:
     Tree tree;
 
     bool complete() const {
-        return sawFormat_ && sawVersion_ && sawDocument_ && stack_.empty() && done_;
+        // The members may come in any order, so the version is known only now.
+        return sawFormat_ && sawVersion_ && sawDocument_ && stack_.empty() && done_ &&
+               (!sawBytes_ || version_ >= kBytesFormVersion);
     }
 
     bool null() override { return false; }
@@ -162,6 +172,14 @@ public:
             tree[f.item].fields[field_] = Value::ofText(std::move(s));
             return true;
         }
+        if (f.ctx == Ctx::Bytes && key_ == Key::Bytes && !f.sawBytes) {
+            std::optional<std::string> bytes = fromHex(s);
+            if (!bytes || bytes->size() > kMaxTextBytes)
+                return false;
+            f.sawBytes = true;
+            tree[f.item].fields[field_] = Value::ofText(std::move(*bytes));
+            return true;
+        }
         return false;
     }
 
@@ -192,6 +210,12 @@ public:
                 return false;
             f.sawFields = true;
             stack_.push_back({Ctx::Fields, f.item, f.depth});
+            return true;
+        }
+        if (f.ctx == Ctx::Fields) {
+            sawBytes_ = true;
+            key_ = Key::None;
+            stack_.push_back({Ctx::Bytes, f.item, f.depth});
             return true;
         }
         return false;
@@ -232,6 +256,12 @@ public:
             field_ = field;
             return true;
         }
+        case Ctx::Bytes:
+            // Exactly one member: a second one, even "bytes" again, is refused.
+            if (k != "bytes" || key_ == Key::Bytes)
+                return false;
+            key_ = Key::Bytes;
+            return true;
         case Ctx::Children:
             return false;
         }
@@ -249,6 +279,8 @@ public:
         }
         if (f.ctx == Ctx::Item)
             return finishItem(f);
+        if (f.ctx == Ctx::Bytes)
+            return f.sawBytes;
         return f.ctx == Ctx::Fields;
     }
 
@@ -276,8 +308,9 @@ public:
     }
 
 private:
-    enum class Ctx { Root, Item, Fields, Children };
-    enum class Key { None, Format, Version, Document, Kind, Fields, Children };
+    // Bytes: the escaped form of a text that is not UTF-8, {"bytes": "hex"}.
+    enum class Ctx { Root, Item, Fields, Bytes, Children };
+    enum class Key { None, Format, Version, Document, Kind, Fields, Children, Bytes };
     struct Frame {
         Ctx ctx;
         std::size_t item;
@@ -285,12 +318,15 @@ private:
         bool sawKind = false;
         bool sawFields = false;
         bool sawChildren = false;
+        bool sawBytes = false;
     };
 
     std::vector<Frame> stack_;
     Key key_ = Key::None;
     int field_ = 0;
     bool sawFormat_ = false, sawVersion_ = false, sawDocument_ = false, done_ = false;
+    bool sawBytes_ = false;
+    long long version_ = 0;
 
     bool newItem(int depth) {
         if (tree.size() >= kMaxItems)
@@ -305,9 +341,10 @@ private:
             return false;
         Frame& f = stack_.back();
         if (f.ctx == Ctx::Root && key_ == Key::Version) {
-            if (sawVersion_ || v != kFormatVersion)
+            if (sawVersion_ || v < kFirstFormatVersion || v > kFormatVersion)
                 return false;
             sawVersion_ = true;
+            version_ = v;
             return true;
         }
         if (f.ctx == Ctx::Item && key_ == Key::Kind) {

@@ -14,7 +14,11 @@
 namespace korvex {
 
 inline constexpr const char* kFormatId = "sendera-task";
-inline constexpr int kFormatVersion = 1;
+// The version written; files of version 1 load too, without the escaped form
+// of texts that are not UTF-8, which came with version 2.
+inline constexpr int kFormatVersion = 2;
+inline constexpr int kFirstFormatVersion = 1;
+inline constexpr int kBytesFormVersion = 2;
 
 // A parsed tree: entry 0 is the document item; children are indices into
 // the same vector, in file order.

@@ -1,6 +1,9 @@
 // korvex-dump: loads a task file through the library core and prints its item
-// tree, one item per line, indented by depth, with its kind and fields.
+// tree, one item per line, indented by depth, with its kind and fields. Texts
+// are quoted; control bytes and bytes outside a UTF-8 character show as \xNN
+// (lowercase hex), so CP932 names stay readable as their bytes.
 #include "Inspect.hpp"
+#include "Text.hpp"
 #include "korvex.h"
 
 #include <cstdio>
@@ -28,17 +31,23 @@ const char* kindName(int kind) {
 
 std::string quoted(const std::string& s) {
     std::string out = "\"";
-    for (char c : s) {
+    for (std::size_t i = 0; i < s.size();) {
+        const char c = s[i];
+        const auto u = static_cast<unsigned char>(c);
+        const std::size_t len = korvex::utf8CharLength(s, i);
         if (c == '"' || c == '\\') {
             out += '\\';
             out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
+        } else if (u < 0x20 || len == 0) {
             char buf[8];
-            std::snprintf(buf, sizeof buf, "\\x%02x", static_cast<unsigned char>(c));
+            std::snprintf(buf, sizeof buf, "\\x%02x", u);
             out += buf;
         } else {
-            out += c;
+            out.append(s, i, len);
+            i += len;
+            continue;
         }
+        ++i;
     }
     return out + '"';
 }
@@ -74,7 +83,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc != 2 || argv[1][0] == '-') {
-        std::fprintf(stderr, "usage: korvex-dump FILE.sd | --version\n");
+        std::fprintf(stderr,
+                     "usage: korvex-dump FILE.sd | --version\n"
+                     "Bytes of a text that are not UTF-8 print as \\xNN (lowercase hex).\n");
         return 1;
     }
     KorvexHandle h = KorvexNewInterface();

@@ -166,7 +166,7 @@ TEST_F(TaskFileTest, SavedFileIsTheDocumentedJsonLayout) {
     const std::string data = validText();
     const auto j = nlohmann::json::parse(data);
     EXPECT_EQ(j.at("format"), "sendera-task");
-    EXPECT_EQ(j.at("version"), 1);
+    EXPECT_EQ(j.at("version"), 2);
     const auto& doc = j.at("document");
     EXPECT_EQ(doc.at("kind"), 1);
     EXPECT_EQ(doc.at("fields").at("1101"), 111);
@@ -262,7 +262,7 @@ TEST_F(TaskFileTest, MalformedFilesAreRejectedAndTheDocumentStays) {
         {"[]", "not an object"},
         {"{}", "no identifier"},
         {wrap(chain, R"("format": "sendera", "version": 1)"), "wrong identifier"},
-        {wrap(chain, R"("format": "sendera-task", "version": 2)"), "newer version"},
+        {wrap(chain, R"("format": "sendera-task", "version": 3)"), "newer version"},
         {wrap(chain, R"("format": "sendera-task", "version": "1")"), "version as text"},
         {R"({"format": "sendera-task", "version": 1})", "no document"},
         {wrap(chain, R"("format": "sendera-task", "version": 1, "extra": 1)"), "unknown key"},
@@ -417,7 +417,7 @@ TEST_F(TaskFileTest, DumpToolPrintsTheTreeOrFailsClearly) {
     EXPECT_NE(out.find("not a readable task file"), std::string::npos) << out;
     out.clear();
     EXPECT_EQ(run(dump + " --version", out), 0);
-    EXPECT_NE(out.find("1.1.0"), std::string::npos) << out;
+    EXPECT_NE(out.find("1.2.0"), std::string::npos) << out;
 }
 
 } // namespace
