@@ -46,7 +46,7 @@ protected:
     // The shared server: folders and files with spaces and Japanese names.
     static void StartServer() {
         s_server = std::make_unique<test::PyFtpServer>(std::vector<test::PyFtpServer::User>{
-            {"tester", "secret", "", "elr"}, {"other", "pw2", "pub/b", "elr"}});
+            {"tester", "secret", ""}, {"other", "pw2", "pub/b"}});
         auto& s = *s_server;
         s.MakeDir("pub/sub dir");
         s.MakeDir("pub/日本語フォルダ");
