@@ -3,147 +3,131 @@
 #include "accounts/AccountDlg.h"
 #include "AccountsTest.h"
 
-#include <string>
-#include <vector>
-
 namespace {
 
-using accounts_test::LoadAccountAt;
-using accounts_test::LoadProxyAt;
 using accounts_test::Names;
 
 class AccountDlgTest : public accounts_test::Test {
 protected:
     static void Fill(CDialog& d, const std::string& name, const std::string& id,
                      const std::string& server = {}) {
-        Type(d, 1000, name);
-        Type(d, 1031, id);
-        Type(d, 1020, server);
+        Type(d, IDC_RECORD_NAME, name);
+        Type(d, IDC_USER_ID, id);
+        Type(d, IDC_SERVER, server);
     }
-    static void SelectProxy(CDialog& d, int row) { CComboBox(Control(d, 1014)).SetCurSel(row); }
+    static void SelectProxy(CDialog& d, int row) {
+        CComboBox(Control(d, IDC_PROXIES)).SetCurSel(row);
+    }
 };
 
-TEST_F(AccountDlgTest, NewAccountIsStoredAndListedWithFirstRowSelected) {
+// Names need not be unique; ticking "do not record" greys the password edit, keeps its
+// text, and the password is then not stored; Cancel adds nothing.
+TEST_F(AccountDlgTest, NewAccountsAreStoredAsTypedAndListedWithFirstRowSelected) {
     AddAccount({.name = "A", .userId = "ua"});
     CMainDlg& w = OpenMainWindow();
-    Expect(132, [](CDialog& d) {
-        EXPECT_EQ(Text(d, 1000), "");
+    Expect(IDD_ACCOUNT, [](CDialog& d) {
+        EXPECT_EQ(Text(d, IDC_RECORD_NAME), "");
         Fill(d, "新しい", "山田", "ftp.example.jp");
-        Type(d, 1012, "pw");
-        Click(d, 1039);
+        Type(d, IDC_PASSWORD, "pw");
+        Click(d, IDC_PASSIVE);
         Click(d, IDOK);
     });
-    Click(w, 1008);
-    EXPECT_EQ(ListBoxRows(w, 1007), (Names{"A", "新しい"}));
-    EXPECT_EQ(ListBoxSelection(w, 1007), 0);
-    ASSERT_TRUE(LoadAccountAt(1));
-    ExpectRecord(
-        theApp.m_items.record, {1011, 2001, 2002, 1016, 1302, 1301, 2003, 2004},
-        {{1011, "新しい"}, {2001, "山田"}, {1016, "pw"}, {1302, "ftp.example.jp"}, {2004, ""}},
-        {{2002, 0}, {1301, 131}, {2003, 1}});
-    ASSERT_EQ(Shown().size(), 1u);
-    EXPECT_EQ(Shown()[0].text, "アカウント情報");
-}
-
-// The box disables the password edit and keeps its text; the password is then not stored.
-TEST_F(AccountDlgTest, NotRecordingPasswordDropsTypedPassword) {
-    CMainDlg& w = OpenMainWindow();
-    Expect(132, [](CDialog& d) {
-        Fill(d, "A", "ua");
-        Type(d, 1012, "typed");
+    Expect(IDD_ACCOUNT, [](CDialog& d) {
+        Fill(d, "A", "ua2");
+        Type(d, IDC_PASSWORD, "typed");
         for (bool ticked : {true, false, true}) {
-            Click(d, 1037);
-            EXPECT_EQ(Enabled(d, 1012), !ticked);
-            EXPECT_EQ(Text(d, 1012), "typed");
+            Click(d, IDC_NO_PASSWORD);
+            EXPECT_EQ(Enabled(d, IDC_PASSWORD), !ticked);
+            EXPECT_EQ(Text(d, IDC_PASSWORD), "typed");
         }
         Click(d, IDOK);
     });
-    Click(w, 1008);
-    ASSERT_EQ(AccountNames(), (Names{"A"}));
-    ASSERT_TRUE(LoadAccountAt(0));
-    EXPECT_EQ(accounts_test::Number(theApp.m_items.record, 2002), 1);
-    EXPECT_EQ(accounts_test::PresentFields(theApp.m_items.record).count(1016), 0u);
-}
-
-TEST_F(AccountDlgTest, DuplicateNameAddsSecondRowAndCancelAddsNothing) {
-    AddAccount({.name = "A", .userId = "ua"});
-    CMainDlg& w = OpenMainWindow();
-    for (int button : {IDOK, IDCANCEL}) {
-        Expect(132, [button](CDialog& d) {
-            Fill(d, button == IDOK ? "A" : "B", "other");
-            Click(d, button);
-        });
-        Click(w, 1008);
-    }
-    EXPECT_EQ(AccountNames(), (Names{"A", "A"}));
-    EXPECT_EQ(ListBoxRows(w, 1007), (Names{"A", "A"}));
+    Expect(IDD_ACCOUNT, [](CDialog& d) {
+        Fill(d, "B", "ub");
+        Click(d, IDCANCEL);
+    });
+    for (int i = 0; i < 3; ++i)
+        Click(w, IDC_NEW_ACCOUNT);
+    EXPECT_EQ(AccountNames(), (Names{"A", "新しい", "A"}));
+    EXPECT_EQ(ListBoxRows(w, IDC_ACCOUNTS), (Names{"A", "新しい", "A"}));
+    EXPECT_EQ(ListBoxSelection(w, IDC_ACCOUNTS), 0);
+    ASSERT_TRUE(LoadAccountAt(1));
+    ExpectRecord(theApp.m_items.record,
+                 {{KORVEX_FIELD_NAME, "新しい"},
+                  {KORVEX_FIELD_USER_ID, "山田"},
+                  {KORVEX_FIELD_PASSWORD, "pw"},
+                  {KORVEX_FIELD_HOST, "ftp.example.jp"},
+                  {KORVEX_FIELD_PROXY, ""}},
+                 {{KORVEX_FIELD_NO_PASSWORD, 0},
+                  {KORVEX_FIELD_SERVER_TYPE, KORVEX_SERVER_TYPE_FTP},
+                  {KORVEX_FIELD_PASSIVE, 1}});
+    ASSERT_TRUE(LoadAccountAt(2));
+    ExpectRecord(theApp.m_items.record,
+                 {{KORVEX_FIELD_NAME, "A"},
+                  {KORVEX_FIELD_USER_ID, "ua2"},
+                  {KORVEX_FIELD_HOST, ""},
+                  {KORVEX_FIELD_PROXY, ""}},
+                 {{KORVEX_FIELD_NO_PASSWORD, 1},
+                  {KORVEX_FIELD_SERVER_TYPE, KORVEX_SERVER_TYPE_FTP},
+                  {KORVEX_FIELD_PASSIVE, 0}});
 }
 
 // Name and user ID are required; the server is not. A refusal keeps what was typed.
 TEST_F(AccountDlgTest, OkNeedsNameAndUserId) {
     struct Case {
-        const char* name;
-        const char* id;
-        const char* server;
+        const char *name, *id, *server;
         bool accepted;
     };
-    const Case cases[] = {
-        {"n", "", "s", false},
-        {"", "u", "s", false},
-        {"", "", "", false},
-        {"n", "u", "", true},
-    };
-    for (const Case& c : cases) {
+    for (const Case& c : {Case{"n", "", "s", false}, Case{"", "u", "s", false},
+                          Case{"", "", "", false}, Case{"n", "u", "", true}}) {
         SCOPED_TRACE(std::string(c.name) + "/" + c.id + "/" + c.server);
         platform::modal::BeginScript();
         CAccountDlg dlg;
-        Expect(132, [&](CDialog& d) {
-            Fill(d, c.name, c.id, c.server);
-            Click(d, IDOK);
-            EXPECT_EQ(IsOpen(d), !c.accepted);
-            if (!c.accepted) {
-                EXPECT_EQ(Text(d, 1000), c.name);
-                EXPECT_EQ(Text(d, 1020), c.server);
-                Click(d, IDCANCEL);
-            }
-        });
-        if (!c.accepted)
-            platform::modal::QueueMessageBox(IDOK);
+        Expect(
+            IDD_ACCOUNT,
+            [&](CDialog& d) {
+                Fill(d, c.name, c.id, c.server);
+                Click(d, IDOK);
+                EXPECT_EQ(IsOpen(d), !c.accepted);
+                if (!c.accepted) {
+                    EXPECT_EQ(Text(d, IDC_RECORD_NAME), c.name);
+                    EXPECT_EQ(Text(d, IDC_SERVER), c.server);
+                    Click(d, IDCANCEL);
+                }
+            },
+            c.accepted ? 0 : 1);
         EXPECT_EQ(dlg.DoModal(), c.accepted ? IDOK : IDCANCEL);
-        if (c.accepted) {
-            EXPECT_TRUE(ShownBoxIds().empty());
-        } else {
-            ASSERT_EQ(ShownBoxIds(), (std::vector<UINT>{124u}));
-            ExpectBox(0, 124, "アカウント作成のための項目が正しく指定されていません。",
-                      MB_OK | MB_ICONEXCLAMATION);
+        EXPECT_EQ(ShownBoxIds(),
+                  c.accepted ? std::vector<UINT>{} : std::vector<UINT>{IDS_ACCOUNT_INCOMPLETE});
+        if (!c.accepted) {
+            ExpectBox(0, IDS_ACCOUNT_INCOMPLETE, MB_OK | MB_ICONEXCLAMATION);
         }
         ExpectNoUnexpectedModals();
     }
 }
 
-TEST_F(AccountDlgTest, EntryModeEnabling) {
+// "PROXYを使う" enables the proxy controls; without proxies, details and delete do nothing.
+// Protocol and port stay disabled throughout.
+TEST_F(AccountDlgTest, UseProxyEnablesTheProxyControls) {
     CAccountDlg dlg;
-    Expect(132, [](CDialog& d) {
-        EXPECT_EQ(ComboRows(d, 1036), (Names{"FTP"}));
-        EXPECT_EQ(ComboSelection(d, 1036), 0);
-        EXPECT_EQ(Text(d, 1025), "");
-        for (int id : {1000, 1031, 1037, 1012, 1020, 1039, 1022, IDOK, IDCANCEL})
-            EXPECT_TRUE(Enabled(d, id)) << id;
-        // "PROXYを使う" enables the proxy controls; without proxies, details and delete
-        // do nothing. Protocol and port stay disabled throughout.
+    Expect(IDD_ACCOUNT, [](CDialog& d) {
+        EXPECT_EQ(ComboRows(d, IDC_PROTOCOL), (Names{"FTP"}));
+        EXPECT_EQ(ComboSelection(d, IDC_PROTOCOL), 0);
         for (bool ticked : {false, true, false}) {
-            if (ticked != Checked(d, 1022))
-                Click(d, 1022);
+            if (ticked != Checked(d, IDC_USE_PROXY))
+                Click(d, IDC_USE_PROXY);
             if (ticked) {
-                EXPECT_TRUE(ComboRows(d, 1014).empty());
-                EXPECT_EQ(ComboSelection(d, 1014), -1);
-                Click(d, 1042);
-                Click(d, 1043);
+                EXPECT_TRUE(ComboRows(d, IDC_PROXIES).empty());
+                Click(d, IDC_PROXY_DETAILS);
+                Click(d, IDC_DELETE_PROXY);
             }
-            for (int id : {1014, 1017, 1042, 1043})
+            for (int id : {IDC_PROXIES, IDC_NEW_PROXY, IDC_PROXY_DETAILS, IDC_DELETE_PROXY})
                 EXPECT_EQ(Enabled(d, id), ticked) << id;
-            EXPECT_FALSE(Enabled(d, 1036));
-            EXPECT_FALSE(Enabled(d, 1025));
+            for (int id : {IDC_RECORD_NAME, IDC_USER_ID, IDC_NO_PASSWORD, IDC_PASSWORD, IDC_SERVER,
+                           IDC_PASSIVE, IDC_USE_PROXY})
+                EXPECT_TRUE(Enabled(d, id)) << id;
+            EXPECT_FALSE(Enabled(d, IDC_PROTOCOL));
+            EXPECT_FALSE(Enabled(d, IDC_PORT));
         }
     });
     dlg.DoModal();
@@ -157,8 +141,8 @@ TEST_F(AccountDlgTest, TextEditsRefuseMoreThan255Bytes) {
     for (int i = 0; i < 100; ++i)
         kana += "あ"; // 3 bytes each
     CAccountDlg dlg;
-    Expect(132, [&](CDialog& d) {
-        for (int id : {1000, 1031, 1012}) {
+    Expect(IDD_ACCOUNT, [&](CDialog& d) {
+        for (int id : {IDC_RECORD_NAME, IDC_USER_ID, IDC_PASSWORD}) {
             SCOPED_TRACE(id);
             Type(d, id, ascii);
             EXPECT_EQ(Text(d, id), std::string(255, 'x'));
@@ -166,8 +150,8 @@ TEST_F(AccountDlgTest, TextEditsRefuseMoreThan255Bytes) {
             Type(d, id, kana);
             EXPECT_EQ(Text(d, id), kana.substr(0, 255));
         }
-        Type(d, 1020, ascii); // the server has no limit
-        EXPECT_EQ(Text(d, 1020), ascii);
+        Type(d, IDC_SERVER, ascii); // the server has no limit
+        EXPECT_EQ(Text(d, IDC_SERVER), ascii);
         Click(d, IDOK);
     });
     EXPECT_EQ(dlg.DoModal(), IDOK);
@@ -183,23 +167,22 @@ TEST_F(AccountDlgTest, ProxyNameOnlyWhenUseProxyTicked) {
     AddProxy({.name = "P2", .server = "p2.example"});
     CMainDlg& w = OpenMainWindow();
     for (bool ticked : {true, false}) {
-        Expect(132, [ticked](CDialog& d) {
-            EXPECT_EQ(ComboRows(d, 1014), (Names{"P1", "P2"}));
-            EXPECT_EQ(ComboSelection(d, 1014), 0);
+        Expect(IDD_ACCOUNT, [ticked](CDialog& d) {
+            EXPECT_EQ(ComboRows(d, IDC_PROXIES), (Names{"P1", "P2"}));
+            EXPECT_EQ(ComboSelection(d, IDC_PROXIES), 0);
             Fill(d, ticked ? "with" : "without", "u");
             if (ticked)
-                Click(d, 1022);
+                Click(d, IDC_USE_PROXY);
             SelectProxy(d, 1);
             Click(d, IDOK);
         });
-        Click(w, 1008);
+        Click(w, IDC_NEW_ACCOUNT);
     }
     ASSERT_EQ(AccountNames(), (Names{"with", "without"}));
     ASSERT_TRUE(LoadAccountAt(0));
-    EXPECT_EQ(FieldText(theApp.m_items.record, 2004), "P2");
+    EXPECT_EQ(FieldText(theApp.m_items.record, KORVEX_FIELD_PROXY), "P2");
     ASSERT_TRUE(LoadAccountAt(1));
-    EXPECT_EQ(FieldText(theApp.m_items.record, 2004), "");
-    EXPECT_EQ(accounts_test::PresentFields(theApp.m_items.record).count(2004), 1u);
+    EXPECT_EQ(FieldText(theApp.m_items.record, KORVEX_FIELD_PROXY), "");
 }
 
 // "新規 PROXY" stores the proxy at once, even when the account dialog is then cancelled;
@@ -207,106 +190,107 @@ TEST_F(AccountDlgTest, ProxyNameOnlyWhenUseProxyTicked) {
 TEST_F(AccountDlgTest, NewProxiesAreStoredAtOnce) {
     AddProxy({.name = "P0", .server = "p0.example"});
     CMainDlg& w = OpenMainWindow();
-    Expect(132, [](CDialog& d) {
-        Click(d, 1022);
-        Click(d, 1017);
-        EXPECT_EQ(ComboRows(d, 1014), (Names{"P0", "bare"}));
-        EXPECT_EQ(ComboSelection(d, 1014), 0);
+    Expect(IDD_ACCOUNT, [](CDialog& d) {
+        Click(d, IDC_USE_PROXY);
+        Click(d, IDC_NEW_PROXY);
+        EXPECT_EQ(ComboRows(d, IDC_PROXIES), (Names{"P0", "bare"}));
+        EXPECT_EQ(ComboSelection(d, IDC_PROXIES), 0);
         for (int i = 0; i < 3; ++i) // the last is cancelled
-            Click(d, 1017);
-        EXPECT_EQ(ComboRows(d, 1014), (Names{"P0", "bare", "nopw", "full"}));
+            Click(d, IDC_NEW_PROXY);
+        EXPECT_EQ(ComboRows(d, IDC_PROXIES), (Names{"P0", "bare", "nopw", "full"}));
         Click(d, IDCANCEL);
     });
     struct Typed {
-        const char* name;
-        const char* user;
+        std::string name, user;
         bool noSave;
         int button;
     };
     for (const Typed& t : {Typed{"bare", "", false, IDOK}, Typed{"nopw", "pu", true, IDOK},
                            Typed{"full", "fu", false, IDOK}, Typed{"never", "", false, IDCANCEL}}) {
-        Expect(156, [t](CDialog& p) {
-            Type(p, 1000, t.name);
-            Type(p, 1020, std::string(t.name) + ".example");
-            Type(p, 1031, t.user);
-            Type(p, 1012, std::string(t.name) == "full" ? "fpw" : "dropped");
+        Expect(IDD_PROXY, [t](CDialog& p) {
+            Type(p, IDC_RECORD_NAME, t.name);
+            Type(p, IDC_SERVER, t.name + ".example");
+            Type(p, IDC_USER_ID, t.user);
+            Type(p, IDC_PASSWORD, t.name == "full" ? "fpw" : "dropped");
             if (t.noSave)
-                Click(p, 1116);
+                Click(p, IDC_PROXY_NO_PASSWORD);
             Click(p, t.button);
         });
     }
-    Click(w, 1008);
+    Click(w, IDC_NEW_ACCOUNT);
     EXPECT_EQ(AccountCount(), 0);
     ASSERT_EQ(ProxyNames(), (Names{"P0", "bare", "nopw", "full"}));
+    const int proxy = theApp.m_items.proxy;
     ASSERT_TRUE(LoadProxyAt(1));
-    ExpectRecord(theApp.m_items.proxy, {1011, 1302}, {{1302, "bare.example"}});
+    ExpectRecord(proxy, {{KORVEX_FIELD_NAME, "bare"}, {KORVEX_FIELD_HOST, "bare.example"}}, {});
     ASSERT_TRUE(LoadProxyAt(2));
-    ExpectRecord(theApp.m_items.proxy, {1011, 1302, 2001, 2002}, {}, {{2002, 1}});
+    ExpectRecord(proxy,
+                 {{KORVEX_FIELD_NAME, "nopw"},
+                  {KORVEX_FIELD_HOST, "nopw.example"},
+                  {KORVEX_FIELD_USER_ID, "pu"}},
+                 {{KORVEX_FIELD_NO_PASSWORD, 1}});
     ASSERT_TRUE(LoadProxyAt(3));
-    ExpectRecord(theApp.m_items.proxy, {1011, 1302, 2001, 2002, 1016},
-                 {{2001, "fu"}, {1016, "fpw"}}, {{2002, 0}});
+    ExpectRecord(proxy,
+                 {{KORVEX_FIELD_NAME, "full"},
+                  {KORVEX_FIELD_HOST, "full.example"},
+                  {KORVEX_FIELD_USER_ID, "fu"},
+                  {KORVEX_FIELD_PASSWORD, "fpw"}},
+                 {{KORVEX_FIELD_NO_PASSWORD, 0}});
 }
 
-// Details show the stored proxy read-only; what is edited there is not written back.
-TEST_F(AccountDlgTest, ProxyDetailsAreAView) {
+// Details show the stored proxy read-only and write nothing back; delete asks with the
+// proxy's name.
+TEST_F(AccountDlgTest, ProxyDetailsAreAViewAndDeleteAsksWithTheName) {
     AddProxy({.name = "P1", .server = "p1.example"});
     AddProxy({.name = "P2", .server = "p2.example", .userId = "pu", .password = "ppw"});
+    AddProxy({.name = "P3", .server = "p3.example"});
     CAccountDlg dlg;
-    Expect(132, [](CDialog& d) {
-        Click(d, 1022);
+    Expect(IDD_ACCOUNT, [](CDialog& d) {
+        Click(d, IDC_USE_PROXY);
         for (int row : {1, 0}) {
             SelectProxy(d, row);
-            Click(d, 1042);
+            Click(d, IDC_PROXY_DETAILS);
         }
+        SelectProxy(d, 2);
+        Click(d, IDC_DELETE_PROXY); // cancelled
+        EXPECT_EQ(ComboRows(d, IDC_PROXIES), (Names{"P1", "P2", "P3"}));
+        EXPECT_EQ(ComboSelection(d, IDC_PROXIES), 2);
+        Click(d, IDC_DELETE_PROXY);
+        EXPECT_EQ(ComboRows(d, IDC_PROXIES), (Names{"P1", "P2"}));
+        EXPECT_EQ(ComboSelection(d, IDC_PROXIES), 0);
         Click(d, IDCANCEL);
     });
-    Expect(156, [](CDialog& p) {
-        EXPECT_EQ(Text(p, 1000), "P2");
-        EXPECT_EQ(Text(p, 1020), "p2.example");
-        EXPECT_EQ(Text(p, 1031), "pu");
-        EXPECT_EQ(Text(p, 1012), "ppw");
-        EXPECT_TRUE(ReadOnly(p, 1000)); // opened in details mode
-        SetText(p, 1020, "changed.example");
+    Expect(IDD_PROXY, [](CDialog& p) {
+        EXPECT_EQ(Text(p, IDC_RECORD_NAME), "P2");
+        EXPECT_EQ(Text(p, IDC_SERVER), "p2.example");
+        EXPECT_EQ(Text(p, IDC_USER_ID), "pu");
+        EXPECT_EQ(Text(p, IDC_PASSWORD), "ppw");
+        EXPECT_TRUE(ReadOnly(p, IDC_RECORD_NAME)); // opened in details mode
+        SetText(p, IDC_SERVER, "changed.example");
         Click(p, IDOK);
     });
-    Expect(156, [](CDialog& p) {
-        EXPECT_EQ(Text(p, 1000), "P1");
-        EXPECT_EQ(Text(p, 1031), "");
-        EXPECT_EQ(Text(p, 1012), "");
+    Expect(IDD_PROXY, [](CDialog& p) {
+        EXPECT_EQ(Text(p, IDC_RECORD_NAME), "P1");
+        EXPECT_EQ(Text(p, IDC_USER_ID), "");
+        EXPECT_EQ(Text(p, IDC_PASSWORD), "");
         Click(p, IDOK);
-    });
-    dlg.DoModal();
-    ASSERT_EQ(ProxyNames(), (Names{"P1", "P2"}));
-    ASSERT_TRUE(LoadProxyAt(1));
-    EXPECT_EQ(FieldText(theApp.m_items.proxy, 1302), "p2.example");
-}
-
-TEST_F(AccountDlgTest, DeletingProxyAsksWithItsName) {
-    AddProxy({.name = "P1", .server = "p1.example"});
-    AddProxy({.name = "P2", .server = "p2.example"});
-    CAccountDlg dlg;
-    Expect(132, [](CDialog& d) {
-        Click(d, 1022);
-        SelectProxy(d, 1);
-        Click(d, 1043); // cancelled
-        EXPECT_EQ(ComboRows(d, 1014), (Names{"P1", "P2"}));
-        EXPECT_EQ(ComboSelection(d, 1014), 1);
-        Click(d, 1043);
-        EXPECT_EQ(ComboRows(d, 1014), (Names{"P1"}));
-        EXPECT_EQ(ComboSelection(d, 1014), 0);
-        Click(d, IDCANCEL);
     });
     platform::modal::QueueMessageBox(IDCANCEL);
     platform::modal::QueueMessageBox(IDOK);
     dlg.DoModal();
-    EXPECT_EQ(ShownBoxIds(), (std::vector<UINT>{125u, 125u}));
-    ExpectBox(0, 125, "P2 というアカウントを削除してもよろしいですか？",
-              MB_OKCANCEL | MB_ICONQUESTION);
-    EXPECT_EQ(ProxyNames(), (Names{"P1"}));
+    EXPECT_EQ(ShownBoxIds(),
+              (std::vector<UINT>{IDS_CONFIRM_DELETE_RECORD, IDS_CONFIRM_DELETE_RECORD}));
+    for (const auto& r : Shown())
+        if (r.kind == platform::modal::Kind::MessageBox) {
+            EXPECT_EQ(r.text, "P3 というアカウントを削除してもよろしいですか？");
+        }
+    ASSERT_EQ(ProxyNames(), (Names{"P1", "P2"}));
+    ASSERT_TRUE(LoadProxyAt(1));
+    EXPECT_EQ(FieldText(theApp.m_items.proxy, KORVEX_FIELD_HOST), "p2.example");
 }
 
-// Details show the stored account with only passive mode, OK and Cancel usable, and
-// write nothing back.
+// Details show the stored account with only passive mode, OK and Cancel usable, never show
+// the password, and write nothing back.
 TEST_F(AccountDlgTest, AccountDetailsAreAView) {
     AddProxy({.name = "P1", .server = "p1.example"});
     AddProxy({.name = "P2", .server = "p2.example"});
@@ -318,42 +302,39 @@ TEST_F(AccountDlgTest, AccountDetailsAreAView) {
                 .proxyName = "P2"});
     AddAccount({.name = "B", .userId = "ub", .noSavePassword = 1, .server = "b.example"});
     CMainDlg& w = OpenMainWindow();
-    Expect(132, [](CDialog& d) {
-        EXPECT_EQ(Text(d, 1000), "A");
-        EXPECT_EQ(Text(d, 1031), "ua");
-        EXPECT_EQ(Text(d, 1012), ""); // the password is never read back
-        EXPECT_EQ(Text(d, 1020), "a.example");
-        EXPECT_EQ(Text(d, 1025), "");
-        EXPECT_TRUE(Checked(d, 1039));
-        EXPECT_TRUE(Checked(d, 1022));
-        EXPECT_FALSE(Checked(d, 1037));
-        EXPECT_EQ(ComboRows(d, 1014), (Names{"P1", "P2"}));
-        EXPECT_EQ(ComboSelection(d, 1014), 1); // the account's own proxy
-        for (int id : {1000, 1031, 1012, 1020})
+    Expect(IDD_ACCOUNT, [](CDialog& d) {
+        EXPECT_EQ(Text(d, IDC_RECORD_NAME), "A");
+        EXPECT_EQ(Text(d, IDC_USER_ID), "ua");
+        EXPECT_EQ(Text(d, IDC_PASSWORD), "");
+        EXPECT_EQ(Text(d, IDC_SERVER), "a.example");
+        EXPECT_TRUE(Checked(d, IDC_PASSIVE));
+        EXPECT_TRUE(Checked(d, IDC_USE_PROXY));
+        EXPECT_FALSE(Checked(d, IDC_NO_PASSWORD));
+        EXPECT_EQ(ComboSelection(d, IDC_PROXIES), 1); // the account's own proxy
+        for (int id : {IDC_RECORD_NAME, IDC_USER_ID, IDC_PASSWORD, IDC_SERVER})
             EXPECT_TRUE(!Enabled(d, id) || ReadOnly(d, id)) << id;
-        for (int id : {1037, 1036, 1025, 1022, 1017, 1042, 1043, 1014})
+        for (int id : {IDC_NO_PASSWORD, IDC_PROTOCOL, IDC_PORT, IDC_USE_PROXY, IDC_NEW_PROXY,
+                       IDC_PROXY_DETAILS, IDC_DELETE_PROXY, IDC_PROXIES})
             EXPECT_FALSE(Enabled(d, id)) << id;
-        for (int id : {1039, IDOK, IDCANCEL})
+        for (int id : {IDC_PASSIVE, IDOK, IDCANCEL})
             EXPECT_TRUE(Enabled(d, id)) << id;
-        Click(d, 1039);
+        Click(d, IDC_PASSIVE);
         Click(d, IDOK);
         EXPECT_FALSE(IsOpen(d));
     });
-    Click(w, 1026);
-    SelectListBoxRow(w, 1007, 1);
-    Expect(132, [](CDialog& d) {
-        EXPECT_EQ(Text(d, 1000), "B");
-        EXPECT_TRUE(Checked(d, 1037));
-        EXPECT_FALSE(Checked(d, 1022));
-        EXPECT_FALSE(Checked(d, 1039));
-        EXPECT_FALSE(Enabled(d, 1012));
+    Click(w, IDC_ACCOUNT_DETAILS);
+    SelectListBoxRow(w, IDC_ACCOUNTS, 1);
+    Expect(IDD_ACCOUNT, [](CDialog& d) {
+        EXPECT_EQ(Text(d, IDC_RECORD_NAME), "B");
+        EXPECT_TRUE(Checked(d, IDC_NO_PASSWORD));
+        EXPECT_FALSE(Checked(d, IDC_USE_PROXY));
+        EXPECT_FALSE(Checked(d, IDC_PASSIVE));
         Click(d, IDCANCEL);
     });
-    Click(w, 1026);
+    Click(w, IDC_ACCOUNT_DETAILS);
     EXPECT_EQ(AccountNames(), (Names{"A", "B"}));
     ASSERT_TRUE(LoadAccountAt(0));
-    EXPECT_EQ(accounts_test::Number(theApp.m_items.record, 2003), 1);
-    EXPECT_EQ(FieldText(theApp.m_items.record, 1016), "pwA");
+    EXPECT_EQ(FieldText(theApp.m_items.record, KORVEX_FIELD_PASSWORD), "pwA");
     EXPECT_TRUE(ShownBoxIds().empty());
 }
 
@@ -365,20 +346,16 @@ TEST_F(AccountDlgTest, DetailsOfForeignRecordsCloseWithOk) {
     CMainDlg& w = OpenMainWindow();
     for (int row : {0, 1}) {
         SCOPED_TRACE(row);
-        platform::modal::BeginScript();
-        SelectListBoxRow(w, 1007, row);
-        bool closed = false;
-        Expect(132, [&closed](CDialog& d) {
+        SelectListBoxRow(w, IDC_ACCOUNTS, row);
+        Expect(IDD_ACCOUNT, [](CDialog& d) {
             Click(d, IDOK);
-            closed = !IsOpen(d);
-            if (!closed)
+            EXPECT_FALSE(IsOpen(d));
+            if (IsOpen(d))
                 Click(d, IDCANCEL);
         });
-        Click(w, 1026);
-        EXPECT_TRUE(closed);
-        EXPECT_TRUE(ShownBoxIds().empty());
-        ExpectNoUnexpectedModals();
+        Click(w, IDC_ACCOUNT_DETAILS);
     }
+    EXPECT_TRUE(ShownBoxIds().empty());
     EXPECT_EQ(AccountCount(), 2);
 }
 

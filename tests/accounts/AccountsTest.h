@@ -8,6 +8,7 @@
 #include "library/Globals.h"
 #include "platform/Modal.h"
 #include "platform/Win.h"
+#include "res/Ids.h"
 
 #include <QLineEdit>
 
@@ -19,36 +20,7 @@
 
 namespace accounts_test {
 
-using Fields = std::set<int>;
 using Names = std::vector<std::string>;
-
-inline Fields PresentFields(int item) {
-    Fields out;
-    for (int field : {1011, 1016, 1301, 1302, 2001, 2002, 2003, 2004}) {
-        char buf[260] = {};
-        int num = 0;
-        if (theApp.m_api.KorvexGetDataValue(theApp.m_hInterface, item, field, buf, sizeof buf) ||
-            theApp.m_api.KorvexGetDataNum(theApp.m_hInterface, item, field, &num))
-            out.insert(field);
-    }
-    return out;
-}
-
-inline int Number(int item, int field) {
-    int v = -1;
-    theApp.m_api.KorvexGetDataNum(theApp.m_hInterface, item, field, &v);
-    return v;
-}
-
-// Loads entry `i` of store list 1304 (accounts) or 2004 (proxies) into its record handle.
-inline bool LoadAccountAt(int i) {
-    return theApp.m_api.KorvexTestData(theApp.m_hInterface, theApp.m_items.store, 1304, i,
-                                       theApp.m_items.record) != 0;
-}
-inline bool LoadProxyAt(int i) {
-    return theApp.m_api.KorvexTestData(theApp.m_hInterface, theApp.m_items.store, 2004, i,
-                                       theApp.m_items.proxy) != 0;
-}
 
 class Test : public gui::GuiTest {
 protected:
@@ -68,35 +40,61 @@ protected:
         return e && e->echoMode() == QLineEdit::Password;
     }
     // Answers the next dialog `templateId` by running `script`; DoModal then returns what
-    // the dialog ended with.
-    static void Expect(UINT templateId, std::function<void(CDialog&)> script) {
+    // the dialog ended with. `boxes` message boxes that follow are answered with OK.
+    static void Expect(UINT templateId, std::function<void(CDialog&)> script, int boxes = 0) {
         platform::modal::QueueDialog(templateId, [script](CDialog& d) {
             script(d);
             return platform::modal::kAsEnded;
         });
+        for (int i = 0; i < boxes; ++i)
+            platform::modal::QueueMessageBox(IDOK);
     }
-    static void ExpectBox(std::size_t i, UINT id, const std::string& text, UINT style) {
+    static void ExpectBox(std::size_t i, UINT id, UINT style) {
         ASSERT_LT(i, Shown().size());
         EXPECT_EQ(Shown()[i].kind, platform::modal::Kind::MessageBox);
         EXPECT_EQ(Shown()[i].id, id);
-        EXPECT_EQ(Shown()[i].text, text);
         EXPECT_EQ(Shown()[i].style, style);
     }
-    // The loaded record holds exactly `fields`, with these texts and numbers among them.
-    void ExpectRecord(int item, const Fields& fields, const std::map<int, std::string>& texts,
-                      const std::map<int, int>& numbers = {}) const {
-        EXPECT_EQ(PresentFields(item), fields);
-        for (const auto& [field, text] : texts)
+
+    // Loads entry `i` of the store's account or proxy list into its record handle.
+    static bool LoadAccountAt(int i) {
+        return Load(KORVEX_FIELD_ACCOUNT, i, theApp.m_items.record);
+    }
+    static bool LoadProxyAt(int i) { return Load(KORVEX_FIELD_PROXY, i, theApp.m_items.proxy); }
+    static bool Load(int list, int i, int record) {
+        return theApp.m_api.KorvexTestData(theApp.m_hInterface, theApp.m_items.store, list, i,
+                                           record) != 0;
+    }
+    // The loaded record holds exactly the fields of `texts` and `numbers`, with these values.
+    void ExpectRecord(int item, const std::map<int, std::string>& texts,
+                      const std::map<int, int>& numbers) const {
+        std::set<int> present, expected;
+        for (int field : {KORVEX_FIELD_NAME, KORVEX_FIELD_PASSWORD, KORVEX_FIELD_SERVER_TYPE,
+                          KORVEX_FIELD_HOST, KORVEX_FIELD_USER_ID, KORVEX_FIELD_NO_PASSWORD,
+                          KORVEX_FIELD_PASSIVE, KORVEX_FIELD_PROXY}) {
+            char buf[KORVEX_TEXT_BUFFER] = {};
+            int num = 0;
+            if (theApp.m_api.KorvexGetDataValue(theApp.m_hInterface, item, field, buf, sizeof buf))
+                present.insert(field);
+            else if (theApp.m_api.KorvexGetDataNum(theApp.m_hInterface, item, field, &num)) {
+                present.insert(field);
+                if (numbers.count(field)) {
+                    EXPECT_EQ(num, numbers.at(field)) << "field " << field;
+                }
+            }
+        }
+        for (const auto& [field, text] : texts) {
+            expected.insert(field);
             EXPECT_EQ(FieldText(item, field), text) << "field " << field;
-        for (const auto& [field, number] : numbers)
-            EXPECT_EQ(Number(item, field), number) << "field " << field;
+        }
+        for (const auto& entry : numbers)
+            expected.insert(entry.first);
+        EXPECT_EQ(present, expected);
     }
     Names ProxyNames() const {
         Names out;
-        const int n = theApp.m_api.KorvexGetItemNum(theApp.m_hInterface, theApp.m_items.store,
-                                                    KORVEX_KIND_PROXY);
-        for (int i = 0; i < n && LoadProxyAt(i); ++i)
-            out.push_back(FieldText(theApp.m_items.proxy, 1011));
+        for (int i = 0; LoadProxyAt(i); ++i)
+            out.push_back(FieldText(theApp.m_items.proxy, KORVEX_FIELD_NAME));
         return out;
     }
 };

@@ -2,57 +2,42 @@
 #include "accounts/PasswordDlg.h"
 #include "AccountsTest.h"
 
-#include <string>
-
 namespace {
 
 class PasswordDlgTest : public accounts_test::Test {
 protected:
     bool NeedsLibrary() const override { return false; }
-    static void Open(CPasswordDlg& dlg, const std::string& server, const std::string& user) {
-        dlg.m_strProtocol = "FTP";
-        dlg.m_strServer = server;
-        dlg.m_strUserID = user;
-    }
 };
 
-TEST_F(PasswordDlgTest, ShowsAccountReadOnlyWithFocusInPassword) {
-    CPasswordDlg dlg;
-    Open(dlg, "ftp.example.jp", "山田");
-    Expect(150, [](CDialog& d) {
-        EXPECT_EQ(FocusId(d), 1012);
-        EXPECT_EQ(Text(d, 1020), "ftp.example.jp");
-        EXPECT_EQ(Text(d, 1031), "山田");
-        EXPECT_EQ(Text(d, 1036), "FTP");
-        EXPECT_EQ(Text(d, 1012), "");
-        for (int id : {1020, 1031, 1036})
-            EXPECT_TRUE(ReadOnly(d, id)) << id;
-        EXPECT_FALSE(ReadOnly(d, 1012));
-        EXPECT_TRUE(IsPasswordEdit(d, 1012));
-    });
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-    ASSERT_EQ(Shown().size(), 1u);
-    EXPECT_EQ(Shown()[0].id, 150u);
-    EXPECT_EQ(Shown()[0].text, "パスワード");
-}
-
-// What the user typed comes back on OK, an empty password included; Cancel returns
-// IDCANCEL. Enter in the password edit is the default button.
-TEST_F(PasswordDlgTest, ReturnsWhatWasTyped) {
+// The account shows read-only with the focus in the hidden password edit. What the user
+// typed comes back on OK (an empty password included) and on Enter in the edit; Cancel
+// returns IDCANCEL. The read-only fields come back as the opener set them.
+TEST_F(PasswordDlgTest, ShowsTheAccountAndReturnsWhatWasTyped) {
     struct Case {
         const char* typed;
         int button; // IDOK, IDCANCEL, or 0 for Enter in the edit
     };
-    const Case cases[] = {{"s3cret", IDOK}, {"", IDOK}, {"パス word", 0}, {"typed", IDCANCEL}};
-    for (const Case& c : cases) {
+    for (const Case& c :
+         {Case{"s3cret", IDOK}, Case{"", IDOK}, Case{"パス word", 0}, Case{"typed", IDCANCEL}}) {
         SCOPED_TRACE(c.typed);
         platform::modal::BeginScript();
         CPasswordDlg dlg;
-        Open(dlg, "host", "user");
-        Expect(150, [&](CDialog& d) {
-            Type(d, 1012, c.typed);
+        dlg.m_strProtocol = "FTP";
+        dlg.m_strServer = "ftp.example.jp";
+        dlg.m_strUserID = "山田";
+        Expect(IDD_PASSWORD, [&](CDialog& d) {
+            EXPECT_EQ(FocusId(d), IDC_PASSWORD);
+            EXPECT_EQ(Text(d, IDC_SERVER), "ftp.example.jp");
+            EXPECT_EQ(Text(d, IDC_USER_ID), "山田");
+            EXPECT_EQ(Text(d, IDC_PROTOCOL), "FTP");
+            EXPECT_EQ(Text(d, IDC_PASSWORD), "");
+            for (int id : {IDC_SERVER, IDC_USER_ID, IDC_PROTOCOL})
+                EXPECT_TRUE(ReadOnly(d, id)) << id;
+            EXPECT_FALSE(ReadOnly(d, IDC_PASSWORD));
+            EXPECT_TRUE(IsPasswordEdit(d, IDC_PASSWORD));
+            Type(d, IDC_PASSWORD, c.typed);
             if (c.button == 0)
-                PressKey(d, 1012, Qt::Key_Return);
+                PressKey(d, IDC_PASSWORD, Qt::Key_Return);
             else
                 Click(d, c.button);
         });
@@ -61,9 +46,8 @@ TEST_F(PasswordDlgTest, ReturnsWhatWasTyped) {
         if (ok) {
             EXPECT_EQ(dlg.m_strPassword, c.typed);
         }
-        // The read-only fields come back as the opener set them.
-        EXPECT_EQ(dlg.m_strServer, "host");
-        EXPECT_EQ(dlg.m_strUserID, "user");
+        EXPECT_EQ(dlg.m_strServer, "ftp.example.jp");
+        EXPECT_EQ(dlg.m_strUserID, "山田");
         EXPECT_EQ(dlg.m_strProtocol, "FTP");
         ExpectNoUnexpectedModals();
     }

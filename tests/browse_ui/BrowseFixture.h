@@ -5,6 +5,7 @@
 #include "ftp/BrowseWorker.h"
 #include "gui_support/GuiTest.h"
 #include "platform/Modal.h"
+#include "res/Ids.h"
 #include "support/PyFtpServer.h"
 
 #include <gtest/gtest.h>
@@ -45,7 +46,7 @@ protected:
     // The shared server: folders and files with spaces and Japanese names.
     static void StartServer() {
         s_server = std::make_unique<test::PyFtpServer>(std::vector<test::PyFtpServer::User>{
-            {"tester", "secret", "", "elr"}, {"other", "pw2", "pub/b", "elr"}});
+            {"tester", "secret", ""}, {"other", "pw2", "pub/b"}});
         auto& s = *s_server;
         s.MakeDir("pub/sub dir");
         s.MakeDir("pub/日本語フォルダ");
@@ -93,10 +94,10 @@ protected:
         m_win = std::make_unique<RecordingMainDlg>();
         m_win->m_strName = theApp.m_strUserName;
         theApp.m_pMainWnd = m_win.get();
-        m_win->Create(102);
+        m_win->Create(IDD_MAIN);
         ProcessEvents();
         if (stopWizard)
-            Click(*m_win, 1029);
+            Click(*m_win, IDC_WIZARD);
         return *m_win;
     }
     void CloseWindow() {
@@ -119,25 +120,29 @@ protected:
         QCoreApplication::processEvents();
         return !w.m_bBrowsing;
     }
-    // Answers Connect's confirmation with OK and its password prompt with `password`.
-    static void QueueConnect(const std::string& password = "secret") {
-        platform::modal::QueueMessageBox(IDOK); // 133
-        platform::modal::QueueDialog(150, [password](CDialog& dlg) {
-            dlg.GetDlgItem(1012)->SetWindowText(password);
+    // Answers Connect's confirmation with OK and its password prompt with `password`,
+    // recording what the prompt showed in `prompt`.
+    void QueueConnect(const std::string& password = "secret") {
+        platform::modal::QueueMessageBox(IDOK);
+        platform::modal::QueueDialog(IDD_PASSWORD, [this, password](CDialog& dlg) {
+            prompt.clear();
+            for (int id : {IDC_PROTOCOL, IDC_SERVER, IDC_USER_ID})
+                prompt.push_back(dlg.GetDlgItem(id)->GetWindowText());
+            dlg.GetDlgItem(IDC_PASSWORD)->SetWindowText(password);
             dlg.SendCommand(IDOK);
             return platform::modal::kAsEnded;
         });
     }
     // Connect with the selected account and `password`, then waits for the run.
-    static void Connect(CMainDlg& w, const std::string& password = "secret") {
+    void Connect(CMainDlg& w, const std::string& password = "secret") {
         QueueConnect(password);
-        Click(w, 1033);
+        Click(w, IDC_BACK_OR_CONNECT);
         ASSERT_TRUE(WaitForRun(w));
     }
     // The rows of list view 1021, checked against the window's records.
     static std::vector<Row> RemoteRows(CMainDlg& w) {
         std::vector<Row> rows;
-        const auto texts = Rows(w, 1021);
+        const auto texts = Rows(w, IDC_REMOTE);
         EXPECT_EQ(texts.size(), w.m_arrRemote.size()) << "rows and records differ";
         for (std::size_t i = 0; i < texts.size() && i < w.m_arrRemote.size(); ++i) {
             const CRemoteEntry& e = *w.m_arrRemote[i];
@@ -148,11 +153,11 @@ protected:
         }
         return rows;
     }
-    // Names of the folder rows and of the file rows; every folder row comes first.
-    static void Split(const std::vector<Row>& rows, Strings& folders, Strings& files) {
-        folders.clear();
-        files.clear();
-        for (const Row& r : rows) {
+    // Names of the folder rows and of the file rows, each sorted; every folder row must
+    // come first.
+    static std::pair<Strings, Strings> Listed(CMainDlg& w) {
+        Strings folders, files;
+        for (const Row& r : RemoteRows(w)) {
             EXPECT_NE(r.name, ".");
             EXPECT_NE(r.name, "..");
             if (r.folder) {
@@ -162,10 +167,9 @@ protected:
                 files.push_back(r.name);
             }
         }
-    }
-    static Strings Sorted(Strings v) {
-        std::sort(v.begin(), v.end());
-        return v;
+        std::sort(folders.begin(), folders.end());
+        std::sort(files.begin(), files.end());
+        return {folders, files};
     }
     // The window is idle again: enabled, the progress dialog hidden.
     static void ExpectIdle(CMainDlg& w) {
@@ -176,6 +180,7 @@ protected:
 
     static std::unique_ptr<test::PyFtpServer> s_server;
     std::unique_ptr<RecordingMainDlg> m_win;
+    Strings prompt; // protocol, server and user the last password prompt showed
 };
 
 inline std::unique_ptr<test::PyFtpServer> BrowseFixture::s_server;

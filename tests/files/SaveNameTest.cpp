@@ -47,9 +47,8 @@ TEST(DeriveSaveName, FailsOnEmptyAndOverlongPathsLeavingTheNameAlone) {
 TEST(SaveNames, AreComparedByteForByteAndSkipTheEntryItself) {
     std::vector<std::unique_ptr<CBackupFileEntry>> entries;
     for (const char* n : {"a.txt", "報告.txt", "B.TXT"}) {
-        auto e = std::make_unique<CBackupFileEntry>();
-        e->m_strSaveName = n;
-        entries.push_back(std::move(e));
+        entries.push_back(std::make_unique<CBackupFileEntry>());
+        entries.back()->m_strSaveName = n;
     }
     for (const char* taken : {"a.txt", "報告.txt", "B.TXT"})
         EXPECT_TRUE(document::IsSaveNameTaken(entries, taken)) << taken;
@@ -57,16 +56,6 @@ TEST(SaveNames, AreComparedByteForByteAndSkipTheEntryItself) {
         EXPECT_FALSE(document::IsSaveNameTaken(entries, other)) << other;
     EXPECT_FALSE(document::IsSaveNameTaken(entries, "a.txt", entries[0].get()));
     EXPECT_TRUE(document::IsSaveNameTaken(entries, "B.TXT", entries[0].get()));
-}
-
-TEST(EntryValues, ComboIndicesOutsideTheListBecomeAutoAndGet) {
-    for (int i : {-1, 3})
-        EXPECT_EQ(document::NormaliseMode(i), document::kModeAuto) << i;
-    for (int i : {0, 1, 2})
-        EXPECT_EQ(document::NormaliseMode(i), i);
-    for (int i : {-1, 2})
-        EXPECT_EQ(document::NormaliseMethod(i), document::kMethodGet) << i;
-    EXPECT_EQ(document::NormaliseMethod(1), document::kMethodMget);
 }
 
 } // namespace

@@ -75,74 +75,60 @@ class ListerRealServer : public ::testing::TestWithParam<bool> {
 protected:
     static void SetUpTestSuite() {
         s_server = std::make_unique<test::PyFtpServer>();
-        s_server->MakeDir("pub/sub dir");
-        s_server->MakeDir("pub/写真");
-        s_server->MakeFile("pub/a b.txt", "1");
-        s_server->MakeFile("pub/メモ.txt", "2");
-        s_server->MakeFile("pub/x.log", "3");
-        s_server->MakeDir("empty");
+        for (const char* dir : {"pub/sub dir", "pub/写真", "empty"})
+            s_server->MakeDir(dir);
+        for (const char* file : {"pub/a b.txt", "pub/メモ.txt", "pub/x.log"})
+            s_server->MakeFile(file, "1");
         ASSERT_TRUE(s_server->Start()) << s_server->Error();
     }
     static void TearDownTestSuite() { s_server.reset(); }
+    static std::unique_ptr<test::PyFtpServer> s_server;
+};
+std::unique_ptr<test::PyFtpServer> ListerRealServer::s_server;
 
-    ProcessResult Ls(std::vector<std::string> rest, const char* password = "secret") {
+// The folder line, then the folders, then the matching files; a refused login keeps the
+// folder argument; a missing folder lists the login folder; an empty one ends early.
+TEST_P(ListerRealServer, PrintsTheFolderThenFoldersThenMatchingFiles) {
+    using Set = std::set<std::string>;
+    const Set root = {"D\tpub\t/pub", "D\tempty\t/empty"};
+    struct Case {
+        std::vector<std::string> rest;
+        const char* password;
+        int exit;
+        std::string err, first;
+        Set folders, files;
+    };
+    const Case cases[] = {
+        {{"/pub", "*.txt"},
+         "secret",
+         0,
+         "",
+         "/pub",
+         {"D\tsub dir\t/pub/sub dir", "D\t写真\t/pub/写真"},
+         {"F\ta b.txt\t/pub/a b.txt", "F\tメモ.txt\t/pub/メモ.txt"}},
+        {{}, "secret", 0, "", "/", root, {}},
+        {{"/pub"}, "wrong", 1, Text(IDS_CONNECT_FAILED), "/pub", {}, {}},
+        {{"/nowhere"}, "secret", 0, Text(IDS_BAD_FOLDER), "/", root, {}},
+        {{"/empty"}, "secret", 1, "", "/empty", {}, {}},
+    };
+    for (const Case& c : cases) {
         std::vector<std::string> args;
         if (GetParam())
             args.push_back("--passive");
         args.insert(args.end(),
                     {"--port", std::to_string(s_server->Port()), "127.0.0.1", "tester"});
-        args.insert(args.end(), rest.begin(), rest.end());
-        return RunLs(args, password);
+        args.insert(args.end(), c.rest.begin(), c.rest.end());
+        SCOPED_TRACE(testing::PrintToString(args));
+        ProcessResult r = RunLs(args, c.password);
+        EXPECT_EQ(r.exitCode, c.exit);
+        EXPECT_EQ(r.err, c.err);
+        const auto lines = Lines(r.out);
+        ASSERT_EQ(lines.size(), 1 + c.folders.size() + c.files.size()) << r.out;
+        EXPECT_EQ(lines[0], c.first);
+        const auto files = lines.begin() + 1 + static_cast<long>(c.folders.size());
+        EXPECT_EQ(Set(lines.begin() + 1, files), c.folders);
+        EXPECT_EQ(Set(files, lines.end()), c.files);
     }
-    static std::unique_ptr<test::PyFtpServer> s_server;
-};
-std::unique_ptr<test::PyFtpServer> ListerRealServer::s_server;
-
-TEST_P(ListerRealServer, FolderLineThenFoldersThenMatchingFiles) {
-    ProcessResult r = Ls({"/pub", "*.txt"});
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.err, "");
-    auto lines = Lines(r.out);
-    ASSERT_EQ(lines.size(), 5u) << r.out;
-    EXPECT_EQ(lines[0], "/pub");
-    EXPECT_EQ(std::set<std::string>(lines.begin() + 1, lines.begin() + 3),
-              (std::set<std::string>{"D\tsub dir\t/pub/sub dir", "D\t写真\t/pub/写真"}));
-    EXPECT_EQ(std::set<std::string>(lines.begin() + 3, lines.end()),
-              (std::set<std::string>{"F\ta b.txt\t/pub/a b.txt", "F\tメモ.txt\t/pub/メモ.txt"}));
-}
-
-TEST_P(ListerRealServer, NoFolderGivesTheLoginFolder) {
-    ProcessResult r = Ls({});
-    EXPECT_EQ(r.exitCode, 0);
-    auto lines = Lines(r.out);
-    ASSERT_EQ(lines.size(), 3u) << r.out;
-    EXPECT_EQ(lines[0], "/");
-    EXPECT_EQ(std::set<std::string>(lines.begin() + 1, lines.end()),
-              (std::set<std::string>{"D\tpub\t/pub", "D\tempty\t/empty"}));
-}
-
-TEST_P(ListerRealServer, RefusedLoginKeepsTheFolderArgument) {
-    ProcessResult r = Ls({"/pub"}, "wrong");
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.out, "/pub\n");
-    EXPECT_EQ(r.err, Text(IDS_CONNECT_FAILED));
-}
-
-TEST_P(ListerRealServer, MissingFolderShows135AndListsLoginFolder) {
-    ProcessResult r = Ls({"/nowhere"});
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.err, Text(IDS_BAD_FOLDER));
-    auto lines = Lines(r.out);
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines[0], "/");
-    EXPECT_EQ(lines.size(), 3u);
-}
-
-TEST_P(ListerRealServer, EmptyFolderEndsEarlyWithoutMessage) {
-    ProcessResult r = Ls({"/empty"});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.out, "/empty\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(ActiveAndPassive, ListerRealServer, ::testing::Bool());

@@ -1,289 +1,260 @@
-// The account store and the user name: records, snapshots, persistence
-// across interfaces and processes, and the database on disk.
-#include "KorvexLib.hpp"
+// The account store and the user name: records, snapshots, persistence across interfaces
+// and processes, and the database on disk.
+#include "KorvexTest.hpp"
 
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <optional>
 #include <poll.h>
 #include <set>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <vector>
-
-extern char** environ;
 
 namespace {
 
+using Names = std::vector<std::string>;
+
 class StoreTest : public KorvexTest {
 protected:
-    // Starts the helper with the given arguments; stdout goes to `outFd` when
-    // asked for.
-    pid_t spawnHelper(const std::vector<std::string>& args, int* outFd = nullptr) {
-        std::vector<char*> argv;
-        std::string path = KORVEX_HELPER_PATH;
-        argv.push_back(path.data());
-        std::vector<std::string> copy = args;
-        for (auto& a : copy)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        int pipeFds[2] = {-1, -1};
-        if (outFd != nullptr) {
-            EXPECT_EQ(pipe(pipeFds), 0);
-            posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
-            posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-        }
-        pid_t pid = -1;
-        EXPECT_EQ(posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environ), 0);
-        posix_spawn_file_actions_destroy(&actions);
-        if (outFd != nullptr) {
-            close(pipeFds[1]);
-            *outFd = pipeFds[0];
-        }
-        return pid;
-    }
-
-    int waitExit(pid_t pid) {
-        int status = 0;
-        if (waitpid(pid, &status, 0) != pid)
-            return -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-
-    int runHelper(const std::vector<std::string>& args) { return waitExit(spawnHelper(args)); }
-
     struct Handles {
         KorvexHandle h;
         int store, account, proxy;
     };
-
     Handles openStore() {
-        KorvexHandle h = open();
-        return {h, k.KorvexNewItem(h, 9), k.KorvexNewItem(h, 10), k.KorvexNewItem(h, 11)};
+        KorvexHandle i = open();
+        return {i, KorvexNewItem(i, KORVEX_KIND_STORE), KorvexNewItem(i, KORVEX_KIND_ACCOUNT),
+                KorvexNewItem(i, KORVEX_KIND_PROXY)};
     }
 
-    void appendAccount(const Handles& s, const std::string& name, bool withPassword = true) {
-        k.KorvexGetDataNum(s.h, s.account, 0, nullptr);
-        k.KorvexSetDataValue(s.h, s.account, 1011, name.c_str());
-        k.KorvexSetDataValue(s.h, s.account, 2001, "user");
-        k.KorvexSetDataNum(s.h, s.account, 2002, withPassword ? 0 : 1);
+    // Writes a whole record into handle `record` and appends it; false when refused.
+    static bool append(const Handles& s, int record, const std::string& name,
+                       bool withPassword = true) {
+        KorvexGetDataNum(s.h, record, KORVEX_FIELD_NEW_RECORD, nullptr);
+        KorvexSetDataValue(s.h, record, KORVEX_FIELD_NAME, name.c_str());
+        KorvexSetDataValue(s.h, record, KORVEX_FIELD_USER_ID, "user");
+        KorvexSetDataNum(s.h, record, KORVEX_FIELD_NO_PASSWORD, withPassword ? 0 : 1);
         if (withPassword)
-            k.KorvexSetDataValue(s.h, s.account, 1016, "secret");
-        k.KorvexSetDataValue(s.h, s.account, 1302, ("ftp." + name + ".example").c_str());
-        k.KorvexSetDataNum(s.h, s.account, 1301, 131);
-        k.KorvexSetDataNum(s.h, s.account, 2003, 1);
-        k.KorvexSetDataValue(s.h, s.account, 2004, "");
-        ASSERT_NE(k.KorvexSetDataNum(s.h, s.store, 1014, s.account), 0) << name;
+            KorvexSetDataValue(s.h, record, KORVEX_FIELD_PASSWORD, "secret");
+        KorvexSetDataValue(s.h, record, KORVEX_FIELD_HOST, ("ftp." + name + ".example").c_str());
+        KorvexSetDataNum(s.h, record, KORVEX_FIELD_SERVER_TYPE, KORVEX_SERVER_TYPE_FTP);
+        return KorvexSetDataNum(s.h, s.store, KORVEX_FIELD_STORE_APPEND, record) != 0;
+    }
+    void append(const Handles& s, const Names& names) {
+        for (const auto& n : names)
+            ASSERT_TRUE(append(s, s.account, n)) << n;
+    }
+    // Another process appends `count` accounts PREFIX0, PREFIX1, ...; its exit status.
+    int appendElsewhere(const std::string& prefix, int count) {
+        return inChild([&] {
+            Handles s = openStore();
+            for (int i = 0; i < count; ++i)
+                if (!append(s, s.account, prefix + std::to_string(i)))
+                    return 2;
+            return 0;
+        });
+    }
+    // Another process deletes the first account named `name`; its exit status.
+    int deleteElsewhere(const std::string& name) {
+        return inChild([&] {
+            Handles s = openStore();
+            KorvexSetDataNum(s.h, s.store, KORVEX_FIELD_STORE_REFRESH, 0);
+            for (int i = 0; i < KorvexGetItemNum(s.h, s.store, KORVEX_KIND_ACCOUNT); ++i)
+                if (KorvexTestData(s.h, s.store, KORVEX_FIELD_ACCOUNT, i, s.account) &&
+                    text(s.h, s.account, KORVEX_FIELD_NAME) == name)
+                    return KorvexSetDataNum(s.h, s.store, KORVEX_FIELD_STORE_DELETE, s.account) ? 0
+                                                                                                : 2;
+            return 3;
+        });
     }
 
-    // The account names in store order, as the account list shows them.
-    std::vector<std::string> accountNames(const Handles& s, int kind = 10) {
-        k.KorvexSetDataNum(s.h, s.store, 1902, 0);
-        k.KorvexSetDataNum(s.h, s.store, 1901, 0);
-        std::vector<std::string> names;
-        const int record = kind == 10 ? s.account : s.proxy;
-        const int n = k.KorvexGetItemNum(s.h, s.store, kind);
-        for (int i = 0; i < n; ++i) {
-            if (k.KorvexTestData(s.h, s.store, kind == 10 ? 1304 : 2004, i, record) == 0)
-                break;
-            names.push_back(text(s.h, record, 1011));
-        }
-        return names;
+    // The names of list `listField` after a refresh, in store order, as the lists show them.
+    static Names names(const Handles& s, int listField = KORVEX_FIELD_ACCOUNT) {
+        KorvexSetDataNum(s.h, s.store, KORVEX_FIELD_STORE_RELEASE, 0);
+        KorvexSetDataNum(s.h, s.store, KORVEX_FIELD_STORE_REFRESH, 0);
+        const bool accounts = listField == KORVEX_FIELD_ACCOUNT;
+        const int record = accounts ? s.account : s.proxy;
+        Names out;
+        const int n =
+            KorvexGetItemNum(s.h, s.store, accounts ? KORVEX_KIND_ACCOUNT : KORVEX_KIND_PROXY);
+        for (int i = 0; i < n && KorvexTestData(s.h, s.store, listField, i, record); ++i)
+            out.push_back(text(s.h, record, KORVEX_FIELD_NAME));
+        return out;
     }
-
+    int count(const Handles& s) { return KorvexGetItemNum(s.h, s.store, KORVEX_KIND_ACCOUNT); }
+    bool load(const Handles& s, int i) {
+        return KorvexTestData(s.h, s.store, KORVEX_FIELD_ACCOUNT, i, s.account) != 0;
+    }
+    bool remove(const Handles& s) {
+        return KorvexSetDataNum(s.h, s.store, KORVEX_FIELD_STORE_DELETE, s.account) != 0;
+    }
     std::filesystem::path dbPath() const { return home / "korvex.db"; }
 };
 
-using Names = std::vector<std::string>;
-
 TEST_F(StoreTest, AccountsAndProxiesAreSeparateListsOfWholeRecords) {
     Handles s = openStore();
-    EXPECT_EQ(k.KorvexGetItemNum(s.h, s.store, 10), 0);
-    EXPECT_EQ(k.KorvexTestData(s.h, s.store, 1304, 0, s.account), 0);
-    appendAccount(s, "A");
-    appendAccount(s, "B", false);
-    k.KorvexGetDataNum(s.h, s.proxy, 0, nullptr);
-    k.KorvexSetDataValue(s.h, s.proxy, 1011, "px");
-    k.KorvexSetDataValue(s.h, s.proxy, 1302, "proxy.example");
-    ASSERT_NE(k.KorvexSetDataNum(s.h, s.store, 1014, s.proxy), 0);
+    EXPECT_EQ(count(s), 0);
+    EXPECT_FALSE(load(s, 0));
+    append(s, {"A"});
+    ASSERT_TRUE(append(s, s.account, "B", false));
+    ASSERT_TRUE(append(s, s.proxy, "px"));
+    EXPECT_EQ(count(s), 2);
+    EXPECT_EQ(KorvexGetItemNum(s.h, s.store, KORVEX_KIND_PROXY), 1);
+    EXPECT_EQ(names(s), (Names{"A", "B"}));
+    EXPECT_EQ(names(s, KORVEX_FIELD_PROXY), (Names{"px"}));
 
-    EXPECT_EQ(k.KorvexGetItemNum(s.h, s.store, 10), 2);
-    EXPECT_EQ(k.KorvexGetItemNum(s.h, s.store, 11), 1);
-    EXPECT_EQ(accountNames(s), (Names{"A", "B"}));
-    EXPECT_EQ(accountNames(s, 11), (Names{"px"}));
+    ASSERT_TRUE(load(s, 0));
+    EXPECT_EQ(text(s.h, s.account, KORVEX_FIELD_USER_ID), "user");
+    EXPECT_EQ(text(s.h, s.account, KORVEX_FIELD_PASSWORD), "secret");
+    EXPECT_EQ(text(s.h, s.account, KORVEX_FIELD_HOST), "ftp.A.example");
+    EXPECT_EQ(num(s.h, s.account, KORVEX_FIELD_SERVER_TYPE), KORVEX_SERVER_TYPE_FTP);
+    EXPECT_EQ(num(s.h, s.account, KORVEX_FIELD_NO_PASSWORD), 0);
+    // The second account was written without a password: the field is absent, not left
+    // over from the record loaded before it.
+    ASSERT_TRUE(load(s, 1));
+    EXPECT_EQ(num(s.h, s.account, KORVEX_FIELD_NO_PASSWORD), 1);
+    EXPECT_EQ(text(s.h, s.account, KORVEX_FIELD_PASSWORD), "<absent>");
+    ASSERT_NE(KorvexTestData(s.h, s.store, KORVEX_FIELD_PROXY, 0, s.proxy), 0);
+    EXPECT_EQ(text(s.h, s.proxy, KORVEX_FIELD_HOST), "ftp.px.example");
 
-    ASSERT_NE(k.KorvexTestData(s.h, s.store, 1304, 0, s.account), 0);
-    EXPECT_EQ(text(s.h, s.account, 2001), "user");
-    EXPECT_EQ(text(s.h, s.account, 1016), "secret");
-    EXPECT_EQ(text(s.h, s.account, 1302), "ftp.A.example");
-    EXPECT_EQ(num(s.h, s.account, 1301), 131);
-    EXPECT_EQ(num(s.h, s.account, 2002), 0);
-    // The second account was written without a password: the field is absent,
-    // not left over from the record built before it.
-    ASSERT_NE(k.KorvexTestData(s.h, s.store, 1304, 1, s.account), 0);
-    EXPECT_EQ(num(s.h, s.account, 2002), 1);
-    EXPECT_EQ(text(s.h, s.account, 1016), "<absent>");
-    ASSERT_NE(k.KorvexTestData(s.h, s.store, 2004, 0, s.proxy), 0);
-    EXPECT_EQ(text(s.h, s.proxy, 1302), "proxy.example");
-
-    // Wrong list for the handle's kind, out of range, negative index.
-    EXPECT_EQ(k.KorvexTestData(s.h, s.store, 2004, 0, s.account), 0);
-    EXPECT_EQ(k.KorvexTestData(s.h, s.store, 1304, 2, s.account), 0);
-    EXPECT_EQ(k.KorvexTestData(s.h, s.store, 1304, -1, s.account), 0);
-    EXPECT_EQ(k.KorvexTestData(s.h, s.account, 1304, 0, s.account), 0);
-    // Only record handles can be appended.
-    const int file = k.KorvexNewItem(s.h, 5);
-    EXPECT_EQ(k.KorvexSetDataNum(s.h, s.store, 1014, file), 0);
-    EXPECT_EQ(k.KorvexGetItemNum(s.h, s.store, 10), 2);
-    EXPECT_EQ(k.KorvexGetDataNum(s.h, s.store, 0, nullptr), 0) << "only records restart";
+    // Wrong list for the handle's kind, out of range, negative index, not the store.
+    EXPECT_EQ(KorvexTestData(s.h, s.store, KORVEX_FIELD_PROXY, 0, s.account), 0);
+    EXPECT_FALSE(load(s, 2));
+    EXPECT_FALSE(load(s, -1));
+    EXPECT_EQ(KorvexTestData(s.h, s.account, KORVEX_FIELD_ACCOUNT, 0, s.account), 0);
+    // Only record handles can be appended, and only records restart.
+    const int file = KorvexNewItem(s.h, KORVEX_KIND_FILE);
+    EXPECT_EQ(KorvexSetDataNum(s.h, s.store, KORVEX_FIELD_STORE_APPEND, file), 0);
+    EXPECT_EQ(count(s), 2);
+    EXPECT_EQ(KorvexGetDataNum(s.h, s.store, KORVEX_FIELD_NEW_RECORD, nullptr), 0);
     // Editing the handle after an append changes nothing stored.
-    k.KorvexGetDataNum(s.h, s.account, 0, nullptr);
-    EXPECT_EQ(text(s.h, s.account, 1011), "<absent>");
-    k.KorvexSetDataValue(s.h, s.account, 1011, "edited");
-    EXPECT_EQ(accountNames(s), (Names{"A", "B"}));
+    KorvexGetDataNum(s.h, s.account, KORVEX_FIELD_NEW_RECORD, nullptr);
+    EXPECT_EQ(text(s.h, s.account, KORVEX_FIELD_NAME), "<absent>");
+    KorvexSetDataValue(s.h, s.account, KORVEX_FIELD_NAME, "edited");
+    EXPECT_EQ(names(s), (Names{"A", "B"}));
 }
 
 TEST_F(StoreTest, DeleteRemovesExactlyTheLoadedRecord) {
     Handles s = openStore();
-    for (const char* n : {"A", "B", "C", "B"})
-        appendAccount(s, n);
-    ASSERT_EQ(accountNames(s), (Names{"A", "B", "C", "B"}));
+    append(s, {"A", "B", "C", "B"});
     // Nothing loaded yet in a fresh handle: nothing to delete.
-    const int fresh = k.KorvexNewItem(s.h, 10);
-    EXPECT_EQ(k.KorvexSetDataNum(s.h, s.store, 1015, fresh), 0);
+    const int fresh = KorvexNewItem(s.h, KORVEX_KIND_ACCOUNT);
+    EXPECT_EQ(KorvexSetDataNum(s.h, s.store, KORVEX_FIELD_STORE_DELETE, fresh), 0);
     // The second "B" goes, the first stays (same name, other record).
-    ASSERT_NE(k.KorvexTestData(s.h, s.store, 1304, 3, s.account), 0);
-    EXPECT_NE(k.KorvexSetDataNum(s.h, s.store, 1015, s.account), 0);
-    EXPECT_EQ(accountNames(s), (Names{"A", "B", "C"}));
+    ASSERT_TRUE(load(s, 3));
+    EXPECT_TRUE(remove(s));
+    EXPECT_EQ(names(s), (Names{"A", "B", "C"}));
     // A second delete of the same record reports that nothing was there.
-    ASSERT_NE(k.KorvexTestData(s.h, s.store, 1304, 2, s.account), 0);
-    EXPECT_NE(k.KorvexSetDataNum(s.h, s.store, 1015, s.account), 0);
-    EXPECT_EQ(k.KorvexSetDataNum(s.h, s.store, 1015, s.account), 0);
+    ASSERT_TRUE(load(s, 2));
+    EXPECT_TRUE(remove(s));
+    EXPECT_FALSE(remove(s));
     // Starting a new record forgets the loaded one.
-    ASSERT_NE(k.KorvexTestData(s.h, s.store, 1304, 0, s.account), 0);
-    k.KorvexGetDataNum(s.h, s.account, 0, nullptr);
-    EXPECT_EQ(k.KorvexSetDataNum(s.h, s.store, 1015, s.account), 0);
-    EXPECT_EQ(accountNames(s), (Names{"A", "B"}));
+    ASSERT_TRUE(load(s, 0));
+    KorvexGetDataNum(s.h, s.account, KORVEX_FIELD_NEW_RECORD, nullptr);
+    EXPECT_FALSE(remove(s));
+    EXPECT_EQ(names(s), (Names{"A", "B"}));
 }
 
 TEST_F(StoreTest, SnapshotFollowsTheDiskOnlyWhenRefreshed) {
     Handles a = openStore();
     Handles b = openStore();
-    appendAccount(a, "A");
+    append(a, {"A"});
     // b's indices still describe the list it last filled.
-    EXPECT_EQ(k.KorvexGetItemNum(b.h, b.store, 10), 0);
-    EXPECT_EQ(k.KorvexTestData(b.h, b.store, 1304, 0, b.account), 0);
-    EXPECT_NE(k.KorvexSetDataNum(b.h, b.store, 1902, 0), 0);
-    EXPECT_EQ(k.KorvexGetItemNum(b.h, b.store, 10), 1);
-    appendAccount(a, "B");
-    EXPECT_EQ(k.KorvexGetItemNum(b.h, b.store, 10), 1);
+    EXPECT_EQ(count(b), 0);
+    EXPECT_FALSE(load(b, 0));
+    EXPECT_NE(KorvexSetDataNum(b.h, b.store, KORVEX_FIELD_STORE_RELEASE, 0), 0);
+    EXPECT_EQ(count(b), 1);
+    append(a, {"B"});
+    EXPECT_EQ(count(b), 1);
     // A nonzero value is stored as a number and does not refresh.
-    k.KorvexSetDataNum(b.h, b.store, 1901, 5);
-    EXPECT_EQ(k.KorvexGetItemNum(b.h, b.store, 10), 1);
-    k.KorvexSetDataNum(b.h, b.store, 1901, 0);
-    EXPECT_EQ(k.KorvexGetItemNum(b.h, b.store, 10), 2);
+    KorvexSetDataNum(b.h, b.store, KORVEX_FIELD_STORE_REFRESH, 5);
+    EXPECT_EQ(count(b), 1);
+    KorvexSetDataNum(b.h, b.store, KORVEX_FIELD_STORE_REFRESH, 0);
+    EXPECT_EQ(count(b), 2);
 }
 
 TEST_F(StoreTest, StoreSurvivesClearAndRenewedHandlesSeeTheSameOrder) {
     Handles s = openStore();
-    for (const char* n : {"A", "B", "C"})
-        appendAccount(s, n);
-    ASSERT_NE(k.KorvexClear(s.h), 0);
-    Handles renewed{s.h, k.KorvexNewItem(s.h, 9), k.KorvexNewItem(s.h, 10), s.proxy};
-    EXPECT_EQ(k.KorvexGetItemNum(s.h, renewed.store, 10), 3);
-    ASSERT_NE(k.KorvexTestData(s.h, renewed.store, 1304, 2, renewed.account), 0);
-    EXPECT_EQ(text(s.h, renewed.account, 1011), "C");
+    append(s, {"A", "B", "C"});
+    ASSERT_NE(KorvexClear(s.h), 0);
+    Handles renewed{s.h, KorvexNewItem(s.h, KORVEX_KIND_STORE),
+                    KorvexNewItem(s.h, KORVEX_KIND_ACCOUNT), s.proxy};
+    EXPECT_EQ(count(renewed), 3);
+    ASSERT_TRUE(load(renewed, 2));
+    EXPECT_EQ(text(s.h, renewed.account, KORVEX_FIELD_NAME), "C");
     // The old handles and the never-renewed proxy handle still work.
-    ASSERT_NE(k.KorvexTestData(s.h, s.store, 1304, 1, s.account), 0);
-    EXPECT_EQ(text(s.h, s.account, 1011), "B");
-    k.KorvexGetDataNum(s.h, s.proxy, 0, nullptr);
-    k.KorvexSetDataValue(s.h, s.proxy, 1011, "px");
-    EXPECT_NE(k.KorvexSetDataNum(s.h, renewed.store, 1014, s.proxy), 0);
-    EXPECT_EQ(accountNames(renewed, 11), (Names{"px"}));
+    ASSERT_TRUE(load(s, 1));
+    EXPECT_EQ(text(s.h, s.account, KORVEX_FIELD_NAME), "B");
+    ASSERT_TRUE(append(renewed, s.proxy, "px"));
+    EXPECT_EQ(names(renewed, KORVEX_FIELD_PROXY), (Names{"px"}));
 }
 
 TEST_F(StoreTest, NameAndRecordsPersistAcrossInterfacesAndProcesses) {
-    char buf[260] = "x";
-    {
-        Handles s = openStore();
-        EXPECT_EQ(k.KorvexGetName(s.h, buf, sizeof buf), 0) << "no name stored yet";
-        EXPECT_STREQ(buf, "");
-        ASSERT_NE(k.KorvexSetName(s.h, "山田 太郎"), 0);
-        appendAccount(s, "mine");
-        k.KorvexDeleteInterface(s.h);
-    }
+    char buf[KORVEX_TEXT_BUFFER] = "x";
+    Handles first = openStore();
+    EXPECT_EQ(KorvexGetName(first.h, buf, sizeof buf), 0) << "no name stored yet";
+    EXPECT_STREQ(buf, "");
+    ASSERT_NE(KorvexSetName(first.h, "山田 太郎"), 0);
+    append(first, {"mine"});
+    KorvexDeleteInterface(first.h);
     Handles s = openStore();
-    ASSERT_NE(k.KorvexGetName(s.h, buf, sizeof buf), 0);
+    ASSERT_NE(KorvexGetName(s.h, buf, sizeof buf), 0);
     EXPECT_STREQ(buf, "山田 太郎");
     // Another process sees them, and its changes come back here.
-    ASSERT_EQ(runHelper({"append", "10", "theirs", "2"}), 0);
-    ASSERT_EQ(runHelper({"name", "suzuki"}), 0);
-    EXPECT_EQ(accountNames(s), (Names{"mine", "theirs0", "theirs1"}));
-    ASSERT_NE(k.KorvexGetName(s.h, buf, sizeof buf), 0);
+    ASSERT_EQ(appendElsewhere("theirs", 2), 0);
+    ASSERT_EQ(inChild([this] { return KorvexSetName(open(), "suzuki") ? 0 : 2; }), 0);
+    EXPECT_EQ(names(s), (Names{"mine", "theirs0", "theirs1"}));
+    ASSERT_NE(KorvexGetName(s.h, buf, sizeof buf), 0);
     EXPECT_STREQ(buf, "suzuki");
 }
 
 TEST_F(StoreTest, NameIsCutToWholeCharactersWithinTheLimit) {
-    KorvexHandle h = open();
+    KorvexHandle i = open();
     // 258 ASCII bytes then a 3-byte character: it does not fit in 259.
-    const std::string name = std::string(258, 'n') + "名前";
-    ASSERT_NE(k.KorvexSetName(h, name.c_str()), 0);
+    ASSERT_NE(KorvexSetName(i, (std::string(258, 'n') + "名前").c_str()), 0);
     char buf[400];
-    ASSERT_NE(k.KorvexGetName(h, buf, sizeof buf), 0);
+    ASSERT_NE(KorvexGetName(i, buf, sizeof buf), 0);
     EXPECT_EQ(std::string(buf), std::string(258, 'n'));
     const std::string fits = std::string(256, 'n') + "名";
-    ASSERT_NE(k.KorvexSetName(h, fits.c_str()), 0);
-    ASSERT_NE(k.KorvexGetName(h, buf, sizeof buf), 0);
+    ASSERT_NE(KorvexSetName(i, fits.c_str()), 0);
+    ASSERT_NE(KorvexGetName(i, buf, sizeof buf), 0);
     EXPECT_EQ(std::string(buf), fits);
     // A small buffer cuts the read the same way.
     char small[4];
     std::memset(small, '#', sizeof small);
-    ASSERT_NE(k.KorvexGetName(h, small, 3), 0);
+    ASSERT_NE(KorvexGetName(i, small, 3), 0);
     EXPECT_STREQ(small, "nn");
     EXPECT_EQ(small[3], '#');
 }
 
 TEST_F(StoreTest, StoreCallsFailWithoutInitializeAndAfterFinalize) {
-    KorvexHandle h = k.KorvexNewInterface();
-    const int store = k.KorvexNewItem(h, 9);
-    const int account = k.KorvexNewItem(h, 10);
-    k.KorvexSetDataValue(h, account, 1011, "x");
-    EXPECT_EQ(k.KorvexSetDataNum(h, store, 1014, account), 0);
-    EXPECT_EQ(k.KorvexSetName(h, "x"), 0);
+    const Handles s{h, KorvexNewItem(h, KORVEX_KIND_STORE), KorvexNewItem(h, KORVEX_KIND_ACCOUNT),
+                    -1};
+    EXPECT_FALSE(append(s, s.account, "x"));
+    EXPECT_EQ(KorvexSetName(h, "x"), 0);
     EXPECT_FALSE(std::filesystem::exists(home)) << "nothing is created before Initialize";
-    ASSERT_NE(k.KorvexInitialize(h), 0);
-    EXPECT_NE(k.KorvexSetDataNum(h, store, 1014, account), 0);
-    EXPECT_EQ(k.KorvexGetItemNum(h, store, 10), 1);
-    ASSERT_NE(k.KorvexFinalize(h), 0);
-    EXPECT_EQ(k.KorvexGetItemNum(h, store, 10), 0);
-    EXPECT_EQ(k.KorvexSetDataNum(h, store, 1014, account), 0);
-    ASSERT_NE(k.KorvexInitialize(h), 0);
-    EXPECT_EQ(k.KorvexGetItemNum(h, store, 10), 1);
-    k.KorvexDeleteInterface(h);
+    ASSERT_NE(KorvexInitialize(h), 0);
+    EXPECT_TRUE(append(s, s.account, "x"));
+    EXPECT_EQ(count(s), 1);
+    ASSERT_NE(KorvexFinalize(h), 0);
+    EXPECT_EQ(count(s), 0);
+    EXPECT_FALSE(append(s, s.account, "x"));
+    ASSERT_NE(KorvexInitialize(h), 0);
+    EXPECT_EQ(count(s), 1);
 }
 
-TEST_F(StoreTest, StoreFolderAndDatabaseArePrivate) {
-    KorvexHandle h = open();
-    ASSERT_NE(k.KorvexSetName(h, "x"), 0);
+TEST_F(StoreTest, FolderAndDatabaseArePrivateAndFollowTheEnvironment) {
+    ASSERT_NE(KorvexSetName(open(), "x"), 0);
     struct stat st {};
     for (const auto& [p, mode] :
          {std::pair{home, 0700u}, {root / "home", 0700u}, {dbPath(), 0600u}}) {
         ASSERT_EQ(stat(p.c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 0777, mode) << p;
     }
-}
-
-TEST_F(StoreTest, FolderFollowsXdgConfigHomeThenHomeWhenKorvexHomeIsUnset) {
+    // Without KORVEX_HOME: XDG_CONFIG_HOME as set (nothing: unset), then HOME; a relative
+    // XDG_CONFIG_HOME does not count.
     const char* oldHome = std::getenv("HOME");
     const std::string savedHome = oldHome != nullptr ? oldHome : "";
     const std::filesystem::path fallback = root / "user" / ".config" / "orvane" / "korvex";
-    // XDG_CONFIG_HOME as set (nothing: unset); a relative one does not count.
     const std::vector<std::pair<std::optional<std::string>, std::filesystem::path>> cases = {
         {(root / "xdg").string(), root / "xdg" / "orvane" / "korvex"},
         {std::nullopt, fallback},
@@ -299,10 +270,10 @@ TEST_F(StoreTest, FolderFollowsXdgConfigHomeThenHomeWhenKorvexHomeIsUnset) {
             setenv("XDG_CONFIG_HOME", xdg->c_str(), 1);
         else
             unsetenv("XDG_CONFIG_HOME");
-        KorvexHandle h = open();
-        EXPECT_NE(k.KorvexSetName(h, "x"), 0);
+        KorvexHandle i = open();
+        EXPECT_NE(KorvexSetName(i, "x"), 0);
         EXPECT_TRUE(std::filesystem::exists(expected / "korvex.db"));
-        k.KorvexDeleteInterface(h);
+        KorvexDeleteInterface(i);
     }
     unsetenv("XDG_CONFIG_HOME");
     if (oldHome != nullptr)
@@ -315,8 +286,8 @@ TEST_F(StoreTest, DamagedOrTruncatedDatabaseIsRefusedAndLeftUntouched) {
         return std::string((std::istreambuf_iterator<char>(in)), {});
     };
     KorvexHandle first = open();
-    k.KorvexSetName(first, "mine");
-    k.KorvexDeleteInterface(first);
+    KorvexSetName(first, "mine");
+    KorvexDeleteInterface(first);
     std::string truncated = contents();
     truncated.resize(truncated.size() / 2);
     std::string junk = "SQLite format 3";
@@ -325,30 +296,44 @@ TEST_F(StoreTest, DamagedOrTruncatedDatabaseIsRefusedAndLeftUntouched) {
     for (const std::string& damaged : {truncated, junk}) {
         std::filesystem::remove(home / "korvex.db-wal");
         std::ofstream(dbPath(), std::ios::binary | std::ios::trunc) << damaged;
-        KorvexHandle h = k.KorvexNewInterface();
-        EXPECT_EQ(k.KorvexInitialize(h), 0);
-        const int store = k.KorvexNewItem(h, 9);
-        EXPECT_EQ(k.KorvexSetDataNum(h, store, 1014, k.KorvexNewItem(h, 10)), 0);
-        EXPECT_EQ(k.KorvexSetName(h, "x"), 0);
-        k.KorvexDeleteInterface(h);
+        KorvexHandle i = fresh();
+        EXPECT_EQ(KorvexInitialize(i), 0);
+        const Handles s{i, KorvexNewItem(i, KORVEX_KIND_STORE),
+                        KorvexNewItem(i, KORVEX_KIND_ACCOUNT), -1};
+        EXPECT_FALSE(append(s, s.account, "x"));
+        EXPECT_EQ(KorvexSetName(i, "x"), 0);
+        KorvexDeleteInterface(i);
         EXPECT_EQ(contents(), damaged);
         EXPECT_FALSE(std::filesystem::exists(home / "korvex.db-wal"));
     }
 }
 
 TEST_F(StoreTest, TwoProcessesAppendingAtOnceKeepEveryRecord) {
-    k.KorvexDeleteInterface(open()); // creates the database up front
-    const std::string go = (root / "go").string();
+    KorvexDeleteInterface(open()); // creates the database up front
+    int go[2];
+    ASSERT_EQ(pipe(go), 0);
     constexpr int kEach = 40;
-    const pid_t p1 = spawnHelper({"append", "10", "p", std::to_string(kEach), go});
-    const pid_t p2 = spawnHelper({"append", "10", "q", std::to_string(kEach), go});
-    std::ofstream(go).put('1');
+    auto start = [&](const std::string& prefix) {
+        return child([&, prefix] {
+            Handles s = openStore();
+            close(go[1]);
+            char c;
+            if (read(go[0], &c, 1) != 0) // both start writing when the pipe closes
+                return 5;
+            for (int i = 0; i < kEach; ++i)
+                if (!append(s, s.account, prefix + std::to_string(i)))
+                    return 2;
+            return 0;
+        });
+    };
+    const pid_t p1 = start("p"), p2 = start("q");
+    close(go[0]);
+    close(go[1]);
     EXPECT_EQ(waitExit(p1), 0);
     EXPECT_EQ(waitExit(p2), 0);
-    Handles s = openStore();
-    const Names names = accountNames(s);
-    EXPECT_EQ(names.size(), 2u * kEach);
-    const std::set<std::string> unique(names.begin(), names.end());
+    const Names all = names(openStore());
+    EXPECT_EQ(all.size(), 2u * kEach);
+    const std::set<std::string> unique(all.begin(), all.end());
     for (int i = 0; i < kEach; ++i) {
         EXPECT_EQ(unique.count("p" + std::to_string(i)), 1u) << i;
         EXPECT_EQ(unique.count("q" + std::to_string(i)), 1u) << i;
@@ -357,40 +342,39 @@ TEST_F(StoreTest, TwoProcessesAppendingAtOnceKeepEveryRecord) {
 
 TEST_F(StoreTest, DeleteHitsTheLoadedRecordAfterAnotherProcessChangedTheStore) {
     Handles s = openStore();
-    for (const char* n : {"A", "B", "C"})
-        appendAccount(s, n);
-    ASSERT_EQ(accountNames(s), (Names{"A", "B", "C"}));
+    append(s, {"A", "B", "C"});
     // The user picks row 1 (B) while another process removes A and adds D.
-    ASSERT_NE(k.KorvexTestData(s.h, s.store, 1304, 1, s.account), 0);
-    ASSERT_EQ(runHelper({"delete", "A"}), 0);
-    ASSERT_EQ(runHelper({"append", "10", "D", "1"}), 0);
-    EXPECT_NE(k.KorvexSetDataNum(s.h, s.store, 1015, s.account), 0);
-    EXPECT_EQ(accountNames(s), (Names{"C", "D0"}));
-
+    ASSERT_TRUE(load(s, 1));
+    ASSERT_EQ(deleteElsewhere("A"), 0);
+    ASSERT_EQ(appendElsewhere("D", 1), 0);
+    EXPECT_TRUE(remove(s));
+    EXPECT_EQ(names(s), (Names{"C", "D0"}));
     // A record that vanished meanwhile cannot be deleted again.
-    ASSERT_NE(k.KorvexTestData(s.h, s.store, 1304, 0, s.account), 0);
-    ASSERT_EQ(runHelper({"delete", "C"}), 0);
-    EXPECT_EQ(k.KorvexSetDataNum(s.h, s.store, 1015, s.account), 0);
-    EXPECT_EQ(accountNames(s), (Names{"D0"}));
+    ASSERT_TRUE(load(s, 0));
+    ASSERT_EQ(deleteElsewhere("C"), 0);
+    EXPECT_FALSE(remove(s));
+    EXPECT_EQ(names(s), (Names{"D0"}));
 }
 
 TEST_F(StoreTest, KilledProcessLosesNoReportedAppend) {
-    int out = -1;
-    const pid_t pid = spawnHelper({"append-then-hang", "survivor"}, &out);
-    ASSERT_GE(out, 0);
-    std::string line;
-    char c[64];
-    for (int tries = 0; tries < 60 && line.find('\n') == std::string::npos; ++tries) {
-        pollfd p{out, POLLIN, 0};
-        const ssize_t n = poll(&p, 1, 1000) > 0 ? read(out, c, sizeof c) : 0;
-        line.append(c, n > 0 ? static_cast<std::size_t>(n) : 0);
-    }
-    close(out);
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    const pid_t pid = child([&] {
+        Handles s = openStore();
+        if (!append(s, s.account, "survivor") || write(out[1], "a", 1) != 1)
+            return 2;
+        sleep(60); // killed meanwhile, without any clean-up
+        return 6;
+    });
+    close(out[1]);
+    pollfd p{out[0], POLLIN, 0};
+    char c = 0;
+    const bool reported = poll(&p, 1, 60000) == 1 && read(out[0], &c, 1) == 1;
+    close(out[0]);
     kill(pid, SIGKILL);
     EXPECT_EQ(waitExit(pid), 128 + SIGKILL);
-    ASSERT_EQ(line, "appended\n");
-    Handles s = openStore();
-    EXPECT_EQ(accountNames(s), (Names{"survivor"}));
+    ASSERT_TRUE(reported);
+    EXPECT_EQ(names(openStore()), (Names{"survivor"}));
 }
 
 } // namespace

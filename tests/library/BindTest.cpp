@@ -72,26 +72,23 @@ TEST_F(BindTest, BindingAgainWhileBoundTouchesNothing) {
         EXPECT_EQ(KorvexApiSlot(fresh, i), nullptr);
 }
 
-TEST_F(BindTest, FileThatCannotBeLoadedGivesError100) {
+// A file that cannot be loaded, or a bare name found only in the current directory, is
+// refused; beside the (pretended) executable a bare name is found.
+TEST_F(BindTest, BareNameIsLookedForBesideTheExecutableOnly) {
     EXPECT_FALSE(BindLibrary("NoSuchLibrary.dll", &module, &api, &error));
     EXPECT_EQ(error, kBindErrorNotLoadable);
     EXPECT_EQ(module, nullptr);
     EXPECT_EQ(api.KorvexNewInterface, nullptr);
-}
-
-TEST_F(BindTest, BareNameIsLookedForBesideTheExecutableOnly) {
-    // The current directory holds a library of that name; the executable's folder does not.
     const auto cwd = std::filesystem::current_path();
     const std::string emptyDir = kStubs + "/../stub_empty_dir";
     std::filesystem::create_directories(emptyDir);
     platform::SetModuleFileNameForTesting(emptyDir + "/tovalo");
     std::filesystem::current_path(kStubs + "/complete");
+    error = -7;
     const BOOL bound = BindLibrary("KORVEX.dll", &module, &api, &error);
     std::filesystem::current_path(cwd);
     EXPECT_FALSE(bound);
     EXPECT_EQ(error, kBindErrorNotLoadable);
-
-    // Beside the (pretended) executable it is found, whatever the current directory.
     platform::SetModuleFileNameForTesting(kStubs + "/complete/tovalo");
     EXPECT_TRUE(BindLibrary("KORVEX.dll", &module, &api, &error));
 }

@@ -1,5 +1,5 @@
 # Runs pyftpdlib on 127.0.0.1 for the tests. Usage:
-#   pyftpd_runner.py ROOT USER:PASSWORD:HOME:PERM [...]
+#   pyftpd_runner.py ROOT USER:PASSWORD:HOME [...]
 # HOME is relative to ROOT. Prints "PORT <n>" once listening; ends on SIGTERM or when
 # its standard input closes (the test process died).
 import logging
@@ -18,8 +18,8 @@ def main():
     root = sys.argv[1]
     authorizer = DummyAuthorizer()
     for entry in sys.argv[2:]:
-        name, password, home, perm = entry.split(":", 3)
-        authorizer.add_user(name, password, os.path.join(root, home), perm=perm)
+        name, password, home = entry.split(":", 2)
+        authorizer.add_user(name, password, os.path.join(root, home), perm="elr")
 
     class Handler(FTPHandler):
         pass

@@ -4,6 +4,7 @@
 
 #include "platform/Loader.h"
 #include "platform/Text.h"
+#include "res/Ids.h"
 #include "res/Resources.h"
 
 #include <QDialog>
@@ -19,125 +20,85 @@ namespace {
 
 class MainWindowTest : public gui::GuiTest {};
 
-TEST_F(MainWindowTest, OpensOnTheFirstWizardPageWithTheStoredName) {
+// The window opens on the first wizard page (see the wizard tests) with the stored name
+// selected; the file list takes one row at a time, the remote list several.
+TEST_F(MainWindowTest, OpensWithTheStoredNameSelected) {
     CMainDlg& w = OpenMainWindow("yamada");
-    EXPECT_EQ(Text(w, 1000), "yamada");
-    EXPECT_EQ(FocusId(w), 1000);
-    EXPECT_EQ(SelectedText(w, 1000), "yamada");
-    EXPECT_EQ(w.GetWindowText(), "Tovalo");
-    EXPECT_FALSE(w.GetDialogWidget()->windowIcon().isNull());
-
-    // The wizard page itself is checked by the wizard tests.
+    EXPECT_EQ(Text(w, IDC_NAME), "yamada");
+    EXPECT_EQ(FocusId(w), IDC_NAME);
+    EXPECT_EQ(SelectedText(w, IDC_NAME), "yamada");
     EXPECT_EQ(w.m_nWizardPage, 0);
-    for (int shown : {1047, 1000, 1002, 1027, 1007, 1010, 1013, 1033, 1028, 1029})
-        EXPECT_TRUE(Visible(w, shown)) << shown;
+    EXPECT_FALSE(w.GetDialogWidget()->windowIcon().isNull());
+    EXPECT_EQ(qobject_cast<QTreeWidget*>(Control(w, IDC_FILES))->selectionMode(),
+              QAbstractItemView::SingleSelection);
+    EXPECT_EQ(qobject_cast<QTreeWidget*>(Control(w, IDC_REMOTE))->selectionMode(),
+              QAbstractItemView::ExtendedSelection);
     ExpectNoUnexpectedModals();
 }
 
-TEST_F(MainWindowTest, ListsHaveTheirColumns) {
-    CMainDlg& w = OpenMainWindow();
-    auto* files = qobject_cast<QTreeWidget*>(Control(w, 1010));
-    ASSERT_NE(files, nullptr);
-    ASSERT_EQ(w.m_listFiles.GetColumnCount(), 4);
-    const char* heads[] = {"ファイル名", "A/B/T", "G/M", "リモート"};
-    const int widths[] = {100, 50, 50, 200};
-    for (int c = 0; c < 4; ++c) {
-        EXPECT_EQ(w.m_listFiles.GetColumnHeading(c), heads[c]);
-        EXPECT_EQ(files->columnWidth(c), widths[c]);
-    }
-    EXPECT_EQ(files->selectionMode(), QAbstractItemView::SingleSelection);
-
-    auto* remote = qobject_cast<QTreeWidget*>(Control(w, 1021));
-    ASSERT_NE(remote, nullptr);
-    ASSERT_EQ(w.m_listRemote.GetColumnCount(), 1);
-    EXPECT_EQ(w.m_listRemote.GetColumnHeading(0), "ファイル名");
-    EXPECT_EQ(remote->selectionMode(), QAbstractItemView::ExtendedSelection);
-    // The remote list's images: folder and file from bitmap 151.
-    EXPECT_EQ(w.m_imlRemote.GetImageCount(), 2);
-    EXPECT_EQ(w.m_listRemote.InsertItem(0, "pub", 0), 0);
-    EXPECT_EQ(w.m_listRemote.GetItemImage(0), 0);
-}
-
+// Hidden until a run; owned by the main window, whose disabling leaves the stop button usable.
 TEST_F(MainWindowTest, ProgressDialogIsCreatedHiddenWithTheWindow) {
     CMainDlg& w = OpenMainWindow();
     QDialog* conn = w.m_dlgConnecting.GetDialogWidget();
     ASSERT_NE(conn, nullptr);
     EXPECT_TRUE(conn->isHidden());
     ASSERT_NE(conn->windowHandle(), nullptr);
-    EXPECT_EQ(conn->windowHandle()->transientParent(), w.GetDialogWidget()->windowHandle())
-        << "owned by the main window";
-    // Disabling the main window during a run leaves the stop button usable.
+    EXPECT_EQ(conn->windowHandle()->transientParent(), w.GetDialogWidget()->windowHandle());
+    EXPECT_EQ(w.m_dlgConnecting.m_pOwner, &w);
     w.EnableWindow(FALSE);
     EXPECT_TRUE(conn->isEnabled());
     EXPECT_TRUE(Enabled(w.m_dlgConnecting, IDOK));
-    w.EnableWindow(TRUE);
-    EXPECT_EQ(w.m_dlgConnecting.m_pOwner, &w);
-    EXPECT_EQ(conn->windowTitle(), QString::fromUtf8("サーバーに接続中"));
     EXPECT_EQ(w.m_dlgConnecting.m_progress.GetPos(), 0);
 }
 
+// The pack box greys the archive controls and keeps the name; the zip box stays ticked and
+// greyed whatever is clicked.
 TEST_F(MainWindowTest, ArchiveControlsFollowThePackBoxAndKeepTheName) {
     CMainDlg& w = OpenMainWindow();
-    EXPECT_FALSE(Checked(w, 1027));
-    for (int id : {1034, 1035, 1004})
-        EXPECT_FALSE(Enabled(w, id)) << id;
-
-    Click(w, 1027);
-    EXPECT_TRUE(Checked(w, 1027));
-    EXPECT_EQ(w.m_bCompress, 1);
-    for (int id : {1034, 1035, 1004})
-        EXPECT_TRUE(Enabled(w, id)) << id;
-    Type(w, 1004, "backup.zip");
-
-    Click(w, 1027);
-    EXPECT_FALSE(Checked(w, 1027));
-    EXPECT_EQ(w.m_bCompress, 0);
-    for (int id : {1034, 1035, 1004})
-        EXPECT_FALSE(Enabled(w, id)) << id;
-    EXPECT_EQ(Text(w, 1004), "backup.zip") << "greying keeps what was typed";
+    const int archive[] = {IDC_ARCHIVE_GROUP, IDC_ARCHIVE_NAME_LABEL, IDC_ARCHIVE_NAME};
+    for (bool ticked : {false, true, false}) {
+        if (ticked != Checked(w, IDC_COMPRESS))
+            Click(w, IDC_COMPRESS);
+        EXPECT_EQ(Checked(w, IDC_COMPRESS), ticked);
+        EXPECT_EQ(w.m_bCompress, ticked ? 1 : 0);
+        for (int id : archive)
+            EXPECT_EQ(Enabled(w, id), ticked) << id;
+        if (ticked)
+            Type(w, IDC_ARCHIVE_NAME, "backup.zip");
+    }
+    EXPECT_EQ(Text(w, IDC_ARCHIVE_NAME), "backup.zip") << "greying keeps what was typed";
+    Click(w, IDC_ZIP);
+    Click(w, IDC_WIZARD); // wizard stopped
+    Click(w, IDC_WIZARD); // and started again
+    EXPECT_TRUE(Checked(w, IDC_ZIP));
+    EXPECT_FALSE(Enabled(w, IDC_ZIP));
     ASSERT_TRUE(w.UpdateData(TRUE));
     EXPECT_EQ(w.m_strArchiveName, "backup.zip");
     EXPECT_EQ(w.m_bCompress, 0);
-}
-
-TEST_F(MainWindowTest, ZipBoxIsAlwaysTickedAndGreyed) {
-    CMainDlg& w = OpenMainWindow();
-    EXPECT_TRUE(Checked(w, 1009));
-    EXPECT_FALSE(Enabled(w, 1009));
-    Click(w, 1009);
-    Click(w, 1027);
-    Click(w, 1028);
-    Click(w, 1028); // the archive page
-    EXPECT_TRUE(Checked(w, 1009));
-    Click(w, 1029); // wizard stopped
-    Click(w, 1029); // and started again
-    EXPECT_TRUE(Checked(w, 1009));
-    EXPECT_FALSE(Enabled(w, 1009));
-    ASSERT_TRUE(w.UpdateData(TRUE));
     EXPECT_EQ(w.m_bZip, 1);
 }
 
 TEST_F(MainWindowTest, TitleTakesAtMost260Bytes) {
     CMainDlg& w = OpenMainWindow();
-    Type(w, 1002, std::string(261, 't'));
-    EXPECT_EQ(Text(w, 1002), std::string(260, 't'));
+    Type(w, IDC_TITLE, std::string(261, 't'));
+    EXPECT_EQ(Text(w, IDC_TITLE), std::string(260, 't'));
 
-    SetText(w, 1002, "");
+    SetText(w, IDC_TITLE, "");
     std::string japanese;
     for (int i = 0; i < 87; ++i)
         japanese += "題"; // 3 bytes each: the 87th would make 261
-    Type(w, 1002, japanese);
-    const std::string kept = Text(w, 1002);
+    Type(w, IDC_TITLE, japanese);
+    const std::string kept = Text(w, IDC_TITLE);
     EXPECT_EQ(kept.size(), 258u);
     EXPECT_TRUE(platform::IsValidUtf8(kept));
 
     // A longer title put in by the program is refused when the fields are taken in.
-    SetText(w, 1002, japanese + "x");
+    SetText(w, IDC_TITLE, japanese + "x");
     modal::QueueMessageBox(IDOK);
     EXPECT_FALSE(w.UpdateData(TRUE));
     ASSERT_EQ(ShownBoxIds(), (std::vector<UINT>{AFX_IDP_PARSE_STRING_SIZE}));
     EXPECT_EQ(Shown().back().style, static_cast<UINT>(MB_ICONEXCLAMATION));
-    EXPECT_EQ(FocusId(w), 1002);
+    EXPECT_EQ(FocusId(w), IDC_TITLE);
     ExpectNoUnexpectedModals();
 }
 
@@ -149,18 +110,16 @@ TEST_F(MainWindowTest, SystemMenuEndsWithTheVersionItemShowingTheVersion) {
     ASSERT_GE(items.size(), 2u);
     EXPECT_TRUE(items[items.size() - 2].flags & MF_SEPARATOR);
     EXPECT_EQ(items.back().id, IDM_ABOUTBOX);
-    EXPECT_EQ(items.back().text, "Tovalo のﾊﾞｰｼﾞｮﾝ情報(&A)...");
+    EXPECT_EQ(items.back().text, std::string(res::LoadString(IDS_ABOUTBOX)));
 
-    std::string text, caption;
-    modal::QueueDialog(100, [&](CDialog& about) {
-        text = Text(about, 1002);
-        caption = about.GetWindowText();
+    std::string text;
+    modal::QueueDialog(IDD_ABOUTBOX, [&](CDialog& about) {
+        text = Text(about, IDC_VERSION);
         Click(about, IDOK);
         return modal::kAsEnded;
     });
     EXPECT_EQ(w.TrackSystemMenu(IDM_ABOUTBOX), IDM_ABOUTBOX);
     EXPECT_EQ(text, "Tovalo バージョン 1.0.3");
-    EXPECT_EQ(caption, "Tovaloのﾊﾞｰｼﾞｮﾝ情報");
     const auto dialogs = modal::ShownOf(modal::Kind::Dialog);
     ASSERT_EQ(dialogs.size(), 1u);
     EXPECT_EQ(dialogs[0].result, IDOK);
@@ -186,7 +145,7 @@ TEST_F(MainWindowTest, HelpOpensThePageOrSays163) {
     theApp.m_pszHelpFilePath = dir.path().toStdString() + "/missing.htm";
     modal::QueueMessageBox(IDOK);
     Click(w, ID_HELP);
-    ASSERT_EQ(ShownBoxIds(), (std::vector<UINT>{163}));
+    ASSERT_EQ(ShownBoxIds(), (std::vector<UINT>{IDS_HELP_FAILED}));
     EXPECT_EQ(Shown().back().style, static_cast<UINT>(MB_OK));
     ExpectNoUnexpectedModals();
 }

@@ -1,6 +1,7 @@
 // The progress dialog of browse runs: status texts, the stop button, Esc and close.
 #include "gui_support/GuiTest.h"
 
+#include "res/Ids.h"
 #include "res/Resources.h"
 
 #include <QDialog>
@@ -24,14 +25,18 @@ protected:
 TEST_F(ProgressTest, EachStepShowsItsTextAndOtherValuesKeepTheLast) {
     CMainDlg& w = OpenMainWindow();
     CConnectingDlg& c = w.m_dlgConnecting;
-    const std::pair<int, int> steps[] = {{10, 138}, {20, 139}, {30, 140}, {40, 141}, {100, 143}};
+    const std::pair<int, int> steps[] = {{10, IDS_STATUS_CONNECTING},
+                                         {20, IDS_STATUS_CONNECTED},
+                                         {30, IDS_STATUS_FOLDERS},
+                                         {40, IDS_STATUS_FILES},
+                                         {100, IDS_STATUS_DONE}};
     for (auto [percent, text] : steps) {
         Post(w, percent);
-        EXPECT_EQ(Text(c, 1049), Str(text)) << percent;
+        EXPECT_EQ(Text(c, IDC_STATUS), Str(text)) << percent;
         EXPECT_EQ(c.m_progress.GetPos(), percent);
     }
     Post(w, 55);
-    EXPECT_EQ(Text(c, 1049), Str(143));
+    EXPECT_EQ(Text(c, IDC_STATUS), Str(IDS_STATUS_DONE));
     EXPECT_EQ(c.m_progress.GetPos(), 55);
 }
 
@@ -40,7 +45,7 @@ TEST_F(ProgressTest, ProgressPostedFromAWorkerArrivesOnTheWindowThread) {
     std::thread worker([&w] { w.PostMessage(WM_BROWSEPROGRESS, 20, 0); });
     worker.join();
     ProcessEvents();
-    EXPECT_EQ(Text(w.m_dlgConnecting, 1049), Str(139));
+    EXPECT_EQ(Text(w.m_dlgConnecting, IDC_STATUS), Str(IDS_STATUS_CONNECTED));
 }
 
 TEST_F(ProgressTest, StopPressedTwiceRequestsTheStopAndSaysSoEachTime) {
@@ -52,19 +57,19 @@ TEST_F(ProgressTest, StopPressedTwiceRequestsTheStopAndSaysSoEachTime) {
     w.m_bCancel = 0;
     Click(c, IDOK);
     EXPECT_EQ(w.m_bCancel.load(), 1);
-    EXPECT_EQ(Text(c, 1049), Str(142));
+    EXPECT_EQ(Text(c, IDC_STATUS), Str(IDS_STATUS_STOPPING));
     EXPECT_TRUE(c.IsWindowVisible());
     EXPECT_TRUE(Enabled(c, IDOK));
 
-    SetText(c, 1049, "");
+    SetText(c, IDC_STATUS, "");
     Click(c, IDOK);
     EXPECT_EQ(w.m_bCancel.load(), 1);
-    EXPECT_EQ(Text(c, 1049), Str(142));
+    EXPECT_EQ(Text(c, IDC_STATUS), Str(IDS_STATUS_STOPPING));
     EXPECT_TRUE(c.IsWindowVisible());
 
     // A progress message of the same run replaces the stop text.
     Post(w, 40);
-    EXPECT_EQ(Text(c, 1049), Str(141));
+    EXPECT_EQ(Text(c, IDC_STATUS), Str(IDS_STATUS_FILES));
 }
 
 TEST_F(ProgressTest, EscapeAndTheCloseBoxDoNothing) {
@@ -72,14 +77,14 @@ TEST_F(ProgressTest, EscapeAndTheCloseBoxDoNothing) {
     CConnectingDlg& c = w.m_dlgConnecting;
     c.ShowWindow(SW_SHOW);
     w.m_bCancel = 0;
-    PressKey(c, 1049, Qt::Key_Escape);
+    PressKey(c, IDC_STATUS, Qt::Key_Escape);
     EXPECT_TRUE(c.IsWindowVisible());
     c.GetDialogWidget()->close();
     ProcessEvents();
     EXPECT_TRUE(c.IsWindowVisible());
     EXPECT_EQ(w.m_bCancel.load(), 0);
     // Enter is the stop button.
-    PressKey(c, 1049, Qt::Key_Return);
+    PressKey(c, IDC_STATUS, Qt::Key_Return);
     EXPECT_EQ(w.m_bCancel.load(), 1);
     EXPECT_TRUE(c.IsWindowVisible());
 }

@@ -61,40 +61,28 @@ int KorvexSetName(KorvexHandle h, const char* name) {
 int KorvexNewItem(KorvexHandle h, int) {
     return h ? ++g_interface.items : -1;
 }
-int KorvexSetDataNum(KorvexHandle, int, int, int) {
-    return 0;
-}
-int KorvexSetDataValue(KorvexHandle, int, int, const char*) {
-    return 0;
-}
-int KorvexGetDataNum(KorvexHandle, int, int, int*) {
-    return 0;
-}
-int KorvexGetDataValue(KorvexHandle, int, int, char* buffer, int size) {
-    if (buffer && size > 0)
-        buffer[0] = '\0';
-    return 0;
-}
-int KorvexGetDataOrderedValue(KorvexHandle, int, int, int, char* buffer, int size) {
-    if (buffer && size > 0)
-        buffer[0] = '\0';
-    return 0;
-}
-int KorvexTestData(KorvexHandle, int, int, int, int) {
-    return 0;
-}
-int KorvexGetItemNum(KorvexHandle, int, int) {
-    return 0;
-}
-int KorvexSave(KorvexHandle, int, const char*, int) {
-    return 0;
-}
-int KorvexLoad(KorvexHandle, const char*) {
-    return 0;
-}
-int KorvexLoadSDA(KorvexHandle, const char*, int) {
-    return 0;
-}
+// Entry points with nothing to do fail, as they would on an empty document; reads leave an
+// empty text.
+#define STUB_FAILS(name, ...)                                                                      \
+    int name(__VA_ARGS__) {                                                                        \
+        return 0;                                                                                  \
+    }
+#define STUB_READ_FAILS(name, ...)                                                                 \
+    int name(__VA_ARGS__, char* buffer, int size) {                                                \
+        if (buffer && size > 0)                                                                    \
+            buffer[0] = '\0';                                                                      \
+        return 0;                                                                                  \
+    }
+STUB_FAILS(KorvexSetDataNum, KorvexHandle, int, int, int)
+STUB_FAILS(KorvexSetDataValue, KorvexHandle, int, int, const char*)
+STUB_FAILS(KorvexGetDataNum, KorvexHandle, int, int, int*)
+STUB_READ_FAILS(KorvexGetDataValue, KorvexHandle, int, int)
+STUB_READ_FAILS(KorvexGetDataOrderedValue, KorvexHandle, int, int, int)
+STUB_FAILS(KorvexTestData, KorvexHandle, int, int, int, int)
+STUB_FAILS(KorvexGetItemNum, KorvexHandle, int, int)
+STUB_FAILS(KorvexSave, KorvexHandle, int, const char*, int)
+STUB_FAILS(KorvexLoad, KorvexHandle, const char*)
+STUB_FAILS(KorvexLoadSDA, KorvexHandle, const char*, int)
 int KorvexGetID(KorvexHandle, int, int, int) {
     return -1;
 }

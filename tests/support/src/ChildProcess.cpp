@@ -1,10 +1,12 @@
 #include "support/ChildProcess.h"
 
 #include <csignal>
-#include <cstring>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
 
 #include <fcntl.h>
-#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,8 +19,7 @@ ChildProcess::ChildProcess(std::vector<std::string> args, std::vector<std::strin
                            std::vector<std::string> unset) {
     std::vector<std::string> envp;
     for (char** e = environ; *e; ++e) {
-        std::string entry(*e);
-        std::string key = entry.substr(0, entry.find('='));
+        const std::string entry(*e), key = entry.substr(0, entry.find('='));
         bool drop = false;
         for (const auto& u : unset)
             drop = drop || key == u;
@@ -27,8 +28,7 @@ ChildProcess::ChildProcess(std::vector<std::string> args, std::vector<std::strin
         if (!drop)
             envp.push_back(entry);
     }
-    for (const auto& add : env)
-        envp.push_back(add);
+    envp.insert(envp.end(), env.begin(), env.end());
     std::vector<char*> argv, envv;
     for (auto& a : args)
         argv.push_back(a.data());
@@ -36,39 +36,28 @@ ChildProcess::ChildProcess(std::vector<std::string> args, std::vector<std::strin
     for (auto& e : envp)
         envv.push_back(e.data());
     envv.push_back(nullptr);
-
-    int out[2], err[2];
-    if (::pipe2(out, O_CLOEXEC) != 0)
+    // Standard output and error go to files of their own, read once the program ended.
+    std::string dir = (std::filesystem::temp_directory_path() / "tovalo-child-XXXXXX").string();
+    if (::mkdtemp(dir.data()) == nullptr)
         return;
-    if (::pipe2(err, O_CLOEXEC) != 0) {
-        ::close(out[0]);
-        ::close(out[1]);
-        return;
-    }
+    m_dir = dir;
     posix_spawn_file_actions_t fa;
     posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_adddup2(&fa, out[1], 1);
-    posix_spawn_file_actions_adddup2(&fa, err[1], 2);
-    int rc = ::posix_spawn(&m_pid, argv[0], &fa, nullptr, argv.data(), envv.data());
-    posix_spawn_file_actions_destroy(&fa);
-    ::close(out[1]);
-    ::close(err[1]);
-    m_out = out[0];
-    m_err = err[0];
-    if (rc != 0)
+    posix_spawn_file_actions_addopen(&fa, 1, (m_dir + "/out").c_str(), O_WRONLY | O_CREAT, 0600);
+    posix_spawn_file_actions_addopen(&fa, 2, (m_dir + "/err").c_str(), O_WRONLY | O_CREAT, 0600);
+    if (::posix_spawn(&m_pid, argv[0], &fa, nullptr, argv.data(), envv.data()) != 0)
         m_pid = -1;
+    posix_spawn_file_actions_destroy(&fa);
 }
 
 ChildProcess::~ChildProcess() {
     if (m_pid > 0 && !m_waited) {
         ::kill(m_pid, SIGKILL);
-        int status = 0;
-        ::waitpid(m_pid, &status, 0);
+        ::waitpid(m_pid, nullptr, 0);
     }
-    if (m_out >= 0)
-        ::close(m_out);
-    if (m_err >= 0)
-        ::close(m_err);
+    std::error_code ec;
+    if (!m_dir.empty())
+        std::filesystem::remove_all(m_dir, ec);
 }
 
 void ChildProcess::Signal(int sig) {
@@ -80,33 +69,24 @@ ProcessResult ChildProcess::Wait(std::chrono::milliseconds timeout) {
     ProcessResult r;
     if (m_pid <= 0 || m_waited)
         return r;
-    auto deadline = std::chrono::steady_clock::now() + timeout;
-    bool outOpen = true, errOpen = true;
-    char buf[65536];
-    while (outOpen || errOpen) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    int status = 0;
+    while (::waitpid(m_pid, &status, WNOHANG) == 0) {
         if (std::chrono::steady_clock::now() >= deadline) {
             r.timedOut = true;
             ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, &status, 0);
             break;
         }
-        pollfd p[2] = {{outOpen ? m_out : -1, POLLIN, 0}, {errOpen ? m_err : -1, POLLIN, 0}};
-        if (::poll(p, 2, 100) <= 0)
-            continue;
-        for (int i = 0; i < 2; ++i) {
-            if (!p[i].revents)
-                continue;
-            ssize_t n = ::read(p[i].fd, buf, sizeof buf);
-            if (n > 0)
-                (i == 0 ? r.out : r.err).append(buf, static_cast<std::size_t>(n));
-            else
-                (i == 0 ? outOpen : errOpen) = false;
-        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    int status = 0;
-    ::waitpid(m_pid, &status, 0);
     m_waited = true;
     if (WIFEXITED(status))
         r.exitCode = WEXITSTATUS(status);
+    for (auto [name, text] : {std::pair{"/out", &r.out}, {"/err", &r.err}}) {
+        std::ifstream in(m_dir + name, std::ios::binary);
+        text->assign(std::istreambuf_iterator<char>(in), {});
+    }
     return r;
 }
 

@@ -57,7 +57,7 @@ bool PyFtpServer::Start() {
     }
     std::vector<std::string> args = {"/usr/bin/python3", TOVALO_PYFTPD_RUNNER, m_root.string()};
     for (const User& u : m_users)
-        args.push_back(u.name + ":" + u.password + ":" + u.home + ":" + u.perm);
+        args.push_back(u.name + ":" + u.password + ":" + u.home);
     std::vector<char*> argv;
     for (auto& a : args)
         argv.push_back(a.data());

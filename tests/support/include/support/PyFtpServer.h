@@ -1,13 +1,13 @@
 // A real FTP server for tests: pyftpdlib started with /usr/bin/python3 on 127.0.0.1, on a
 // free port chosen by the system, serving a temporary folder that is removed afterwards.
 //
-//   test::PyFtpServer server({{"tester", "secret", "", "elr"}});
+//   test::PyFtpServer server({{"tester", "secret", ""}});
 //   server.MakeDir("pub/sub");
 //   server.MakeFile("pub/a b.txt", "hello");
 //   ASSERT_TRUE(server.Start()) << server.Error();
 //   ... connect to 127.0.0.1:server.Port() ...
 //
-// Users are (name, password, home folder relative to Root(), pyftpdlib permissions).
+// Users are (name, password, home folder relative to Root()); they may list and read.
 // Files may be added before or after Start. The destructor stops the server (SIGTERM,
 // then SIGKILL after 5 s) and removes the folder; the server also ends by itself when the
 // test process dies, because its standard input closes.
@@ -27,10 +27,9 @@ public:
         std::string name;
         std::string password;
         std::string home; // relative to Root()
-        std::string perm = "elr";
     };
 
-    explicit PyFtpServer(std::vector<User> users = {{"tester", "secret", "", "elr"}});
+    explicit PyFtpServer(std::vector<User> users = {{"tester", "secret", ""}});
     ~PyFtpServer();
     PyFtpServer(const PyFtpServer&) = delete;
     PyFtpServer& operator=(const PyFtpServer&) = delete;

@@ -43,9 +43,8 @@ public:
         std::string greeting = "220 scripted server ready\r\n"; // raw, may be multi-line
         std::string user = "tester";
         std::string password = "secret";
-        std::string loginFolder = "/home/tester";
-        std::set<std::string> folders = {"/home/tester"}; // CWD to others gives 550
-        bool featUtf8 = true;
+        // Folders CWD may enter (others give 550); the login folder is /home/tester.
+        std::set<std::string> folders = {"/home/tester"};
         bool featMlst = false;
         bool refuseMlsd = false;
         bool refuseEpsv = false;
