@@ -143,6 +143,9 @@ bool TlsContext::Ready(std::string& error) {
     // The result is read after the handshake, so a caller may still accept the certificate.
     SSL_CTX_set_verify(ctx, SSL_VERIFY_NONE, nullptr);
     SSL_CTX_set_mode(ctx, SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
+    // Back to the caller after each record that holds no data, so a peer that sends only
+    // such records cannot keep a read from seeing the stop flag or its deadline.
+    SSL_CTX_clear_mode(ctx, SSL_MODE_AUTO_RETRY);
     // TLS 1.3 tickets arrive after the handshake; the callback catches them whenever.
     SSL_CTX_set_session_cache_mode(ctx, SSL_SESS_CACHE_CLIENT | SSL_SESS_CACHE_NO_INTERNAL_STORE);
     SSL_CTX_sess_set_new_cb(ctx, &TlsContext::OnNewSession);

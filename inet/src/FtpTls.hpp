@@ -60,6 +60,8 @@ public:
     TlsStep Write(const char* bytes, std::size_t size, std::size_t& put);
     // One close_notify, without waiting for the peer's.
     void Shutdown();
+    // Decrypted bytes wait to be read; poll cannot see them.
+    bool Buffered() const { return SSL_pending(m_ssl) > 0; }
     // The peer's certificate after the handshake; sha256 stays empty when there is none.
     FtpCertificate PeerCertificate() const;
     SSL* Get() const { return m_ssl; }

@@ -148,46 +148,50 @@ bool FtpClient::AcceptData(int listener, int& data) {
         int ms = static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(
                                       std::min<Clock::duration>(kSlice, deadline - now))
                                       .count());
-        pollfd p[2] = {{listener, POLLIN, 0}, {m_ctrl, POLLIN, 0}};
-        int rc = ::poll(p, 2, ms);
-        if (rc < 0 && errno != EINTR)
-            return Fail(FtpErrorKind::ConnectionLost, "poll failed");
-        if (rc <= 0)
-            continue;
-        if (p[0].revents & POLLIN) {
-            sockaddr_storage from{};
-            socklen_t fl = sizeof from;
-            int fd = ::accept4(listener, reinterpret_cast<sockaddr*>(&from), &fl,
-                               SOCK_NONBLOCK | SOCK_CLOEXEC);
-            if (fd < 0)
+        // A reply that came with the last one, or in its TLS record, wakes no poll.
+        if (m_replies.Pending() == 0 && !(m_ctrlTls && m_ctrlTls->Buffered())) {
+            pollfd p[2] = {{listener, POLLIN, 0}, {m_ctrl, POLLIN, 0}};
+            int rc = ::poll(p, 2, ms);
+            if (rc < 0 && errno != EINTR)
+                return Fail(FtpErrorKind::ConnectionLost, "poll failed");
+            if (rc <= 0)
                 continue;
-            if (!SameHost(from, m_peer)) {
-                ::close(fd);
-                continue;
+            if (p[0].revents & POLLIN) {
+                sockaddr_storage from{};
+                socklen_t fl = sizeof from;
+                int fd = ::accept4(listener, reinterpret_cast<sockaddr*>(&from), &fl,
+                                   SOCK_NONBLOCK | SOCK_CLOEXEC);
+                if (fd < 0)
+                    continue;
+                if (!SameHost(from, m_peer)) {
+                    ::close(fd);
+                    continue;
+                }
+                data = fd;
+                return true;
             }
-            data = fd;
-            return true;
-        }
-        if (p[1].revents) {
-            // Under TLS the socket may carry records that hold no reply (session tickets).
-            char buf[4096];
-            std::size_t got = 0;
-            Io io =
-                m_ctrlTls ? Receive(m_ctrl, m_ctrlTls.get(), buf, sizeof buf, got, now) : Io::Ok;
-            if (io == Io::Timeout)
+            if (!p[1].revents)
                 continue;
-            if (io == Io::Stopped)
-                return Fail(FtpErrorKind::Stopped, "stopped while waiting for data");
-            if (io != Io::Ok) {
-                Close();
-                return Fail(FtpErrorKind::ConnectionLost, "control connection closed");
+            if (m_ctrlTls) {
+                // The record may hold no reply (a session ticket); then wait on.
+                char buf[4096];
+                std::size_t got = 0;
+                const Io io = Receive(m_ctrl, m_ctrlTls.get(), buf, sizeof buf, got, now);
+                if (io == Io::Timeout)
+                    continue;
+                if (io == Io::Stopped)
+                    return Fail(FtpErrorKind::Stopped, "stopped while waiting for data");
+                if (io != Io::Ok) {
+                    Close();
+                    return Fail(FtpErrorKind::ConnectionLost, "control connection closed");
+                }
+                m_replies.Feed(std::string_view(buf, got));
             }
-            m_replies.Feed(std::string_view(buf, got));
-            FtpReply r;
-            if (!ReadReply(r))
-                return false;
-            return Fail(FtpErrorKind::Refused, "no data connection: " + r.lines.front());
         }
+        FtpReply r;
+        if (!ReadReply(r))
+            return false;
+        return Fail(FtpErrorKind::Refused, "no data connection: " + r.lines.front());
     }
 }
 

@@ -37,6 +37,24 @@ void Bound(int fd) {
     ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
 }
 
+// A server end on fd with its own context, so no session of another connection resumes.
+struct ServerTls {
+    SSL_CTX* ctx = SSL_CTX_new(TLS_server_method());
+    SSL* ssl = ctx ? SSL_new(ctx) : nullptr;
+    ServerTls(const TestCertificate& cert, int fd) {
+        ok = ssl && SSL_use_certificate_file(ssl, cert.certFile.c_str(), SSL_FILETYPE_PEM) == 1 &&
+             SSL_use_PrivateKey_file(ssl, cert.keyFile.c_str(), SSL_FILETYPE_PEM) == 1 &&
+             SSL_set_fd(ssl, fd) == 1 && SSL_accept(ssl) == 1;
+    }
+    ~ServerTls() {
+        SSL_free(ssl);
+        SSL_CTX_free(ctx);
+    }
+    ServerTls(const ServerTls&) = delete;
+    ServerTls& operator=(const ServerTls&) = delete;
+    bool ok = false;
+};
+
 bool Readable(int fd, const std::atomic<bool>& stop) {
     for (int waited = 0; waited < kPatienceMs && !stop; waited += kSliceMs) {
         pollfd p{fd, POLLIN, 0};
@@ -48,7 +66,8 @@ bool Readable(int fd, const std::atomic<bool>& stop) {
 
 } // namespace
 
-TlsPeer::TlsPeer(After after, TestCertificate cert) : m_after(after), m_cert(std::move(cert)) {}
+TlsPeer::TlsPeer(After after, TestCertificate cert, TestCertificate dataCert)
+    : m_after(after), m_cert(std::move(cert)), m_dataCert(std::move(dataCert)) {}
 
 TlsPeer::~TlsPeer() {
     m_stop = true;
@@ -142,7 +161,7 @@ void TlsPeer::Session(int fd) {
         return;
     if (!Readable(fd, m_stop))
         return;
-    if (m_after != After::RefuseProt) {
+    if (m_after == After::Garbage || m_after == After::Silence) {
         char buf[4096];
         const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
         if (n <= 0)
@@ -159,11 +178,10 @@ void TlsPeer::Session(int fd) {
         return;
     }
 
-    SSL_CTX* ctx = SSL_CTX_new(TLS_server_method());
-    SSL* ssl = ctx ? SSL_new(ctx) : nullptr;
-    if (ssl && SSL_use_certificate_file(ssl, m_cert.certFile.c_str(), SSL_FILETYPE_PEM) == 1 &&
-        SSL_use_PrivateKey_file(ssl, m_cert.keyFile.c_str(), SSL_FILETYPE_PEM) == 1 &&
-        SSL_set_fd(ssl, fd) == 1 && SSL_accept(ssl) == 1) {
+    const ServerTls control(m_cert, fd);
+    if (control.ok) {
+        SSL* ssl = control.ssl;
+        const bool protP = m_after == After::OtherDataCertificate;
         int pasv = -1;
         while (ReadLine(fd, ssl, line)) {
             const std::string verb = line.substr(0, line.find(' '));
@@ -173,7 +191,7 @@ void TlsPeer::Session(int fd) {
             else if (verb == "PBSZ" || verb == "TYPE")
                 reply = "200 ok";
             else if (verb == "PROT")
-                reply = "534 PROT P refused";
+                reply = protP ? "200 PROT P" : "534 PROT P refused";
             else if (verb == "PWD")
                 reply = "257 \"/\"";
             else if (verb == "EPSV") {
@@ -186,8 +204,14 @@ void TlsPeer::Session(int fd) {
                 Send(fd, ssl, "150 listing");
                 const int data = Readable(pasv, m_stop) ? ::accept(pasv, nullptr, nullptr) : -1;
                 const std::string listing = "-rw-r--r-- 1 u g 5 Jan  1  2020 clear.txt\r\n";
-                m_listed =
-                    data >= 0 && ::send(data, listing.data(), listing.size(), MSG_NOSIGNAL) > 0;
+                if (data >= 0 && protP) {
+                    Bound(data);
+                    const ServerTls tls(m_dataCert, data);
+                    m_listed = tls.ok && SSL_write(tls.ssl, listing.data(),
+                                                   static_cast<int>(listing.size())) > 0;
+                } else if (data >= 0) {
+                    m_listed = ::send(data, listing.data(), listing.size(), MSG_NOSIGNAL) > 0;
+                }
                 if (data >= 0)
                     ::close(data);
                 reply = "226 done";
@@ -201,8 +225,6 @@ void TlsPeer::Session(int fd) {
         if (pasv >= 0)
             ::close(pasv);
     }
-    SSL_free(ssl);
-    SSL_CTX_free(ctx);
 }
 
 } // namespace test

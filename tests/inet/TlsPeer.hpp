@@ -4,6 +4,8 @@
 //   Garbage     text instead of the TLS handshake
 //   Silence     takes the client's hello and never answers
 //   RefuseProt  a TLS server that logs anyone in, refuses PROT P and lists in clear
+//   OtherDataCertificate  likewise, but accepts PROT P and lists over TLS with another
+//               certificate than the control connection's, without resuming its session
 //
 // Everything received is kept: the bytes after the 234 reply (the client's hello) and
 // the command lines, plain or decrypted.
@@ -26,10 +28,10 @@ namespace test {
 
 class TlsPeer {
 public:
-    enum class After { Garbage, Silence, RefuseProt };
+    enum class After { Garbage, Silence, RefuseProt, OtherDataCertificate };
 
-    // cert is needed for RefuseProt only.
-    TlsPeer(After after, TestCertificate cert = {});
+    // cert is the control connection's, dataCert the data connection's.
+    TlsPeer(After after, TestCertificate cert = {}, TestCertificate dataCert = {});
     ~TlsPeer();
     TlsPeer(const TlsPeer&) = delete;
     TlsPeer& operator=(const TlsPeer&) = delete;
@@ -40,7 +42,7 @@ public:
     bool WaitForHello(std::chrono::milliseconds timeout);
     std::string Hello() const;
     std::vector<std::string> Commands() const;
-    // The listing went out over a data connection (RefuseProt).
+    // The listing went out over a data connection.
     bool Listed() const { return m_listed; }
 
 private:
@@ -52,6 +54,7 @@ private:
 
     After m_after;
     TestCertificate m_cert;
+    TestCertificate m_dataCert;
     int m_listen = -1;
     std::uint16_t m_port = 0;
     std::thread m_thread;

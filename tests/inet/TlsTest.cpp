@@ -349,32 +349,88 @@ TEST(TlsPeer, ServerNameOnlyForHostNames) {
     }
 }
 
-TEST(TlsPeer, RefusedProtListsInClear) {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "tovalo-peer-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    const std::filesystem::path dir = tmpl;
-    const test::TestCertificate cert = test::MakeTestCertificate(dir);
-    ASSERT_TRUE(cert.error.empty()) << cert.error;
-    {
-        TlsPeer peer(TlsPeer::After::RefuseProt, cert);
+// A temporary folder holding one test certificate.
+class CertificateDir {
+public:
+    CertificateDir() {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "tovalo-peer-XXXXXX").string();
+        if (::mkdtemp(tmpl.data())) {
+            m_dir = tmpl;
+            cert = test::MakeTestCertificate(m_dir);
+        } else {
+            cert.error = "no temporary folder";
+        }
+    }
+    ~CertificateDir() {
+        std::error_code ec;
+        if (!m_dir.empty())
+            std::filesystem::remove_all(m_dir, ec);
+    }
+    CertificateDir(const CertificateDir&) = delete;
+    CertificateDir& operator=(const CertificateDir&) = delete;
+
+    test::TestCertificate cert;
+
+private:
+    std::filesystem::path m_dir;
+};
+
+TEST(TlsPeer, ProtectedListingsOnlyFromTheSameCertificate) {
+    const CertificateDir control, other;
+    ASSERT_TRUE(control.cert.error.empty()) << control.cert.error;
+    ASSERT_TRUE(other.cert.error.empty()) << other.cert.error;
+    struct Case {
+        const char* what;
+        TlsPeer::After after;
+        const test::TestCertificate& dataCert;
+        bool ok, dataProtected;
+    };
+    const Case cases[] = {
+        {"a refused PROT P lists in clear", TlsPeer::After::RefuseProt, control.cert, true, false},
+        {"the same certificate, not resumed", TlsPeer::After::OtherDataCertificate, control.cert,
+         true, true},
+        {"another certificate", TlsPeer::After::OtherDataCertificate, other.cert, false, true},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        TlsPeer peer(k.after, control.cert, k.dataCert);
         ASSERT_TRUE(peer.Start());
-        Pin pin(cert.sha256);
+        Pin pin(control.cert.sha256);
         FtpOptions o = Options(peer.Port(), true);
         o.verify = pin.Hook();
         FtpClient c(o);
         ASSERT_TRUE(c.Connect("127.0.0.1", "tester", "secret")) << c.LastError();
         EXPECT_TRUE(c.IsTls());
-        EXPECT_FALSE(c.IsDataProtected());
+        EXPECT_EQ(c.IsDataProtected(), k.dataProtected);
         bool ok = false;
-        EXPECT_EQ(Names(c, ok), std::vector<std::string>{"clear.txt"});
-        EXPECT_TRUE(ok) << c.LastError();
-        EXPECT_TRUE(peer.Listed());
+        const auto names = Names(c, ok);
+        EXPECT_EQ(ok, k.ok) << c.LastError();
+        EXPECT_EQ(names, k.ok ? std::vector<std::string>{"clear.txt"} : std::vector<std::string>{});
+        if (!k.ok) {
+            EXPECT_EQ(c.LastErrorKind(), FtpErrorKind::ConnectionLost);
+        }
         c.Quit();
         const auto commands = peer.Commands();
         EXPECT_TRUE(Has(commands, "PBSZ 0"));
         EXPECT_TRUE(Has(commands, "PROT P"));
     }
-    std::filesystem::remove_all(dir);
+}
+
+// A refusal that arrives together with the 150 reply ends the wait for the server's data
+// connection at once.
+TEST(ActiveData, RefusalBehindThePreliminaryReply) {
+    ScriptedFtpServer::Script s;
+    s.replies["LIST"] = "150 opening\r\n425 no data connection after all\r\n";
+    ScriptedFtpServer server(s);
+    ASSERT_TRUE(server.Start());
+    FtpClient c(Options(server.Port(), false, 20s));
+    ASSERT_TRUE(c.Connect("127.0.0.1", "tester", "secret")) << c.LastError();
+    const auto started = std::chrono::steady_clock::now();
+    bool ok = true;
+    Names(c, ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(c.LastErrorKind(), FtpErrorKind::Refused) << c.LastError();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 5s) << "not left to the time-out";
 }
 
 } // namespace
