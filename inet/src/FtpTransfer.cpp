@@ -148,29 +148,29 @@ bool FtpClient::AcceptData(int listener, int& data) {
         int ms = static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(
                                       std::min<Clock::duration>(kSlice, deadline - now))
                                       .count());
-        // A reply that came with the last one, or in its TLS record, wakes no poll.
-        if (m_replies.Pending() == 0 && !(m_ctrlTls && m_ctrlTls->Buffered())) {
-            pollfd p[2] = {{listener, POLLIN, 0}, {m_ctrl, POLLIN, 0}};
-            int rc = ::poll(p, 2, ms);
-            if (rc < 0 && errno != EINTR)
-                return Fail(FtpErrorKind::ConnectionLost, "poll failed");
-            if (rc <= 0)
+        // A reply that came with the last one, or in its TLS record, wakes no poll; a
+        // connection already made still goes first, as the reply may be the final one.
+        const bool replyWaiting = m_replies.Pending() > 0 || (m_ctrlTls && m_ctrlTls->Buffered());
+        pollfd p[2] = {{listener, POLLIN, 0}, {m_ctrl, POLLIN, 0}};
+        int rc = ::poll(p, 2, replyWaiting ? 0 : ms);
+        if (rc < 0 && errno != EINTR)
+            return Fail(FtpErrorKind::ConnectionLost, "poll failed");
+        if (rc > 0 && (p[0].revents & POLLIN)) {
+            sockaddr_storage from{};
+            socklen_t fl = sizeof from;
+            int fd = ::accept4(listener, reinterpret_cast<sockaddr*>(&from), &fl,
+                               SOCK_NONBLOCK | SOCK_CLOEXEC);
+            if (fd < 0)
                 continue;
-            if (p[0].revents & POLLIN) {
-                sockaddr_storage from{};
-                socklen_t fl = sizeof from;
-                int fd = ::accept4(listener, reinterpret_cast<sockaddr*>(&from), &fl,
-                                   SOCK_NONBLOCK | SOCK_CLOEXEC);
-                if (fd < 0)
-                    continue;
-                if (!SameHost(from, m_peer)) {
-                    ::close(fd);
-                    continue;
-                }
-                data = fd;
-                return true;
+            if (!SameHost(from, m_peer)) {
+                ::close(fd);
+                continue;
             }
-            if (!p[1].revents)
+            data = fd;
+            return true;
+        }
+        if (!replyWaiting) {
+            if (rc <= 0 || !p[1].revents)
                 continue;
             if (m_ctrlTls) {
                 // The record may hold no reply (a session ticket); then wait on.

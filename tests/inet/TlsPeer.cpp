@@ -1,6 +1,7 @@
 #include "TlsPeer.hpp"
 
 #include <cerrno>
+#include <csignal>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -67,7 +68,10 @@ bool Readable(int fd, const std::atomic<bool>& stop) {
 } // namespace
 
 TlsPeer::TlsPeer(After after, TestCertificate cert, TestCertificate dataCert)
-    : m_after(after), m_cert(std::move(cert)), m_dataCert(std::move(dataCert)) {}
+    : m_after(after), m_cert(std::move(cert)), m_dataCert(std::move(dataCert)) {
+    // OpenSSL writes with write(): a client hanging up must not end the test program.
+    std::signal(SIGPIPE, SIG_IGN);
+}
 
 TlsPeer::~TlsPeer() {
     m_stop = true;
