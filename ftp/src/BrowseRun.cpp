@@ -29,9 +29,7 @@ bool HasLineBreak(std::string_view s) {
 class Run {
 public:
     Run(const BrowseRequest& request, BrowseSink& sink, std::atomic<int>& cancel)
-        : m_req(request), m_sink(sink), m_cancel(cancel),
-          m_client(inet::FtpOptions{request.port, request.passive, request.connectTimeout,
-                                    request.replyTimeout, request.transferTimeout, &cancel}) {
+        : m_req(request), m_sink(sink), m_cancel(cancel), m_client(Options()) {
         if (m_req.batchRows == 0)
             m_req.batchRows = 1;
     }
@@ -39,6 +37,28 @@ public:
     unsigned Go();
 
 private:
+    inet::FtpOptions Options() {
+        inet::FtpOptions o;
+        o.port = m_req.port;
+        o.passive = m_req.passive;
+        o.connectTimeout = m_req.connectTimeout;
+        o.replyTimeout = m_req.replyTimeout;
+        o.transferTimeout = m_req.transferTimeout;
+        o.stop = &m_cancel;
+        o.tls = m_req.tls;
+        o.verify = [this](std::string_view host, std::uint16_t port,
+                          const inet::FtpCertificate& cert) {
+            for (const std::string& trusted : m_req.trustedFingerprints) {
+                if (inet::CanonicalFingerprint(trusted) == cert.sha256)
+                    return true;
+            }
+            return m_req.verifyCertificate && m_req.verifyCertificate(host, port, cert);
+        };
+        o.tlsSeenBefore = m_req.tlsSeenBefore;
+        o.confirmPlain = m_req.confirmPlain;
+        return o;
+    }
+
     unsigned End(unsigned result, int message = 0) {
         m_client.Quit();
         if (message)
@@ -100,6 +120,8 @@ unsigned Run::Go() {
         m_sink.End(0);
         return 0;
     }
+    if (m_req.connected)
+        m_req.connected({m_client.IsTls(), m_client.IsDataProtected(), m_client.Certificate()});
     if (Cancelled(m_cancel))
         return End(0, IDS_CANCELLED);
     m_sink.PostProgress(kProgressConnected);

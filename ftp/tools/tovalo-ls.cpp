@@ -1,6 +1,7 @@
 // tovalo-ls: lists one remote folder with the same browse run as the main window.
 //
-//   tovalo-ls [--passive] [--port N] [--timeout S] [--bytes] HOST USER [FOLDER [MASK]]
+//   tovalo-ls [--passive] [--port N] [--timeout S] [--bytes] [--tls auto|require|off]
+//             [--trust SHA256] HOST USER [FOLDER [MASK]]
 //
 // The password comes from TOVALO_PASSWORD. Standard output: the folder text as the run
 // leaves it, then "D<TAB>name<TAB>path" or "F<TAB>name<TAB>path" per row. Names and paths
@@ -9,8 +10,16 @@
 // error: the texts of the messages the window would show, one per line. Exit status 0
 // after a complete run, 1 after an early end, 2 for wrong usage or no password.
 // Ctrl-C is the stop button.
+//
+// --tls auto (the default) encrypts when the server accepts AUTH TLS, require ends the run
+// when it does not, off never asks. Nobody is asked about a certificate: one that does not
+// verify against the system's trusted roots and HOST passes only when its SHA-256
+// fingerprint is a --trust value (64 hex digits, colons allowed, any case); otherwise
+// standard error gets "certificate not trusted: SHA256 AA:BB:..." and the run ends as a
+// failed connection before the login is sent.
 #include "ftp/BrowseRun.h"
 #include "ftp/RemoteName.h"
+#include "inet/FtpTls.h"
 #include "res/Ids.h"
 #include "res/Resources.h"
 
@@ -36,7 +45,8 @@ extern "C" void OnInterrupt(int) {
 }
 
 constexpr const char* kUsage =
-    "usage: tovalo-ls [--passive] [--port N] [--timeout S] [--bytes] HOST USER [FOLDER [MASK]]\n";
+    "usage: tovalo-ls [--passive] [--port N] [--timeout S] [--bytes] [--tls auto|require|off]\n"
+    "                 [--trust SHA256] HOST USER [FOLDER [MASK]]\n";
 
 int Usage() {
     std::fputs(kUsage, stderr);
@@ -105,6 +115,18 @@ bool ParsePort(const char* text, std::uint16_t& port) {
     return true;
 }
 
+bool ParseTlsMode(std::string_view text, inet::FtpTlsMode& mode) {
+    if (text == "auto")
+        mode = inet::FtpTlsMode::Auto;
+    else if (text == "require")
+        mode = inet::FtpTlsMode::Require;
+    else if (text == "off")
+        mode = inet::FtpTlsMode::Off;
+    else
+        return false;
+    return true;
+}
+
 bool ParseSeconds(const char* text, std::chrono::milliseconds& ms) {
     char* end = nullptr;
     errno = 0;
@@ -129,13 +151,21 @@ int main(int argc, char** argv) {
             req.passive = true;
         } else if (a == "--bytes") {
             bytes = true;
-        } else if (a == "--port" || a == "--timeout") {
+        } else if (a == "--port" || a == "--timeout" || a == "--tls" || a == "--trust") {
             if (i + 1 >= argc)
                 return Usage();
             const char* value = argv[++i];
             if (a == "--port") {
                 if (!ParsePort(value, req.port))
                     return Usage();
+            } else if (a == "--tls") {
+                if (!ParseTlsMode(value, req.tls))
+                    return Usage();
+            } else if (a == "--trust") {
+                const auto fingerprint = inet::CanonicalFingerprint(value);
+                if (!fingerprint)
+                    return Usage();
+                req.trustedFingerprints.push_back(*fingerprint);
             } else {
                 std::chrono::milliseconds t{};
                 if (!ParseSeconds(value, t))
@@ -161,6 +191,12 @@ int main(int argc, char** argv) {
     req.server = args[0];
     req.userId = args[1];
     req.password = password;
+    // Only reached when the certificate neither verified nor matched --trust.
+    req.verifyCertificate = [](std::string_view, std::uint16_t, const inet::FtpCertificate& c) {
+        WriteLine("certificate not trusted: SHA256 " + c.sha256, stderr);
+        std::fflush(stderr);
+        return false;
+    };
 
     struct sigaction sa {};
     sa.sa_handler = OnInterrupt;

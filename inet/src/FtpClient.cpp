@@ -2,6 +2,7 @@
 #include "inet/FtpClient.h"
 
 #include "FtpClientShared.hpp"
+#include "FtpTls.hpp"
 
 #include <algorithm>
 #include <cctype>
@@ -134,10 +135,176 @@ FtpClient::Wait FtpClient::WaitFor(int fd, short events, Clock::time_point deadl
 }
 
 void FtpClient::Close() {
+    m_ctrlTls.reset();
+    if (m_tlsContext)
+        m_tlsContext->Forget();
+    m_cert.reset();
+    m_protP = false;
     if (m_ctrl >= 0)
         ::close(m_ctrl);
     m_ctrl = -1;
     m_replies.Clear();
+}
+
+FtpClient::Io FtpClient::Await(int fd, short events, Clock::time_point deadline) {
+    switch (WaitFor(fd, events, deadline)) {
+    case Wait::Ready:
+        return Io::Ok;
+    case Wait::Timeout:
+        return Io::Timeout;
+    case Wait::Stopped:
+        return Io::Stopped;
+    case Wait::Failed:
+        break;
+    }
+    return Io::Failed;
+}
+
+FtpClient::Io FtpClient::Receive(int fd, detail::TlsLink* tls, char* buf, std::size_t size,
+                                 std::size_t& got, Clock::time_point deadline) {
+    for (;;) {
+        if (StopRequested())
+            return Io::Stopped;
+        short events = POLLIN;
+        if (tls) {
+            switch (tls->Read(buf, size, got)) {
+            case TlsStep::Done:
+                return Io::Ok;
+            case TlsStep::Closed:
+                return Io::Closed;
+            case TlsStep::Failed:
+                return Io::Failed;
+            case TlsStep::WantWrite:
+                events = POLLOUT;
+                break;
+            case TlsStep::WantRead:
+                break;
+            }
+        } else {
+            const ssize_t n = ::recv(fd, buf, size, 0);
+            if (n > 0) {
+                got = static_cast<std::size_t>(n);
+                return Io::Ok;
+            }
+            if (n == 0)
+                return Io::Closed;
+            if (errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK)
+                return Io::Failed;
+        }
+        if (const Io waited = Await(fd, events, deadline); waited != Io::Ok)
+            return waited;
+    }
+}
+
+FtpClient::Io FtpClient::SendAll(int fd, detail::TlsLink* tls, std::string_view bytes,
+                                 Clock::time_point deadline) {
+    std::size_t sent = 0;
+    while (sent < bytes.size()) {
+        short events = POLLOUT;
+        if (tls) {
+            std::size_t put = 0;
+            switch (tls->Write(bytes.data() + sent, bytes.size() - sent, put)) {
+            case TlsStep::Done:
+                sent += put;
+                continue;
+            case TlsStep::Closed:
+                return Io::Closed;
+            case TlsStep::Failed:
+                return Io::Failed;
+            case TlsStep::WantRead:
+                events = POLLIN;
+                break;
+            case TlsStep::WantWrite:
+                break;
+            }
+        } else {
+            const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+            if (n > 0) {
+                sent += static_cast<std::size_t>(n);
+                continue;
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK))
+                return Io::Failed;
+        }
+        if (const Io waited = Await(fd, events, deadline); waited != Io::Ok)
+            return waited;
+    }
+    return Io::Ok;
+}
+
+FtpClient::Io FtpClient::Handshake(int fd, detail::TlsLink& tls, Clock::time_point deadline) {
+    for (;;) {
+        if (StopRequested())
+            return Io::Stopped;
+        short events = POLLIN;
+        switch (tls.Handshake()) {
+        case TlsStep::Done:
+            return Io::Ok;
+        case TlsStep::Closed:
+            return Io::Closed;
+        case TlsStep::Failed:
+            return Io::Failed;
+        case TlsStep::WantWrite:
+            events = POLLOUT;
+            break;
+        case TlsStep::WantRead:
+            break;
+        }
+        if (const Io waited = Await(fd, events, deadline); waited != Io::Ok)
+            return waited;
+    }
+}
+
+// AUTH TLS and the handshake on the control connection; true to go on with the login,
+// in TLS or, where the mode and the caller allow, in plain FTP.
+bool FtpClient::StartTls(std::string_view host) {
+    FtpReply r;
+    if (!Command("AUTH", "TLS", r))
+        return false;
+    if (r.code != 234) {
+        if (r.code < 400 || r.code > 599)
+            return Fail(FtpErrorKind::ConnectFailed, "unexpected reply to AUTH TLS");
+        if (m_opt.tls == FtpTlsMode::Require)
+            return Fail(FtpErrorKind::ConnectFailed, "the server refused TLS");
+        if (m_opt.tlsSeenBefore && !(m_opt.confirmPlain && m_opt.confirmPlain(host, m_opt.port)))
+            return Fail(FtpErrorKind::ConnectFailed, "the server refused the TLS it spoke before");
+        return true;
+    }
+    // Bytes sent before the handshake would be taken as if they came encrypted.
+    if (m_replies.Pending() > 0)
+        return Fail(FtpErrorKind::ConnectFailed, "data after the reply to AUTH TLS");
+    if (!m_tlsContext)
+        m_tlsContext = std::make_unique<detail::TlsContext>();
+    std::string error;
+    if (!m_tlsContext->Ready(error))
+        return Fail(FtpErrorKind::ConnectFailed, error);
+    auto link = std::make_unique<detail::TlsLink>();
+    if (!link->Open(*m_tlsContext, m_ctrl, std::string(host), nullptr, false))
+        return Fail(FtpErrorKind::ConnectFailed, link->Error());
+    m_tlsContext->SetControl(link->Get());
+    switch (Handshake(m_ctrl, *link, Clock::now() + m_opt.connectTimeout)) {
+    case Io::Ok:
+        break;
+    case Io::Stopped:
+        return Fail(FtpErrorKind::Stopped, "stopped during the TLS handshake");
+    case Io::Timeout:
+        return Fail(FtpErrorKind::Timeout, "TLS handshake timed out");
+    case Io::Closed:
+    case Io::Failed:
+        return Fail(FtpErrorKind::ConnectFailed, "TLS handshake failed: " + link->Error());
+    }
+    FtpCertificate cert = link->PeerCertificate();
+    if (cert.sha256.empty())
+        return Fail(FtpErrorKind::ConnectFailed, "the server showed no certificate");
+    if (!cert.verified && !(m_opt.verify && m_opt.verify(host, m_opt.port, cert)))
+        return Fail(FtpErrorKind::ConnectFailed, "certificate not trusted: " + cert.verifyError);
+    if (StopRequested()) // the answer may have taken long
+        return Fail(FtpErrorKind::Stopped, "stopped after the TLS handshake");
+    m_cert = std::move(cert);
+    m_ctrlTls = std::move(link);
+    return true;
 }
 
 bool FtpClient::ConnectTcp(const sockaddr* addr, socklen_t len, Clock::time_point deadline,
@@ -166,6 +333,7 @@ bool FtpClient::ConnectTcp(const sockaddr* addr, socklen_t len, Clock::time_poin
 bool FtpClient::Connect(std::string_view host, std::string_view user, std::string_view password) {
     Close();
     m_mlst = m_utf8 = m_noEpsv = m_noEprt = m_mlsdRefused = false;
+    m_host = std::string(host);
     if (HasLineBreak(user) || HasLineBreak(password))
         return Fail(FtpErrorKind::BadArgument, "user or password holds a line break");
     if (host.empty() || host.find('\0') != std::string_view::npos)
@@ -250,6 +418,10 @@ bool FtpClient::Connect(std::string_view host, std::string_view user, std::strin
         return false;
     };
     m_errorKind = FtpErrorKind::None;
+    if (m_opt.tls != FtpTlsMode::Off && !StartTls(host)) {
+        Close();
+        return false;
+    }
     if (!Command("USER", user, r))
         return fail(FtpErrorKind::ConnectionLost, "no reply to USER");
     if (r.code == 331) {
@@ -258,6 +430,13 @@ bool FtpClient::Connect(std::string_view host, std::string_view user, std::strin
     }
     if (r.code != 230 && r.code != 202)
         return fail(FtpErrorKind::LoginRefused, "login refused");
+    if (m_ctrlTls) {
+        if (!Command("PBSZ", "0", r))
+            return fail(FtpErrorKind::ConnectionLost, "no reply to PBSZ");
+        if (!Command("PROT", "P", r))
+            return fail(FtpErrorKind::ConnectionLost, "no reply to PROT");
+        m_protP = Positive(r.code);
+    }
 
     if (!Command("FEAT", "", r))
         return fail(FtpErrorKind::ConnectionLost, "no reply to FEAT");
@@ -291,29 +470,18 @@ bool FtpClient::SendLine(std::string_view verb, std::string_view arg) {
         line.append(arg);
     }
     line.append("\r\n");
-    auto deadline = Clock::now() + m_opt.replyTimeout;
-    std::size_t sent = 0;
-    while (sent < line.size()) {
-        ssize_t n = ::send(m_ctrl, line.data() + sent, line.size() - sent, MSG_NOSIGNAL);
-        if (n > 0) {
-            sent += static_cast<std::size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            Wait w = WaitFor(m_ctrl, POLLOUT, deadline);
-            if (w == Wait::Stopped)
-                return Fail(FtpErrorKind::Stopped, "stopped");
-            if (w == Wait::Timeout)
-                return Fail(FtpErrorKind::Timeout, "send timed out");
-            if (w == Wait::Failed)
-                return Fail(FtpErrorKind::ConnectionLost, "send failed");
-            continue;
-        }
-        return Fail(FtpErrorKind::ConnectionLost, "control connection lost");
+    switch (SendAll(m_ctrl, m_ctrlTls.get(), line, Clock::now() + m_opt.replyTimeout)) {
+    case Io::Ok:
+        return true;
+    case Io::Stopped:
+        return Fail(FtpErrorKind::Stopped, "stopped");
+    case Io::Timeout:
+        return Fail(FtpErrorKind::Timeout, "send timed out");
+    case Io::Closed:
+    case Io::Failed:
+        break;
     }
-    return true;
+    return Fail(FtpErrorKind::ConnectionLost, "control connection lost");
 }
 
 bool FtpClient::ReadReply(FtpReply& reply) {
@@ -336,18 +504,19 @@ bool FtpClient::ReadReply(FtpReply& reply) {
         }
         if (m_ctrl < 0)
             return Fail(FtpErrorKind::ConnectionLost, "not connected");
-        Wait w = WaitFor(m_ctrl, POLLIN, deadline);
-        if (w == Wait::Stopped)
+        std::size_t got = 0;
+        switch (Receive(m_ctrl, m_ctrlTls.get(), buf, sizeof buf, got, deadline)) {
+        case Io::Ok:
+            m_replies.Feed(std::string_view(buf, got));
+            continue;
+        case Io::Stopped:
             return Fail(FtpErrorKind::Stopped, "stopped while waiting for a reply");
-        if (w == Wait::Timeout)
+        case Io::Timeout:
             return Fail(FtpErrorKind::Timeout, "no reply in time");
-        ssize_t n = ::recv(m_ctrl, buf, sizeof buf, 0);
-        if (n > 0) {
-            m_replies.Feed(std::string_view(buf, static_cast<std::size_t>(n)));
-            continue;
+        case Io::Closed:
+        case Io::Failed:
+            break;
         }
-        if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
-            continue;
         Close();
         return Fail(FtpErrorKind::ConnectionLost, "control connection closed");
     }
@@ -390,7 +559,8 @@ void FtpClient::Quit() {
         auto saved = m_opt.replyTimeout;
         m_opt.replyTimeout = std::min<std::chrono::milliseconds>(saved, 2000ms);
         FtpReply r;
-        Command("QUIT", "", r);
+        if (Command("QUIT", "", r) && m_ctrlTls)
+            m_ctrlTls->Shutdown();
         m_opt.replyTimeout = saved;
     }
     Close();

@@ -3,6 +3,7 @@
 #include "inet/FtpClient.h"
 
 #include "FtpClientShared.hpp"
+#include "FtpTls.hpp"
 #include "inet/FtpPassiveReply.h"
 
 #include <algorithm>
@@ -147,13 +148,14 @@ bool FtpClient::AcceptData(int listener, int& data) {
         int ms = static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(
                                       std::min<Clock::duration>(kSlice, deadline - now))
                                       .count());
+        // A reply that came with the last one, or in its TLS record, wakes no poll; a
+        // connection already made still goes first, as the reply may be the final one.
+        const bool replyWaiting = m_replies.Pending() > 0 || (m_ctrlTls && m_ctrlTls->Buffered());
         pollfd p[2] = {{listener, POLLIN, 0}, {m_ctrl, POLLIN, 0}};
-        int rc = ::poll(p, 2, ms);
+        int rc = ::poll(p, 2, replyWaiting ? 0 : ms);
         if (rc < 0 && errno != EINTR)
             return Fail(FtpErrorKind::ConnectionLost, "poll failed");
-        if (rc <= 0)
-            continue;
-        if (p[0].revents & POLLIN) {
+        if (rc > 0 && (p[0].revents & POLLIN)) {
             sockaddr_storage from{};
             socklen_t fl = sizeof from;
             int fd = ::accept4(listener, reinterpret_cast<sockaddr*>(&from), &fl,
@@ -167,36 +169,77 @@ bool FtpClient::AcceptData(int listener, int& data) {
             data = fd;
             return true;
         }
-        if (p[1].revents) {
-            FtpReply r;
-            if (!ReadReply(r))
-                return false;
-            return Fail(FtpErrorKind::Refused, "no data connection: " + r.lines.front());
+        if (!replyWaiting) {
+            if (rc <= 0 || !p[1].revents)
+                continue;
+            if (m_ctrlTls) {
+                // The record may hold no reply (a session ticket); then wait on.
+                char buf[4096];
+                std::size_t got = 0;
+                const Io io = Receive(m_ctrl, m_ctrlTls.get(), buf, sizeof buf, got, now);
+                if (io == Io::Timeout)
+                    continue;
+                if (io == Io::Stopped)
+                    return Fail(FtpErrorKind::Stopped, "stopped while waiting for data");
+                if (io != Io::Ok) {
+                    Close();
+                    return Fail(FtpErrorKind::ConnectionLost, "control connection closed");
+                }
+                m_replies.Feed(std::string_view(buf, got));
+            }
         }
+        FtpReply r;
+        if (!ReadReply(r))
+            return false;
+        return Fail(FtpErrorKind::Refused, "no data connection: " + r.lines.front());
     }
 }
 
-bool FtpClient::ReadData(int data, const std::function<void(std::string_view)>& onData) {
+// The TLS handshake of a data connection, resuming the control connection's session.
+bool FtpClient::SecureData(int fd, std::unique_ptr<detail::TlsLink>& tls) {
+    auto link = std::make_unique<detail::TlsLink>();
+    SSL_SESSION* session = m_tlsContext->TakeSession();
+    const bool opened = link->Open(*m_tlsContext, fd, m_host, session, true);
+    SSL_SESSION_free(session);
+    if (!opened)
+        return Fail(FtpErrorKind::ConnectionLost, link->Error());
+    switch (Handshake(fd, *link, Clock::now() + m_opt.transferTimeout)) {
+    case Io::Ok:
+        break;
+    case Io::Stopped:
+        return Fail(FtpErrorKind::Stopped, "stopped during the data TLS handshake");
+    case Io::Timeout:
+        return Fail(FtpErrorKind::Timeout, "data TLS handshake timed out");
+    case Io::Closed:
+    case Io::Failed:
+        return Fail(FtpErrorKind::ConnectionLost, "data TLS handshake failed: " + link->Error());
+    }
+    // Without resumption nothing ties this peer to the control connection's but this.
+    if (!m_cert || link->PeerCertificate().sha256 != m_cert->sha256)
+        return Fail(FtpErrorKind::ConnectionLost, "the data connection showed another certificate");
+    tls = std::move(link);
+    return true;
+}
+
+bool FtpClient::ReadData(int data, detail::TlsLink* tls,
+                         const std::function<void(std::string_view)>& onData) {
     std::vector<char> buf(64 * 1024);
-    auto deadline = Clock::now() + m_opt.transferTimeout;
     for (;;) {
-        Wait w = WaitFor(data, POLLIN, deadline);
-        if (w == Wait::Stopped)
-            return Fail(FtpErrorKind::Stopped, "stopped during the transfer");
-        if (w == Wait::Timeout)
-            return Fail(FtpErrorKind::Timeout, "transfer stalled");
-        if (w == Wait::Failed)
-            return Fail(FtpErrorKind::ConnectionLost, "poll failed");
-        ssize_t n = ::recv(data, buf.data(), buf.size(), 0);
-        if (n > 0) {
-            onData(std::string_view(buf.data(), static_cast<std::size_t>(n)));
-            deadline = Clock::now() + m_opt.transferTimeout;
+        std::size_t got = 0;
+        switch (
+            Receive(data, tls, buf.data(), buf.size(), got, Clock::now() + m_opt.transferTimeout)) {
+        case Io::Ok:
+            onData(std::string_view(buf.data(), got));
             continue;
-        }
-        if (n == 0)
+        case Io::Closed:
             return true;
-        if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)
-            continue;
+        case Io::Stopped:
+            return Fail(FtpErrorKind::Stopped, "stopped during the transfer");
+        case Io::Timeout:
+            return Fail(FtpErrorKind::Timeout, "transfer stalled");
+        case Io::Failed:
+            break;
+        }
         return Fail(FtpErrorKind::ConnectionLost, "data connection broken");
     }
 }
@@ -233,8 +276,14 @@ bool FtpClient::Transfer(std::string_view verb, std::string_view arg,
         data.Reset(fd);
         listener.Reset();
     }
-    if (!ReadData(data.fd, onData))
+    std::unique_ptr<detail::TlsLink> tls;
+    if (m_protP && !SecureData(data.fd, tls))
         return false;
+    if (!ReadData(data.fd, tls.get(), onData))
+        return false;
+    if (tls)
+        tls->Shutdown();
+    tls.reset();
     data.Reset();
     if (!ReadReply(r))
         return false;

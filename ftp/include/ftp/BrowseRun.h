@@ -30,6 +30,14 @@
 // is IDS_LIST_FAILED, never an empty folder. A
 // folder text holding CR or LF is never sent and counts as refused (IDS_BAD_FOLDER).
 //
+// TLS (see inet/FtpClient.h): request.tls says whether to ask for it. A certificate that
+// does not verify is accepted when its fingerprint is one of request.trustedFingerprints,
+// else when request.verifyCertificate says so; a certificate not accepted, a failed
+// handshake, or a refused TLS that the mode or confirmPlain does not let pass, ends the
+// run like any failed connection (IDS_CONNECT_FAILED, ForgetPassword) before the login is
+// sent. request.connected hears once after the login whether the session is encrypted.
+// These hooks run on the run's thread, while it waits for them.
+//
 // The window runs RunBrowse on its worker thread with a sink that carries each call over
 // to the user-interface thread (ReadFolderAndMask and ShowMessage wait for the answer);
 // tovalo-ls runs it on its main thread with a sink that prints. request, sink and cancel
@@ -37,14 +45,25 @@
 #pragma once
 
 #include "ftp/RemoteEntry.h"
+#include "inet/FtpTls.h"
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ftp {
+
+// How the session a run logged in on is protected.
+struct BrowseSecurity {
+    bool tls = false;           // the control connection, and so the login, is encrypted
+    bool dataProtected = false; // listings are encrypted too
+    std::optional<inet::FtpCertificate> certificate; // the server's, when tls
+};
 
 struct BrowseRequest {
     std::string server;
@@ -57,6 +76,14 @@ struct BrowseRequest {
     std::chrono::milliseconds replyTimeout{30000};
     std::chrono::milliseconds transferTimeout{30000}; // without progress
     std::size_t batchRows = 512;                      // most rows per AddRows call
+
+    inet::FtpTlsMode tls = inet::FtpTlsMode::Auto;
+    std::vector<std::string> trustedFingerprints; // SHA-256, as CanonicalFingerprint reads
+    std::function<bool(std::string_view host, std::uint16_t port, const inet::FtpCertificate&)>
+        verifyCertificate;
+    bool tlsSeenBefore = false; // the caller saw this server:port with TLS before
+    std::function<bool(std::string_view host, std::uint16_t port)> confirmPlain;
+    std::function<void(const BrowseSecurity&)> connected;
 };
 
 // The stages a run reports, as percentages of the progress bar.

@@ -1,5 +1,5 @@
-// A small FTP client (RFC 959 with RFC 2389 FEAT, RFC 2428 EPSV/EPRT and RFC 3659 MLSD)
-// on POSIX sockets and poll.
+// A small FTP client (RFC 959 with RFC 2389 FEAT, RFC 2428 EPSV/EPRT, RFC 3659 MLSD and
+// RFC 4217 AUTH TLS) on POSIX sockets, poll and OpenSSL.
 //
 // Every wait is bounded: connecting by FtpOptions::connectTimeout, each reply by
 // replyTimeout, a transfer that makes no progress by transferTimeout. A stop flag, when
@@ -8,16 +8,35 @@
 // FtpErrorKind::BadArgument. Data connections only ever go to, or are accepted from, the
 // address of the control connection's peer.
 //
+// TLS (FtpOptions::tls): after the greeting the client asks AUTH TLS. When the server
+// accepts, the control connection is encrypted before anything else is sent: SNI names the
+// host (not for an address), and the certificate must chain to the system's trusted roots
+// and name the host (or address). One that does not is put to FtpOptions::verify; without
+// that callback, or when it says no, the connection ends as ConnectFailed and nothing more
+// is sent. A refused AUTH TLS ends it too in Require mode, and in Auto mode for a server
+// seen with TLS before unless confirmPlain says yes; no USER is sent then either.
+// After the login PBSZ 0 and PROT P follow; when PROT P is accepted, every data connection
+// is TLS too, resumes the control connection's session (servers such as vsftpd demand
+// that; TLS 1.3 tickets are each used once, newer ones taken from the data connections
+// that resumed it) and must show the same certificate. A refused PROT P leaves listings
+// in clear.
+// A failed handshake is ConnectFailed on the control connection, ConnectionLost on a data
+// connection; handshakes are bounded and stopped like any other wait.
+//
 // One FtpClient is used by one thread at a time; the stop flag may be set from any thread.
+// The callbacks are called on the thread that called Connect; a stop meanwhile takes
+// effect once they return.
 #pragma once
 
 #include "inet/FtpListParser.h"
 #include "inet/FtpReplyFramer.h"
+#include "inet/FtpTls.h"
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,9 +46,14 @@
 
 namespace inet {
 
+namespace detail {
+class TlsContext;
+class TlsLink;
+} // namespace detail
+
 enum class FtpErrorKind {
     None,
-    ConnectFailed,  // name lookup or TCP connect failed, or the greeting was a refusal
+    ConnectFailed,  // lookup, TCP connect, greeting, TLS handshake or certificate failed
     LoginRefused,   // USER/PASS not accepted
     Timeout,        // no reply, connect or transfer progress within the time allowed
     ConnectionLost, // the server closed or broke a connection, or sent garbage
@@ -45,6 +69,14 @@ struct FtpOptions {
     std::chrono::milliseconds replyTimeout{30000};
     std::chrono::milliseconds transferTimeout{30000}; // without any progress
     const std::atomic<int>* stop = nullptr;           // non-zero means stop
+
+    FtpTlsMode tls = FtpTlsMode::Auto;
+    // Asked about a certificate that did not verify; true goes on with the connection.
+    std::function<bool(std::string_view host, std::uint16_t port, const FtpCertificate&)> verify;
+    // This host and port spoke TLS before: in Auto mode a refused AUTH TLS may be an
+    // attacker's doing, so plain FTP goes on only when confirmPlain returns true.
+    bool tlsSeenBefore = false;
+    std::function<bool(std::string_view host, std::uint16_t port)> confirmPlain;
 };
 
 // The path of a 257 reply: the text between the first quote and its closing quote,
@@ -58,8 +90,8 @@ public:
     FtpClient(const FtpClient&) = delete;
     FtpClient& operator=(const FtpClient&) = delete;
 
-    // Connects, reads the greeting, logs in, asks FEAT and switches on UTF-8 when the
-    // server offers it (a refusal of OPTS is ignored).
+    // Connects, reads the greeting, sets up TLS as FtpOptions::tls says, logs in, asks
+    // FEAT and switches on UTF-8 when the server offers it (a refusal of OPTS is ignored).
     bool Connect(std::string_view host, std::string_view user, std::string_view password);
     bool ChangeDirectory(std::string_view path);
     bool PrintDirectory(std::string& path);
@@ -79,27 +111,48 @@ public:
     bool IsConnected() const { return m_ctrl >= 0; }
     bool SupportsMlsd() const { return m_mlst; }
     bool SupportsUtf8() const { return m_utf8; }
+    // The control connection is encrypted.
+    bool IsTls() const { return m_ctrlTls != nullptr; }
+    // Data connections are encrypted too (PROT P accepted).
+    bool IsDataProtected() const { return m_protP; }
+    // The server's certificate while IsTls().
+    const std::optional<FtpCertificate>& Certificate() const { return m_cert; }
     FtpErrorKind LastErrorKind() const { return m_errorKind; }
     const std::string& LastError() const { return m_error; }
     const FtpReply& LastReply() const { return m_reply; }
 
 private:
     enum class Wait { Ready, Timeout, Stopped, Failed };
+    // How a read, write or handshake ended.
+    enum class Io { Ok, Closed, Timeout, Stopped, Failed };
     using Clock = std::chrono::steady_clock;
 
     bool Fail(FtpErrorKind kind, std::string text);
     bool StopRequested() const;
     Wait WaitFor(int fd, short events, Clock::time_point deadline, short* revents = nullptr);
+    Io Await(int fd, short events, Clock::time_point deadline);
+    Io Receive(int fd, detail::TlsLink* tls, char* buf, std::size_t size, std::size_t& got,
+               Clock::time_point deadline);
+    Io SendAll(int fd, detail::TlsLink* tls, std::string_view bytes, Clock::time_point deadline);
+    Io Handshake(int fd, detail::TlsLink& tls, Clock::time_point deadline);
+    bool StartTls(std::string_view host);
+    bool SecureData(int fd, std::unique_ptr<detail::TlsLink>& tls);
     bool SendLine(std::string_view verb, std::string_view arg);
     bool ReadReply(FtpReply& reply);
     bool ConnectTcp(const sockaddr* addr, socklen_t len, Clock::time_point deadline, int& out);
     bool OpenPassive(int& data);
     bool OpenActive(int& listener);
     bool AcceptData(int listener, int& data);
-    bool ReadData(int data, const std::function<void(std::string_view)>& onData);
+    bool ReadData(int data, detail::TlsLink* tls,
+                  const std::function<void(std::string_view)>& onData);
 
     FtpOptions m_opt;
     int m_ctrl = -1;
+    std::string m_host; // as given to Connect, for the data connections' TLS
+    std::unique_ptr<detail::TlsContext> m_tlsContext;
+    std::unique_ptr<detail::TlsLink> m_ctrlTls;
+    std::optional<FtpCertificate> m_cert;
+    bool m_protP = false;
     sockaddr_storage m_peer{};
     socklen_t m_peerLen = 0;
     sockaddr_storage m_local{};
