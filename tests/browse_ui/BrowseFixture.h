@@ -3,6 +3,7 @@
 #pragma once
 
 #include "ftp/BrowseWorker.h"
+#include "ftp/RemoteName.h"
 #include "gui_support/GuiTest.h"
 #include "platform/Modal.h"
 #include "res/Ids.h"
@@ -146,7 +147,7 @@ protected:
         EXPECT_EQ(texts.size(), w.m_arrRemote.size()) << "rows and records differ";
         for (std::size_t i = 0; i < texts.size() && i < w.m_arrRemote.size(); ++i) {
             const CRemoteEntry& e = *w.m_arrRemote[i];
-            EXPECT_EQ(texts[i].at(0), e.m_strEntryName) << "row " << i;
+            EXPECT_EQ(texts[i].at(0), ftp::DisplayName(e.m_strEntryName)) << "row " << i;
             EXPECT_EQ(w.m_listRemote.GetItemImage(static_cast<int>(i)), e.m_bFolder ? 0 : 1)
                 << "image of row " << i;
             rows.push_back({e.m_strEntryName, e.m_strPath, e.m_bFolder});

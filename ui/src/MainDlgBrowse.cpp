@@ -144,6 +144,12 @@ void CMainDlg::StartBrowseRun(BOOL bResetProgress) {
     request.proxyServer = m_strProxyServer;
     request.port = ftp::BrowsePort();
     request.passive = m_bPassive != 0;
+    // Until the window can ask about a certificate it cannot verify, such a server is
+    // still used encrypted rather than refused: never worse than the clear text it
+    // would otherwise get.
+    request.verifyCertificate = [](std::string_view, std::uint16_t, const inet::FtpCertificate&) {
+        return true;
+    };
 
     ftp::BrowseWindowCalls calls;
     calls.clearList = [this] { ClearRemoteList(); };
