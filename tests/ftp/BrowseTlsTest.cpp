@@ -3,7 +3,7 @@
 #include "RecordingSink.h"
 #include "ftp/BrowseRun.h"
 #include "res/Ids.h"
-#include "support/TlsVsftpdServer.h"
+#include "support/VsftpdServer.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::RecordingSink;
-using test::TlsVsftpdServer;
+using test::VsftpdServer;
 
 TEST(BrowseTls, HooksDecideAndHearHowTheSessionIsProtected) {
     enum class Pin { None, Trusted, Asked };
@@ -34,17 +34,17 @@ TEST(BrowseTls, HooksDecideAndHearHowTheSessionIsProtected) {
         {"plain after TLS, refused", false, Pin::None, true, false, 0, 0, 1},
         {"plain after TLS, confirmed", false, Pin::None, true, true, 1, 0, 1},
     };
-    TlsVsftpdServer tlsServer({.tls = true}), plainServer({.tls = false});
-    for (TlsVsftpdServer* s : {&tlsServer, &plainServer}) {
+    VsftpdServer tlsServer({.tls = true}), plainServer({.tls = false});
+    for (VsftpdServer* s : {&tlsServer, &plainServer}) {
         std::filesystem::create_directory(s->Root() / "sub");
         ASSERT_TRUE(s->Start()) << s->Error();
     }
     for (const Case& k : cases) {
         SCOPED_TRACE(k.what);
-        TlsVsftpdServer& server = k.tlsServer ? tlsServer : plainServer;
+        VsftpdServer& server = k.tlsServer ? tlsServer : plainServer;
         ftp::BrowseRequest req;
         req.server = "127.0.0.1";
-        req.userId = TlsVsftpdServer::kUser;
+        req.userId = VsftpdServer::kUser;
         req.password = "x";
         req.port = server.Port();
         req.connectTimeout = req.replyTimeout = req.transferTimeout = 10s;

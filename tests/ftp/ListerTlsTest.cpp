@@ -3,7 +3,7 @@
 #include "res/Ids.h"
 #include "res/Resources.h"
 #include "support/ChildProcess.h"
-#include "support/TlsVsftpdServer.h"
+#include "support/VsftpdServer.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ namespace {
 using namespace std::chrono_literals;
 using test::ChildProcess;
 using test::ProcessResult;
-using test::TlsVsftpdServer;
+using test::VsftpdServer;
 
 std::string Text(int id) {
     return std::string(res::LoadString(id)) + "\n";
@@ -50,7 +50,7 @@ protected:
     static void SetUpTestSuite() {
         for (bool tls : {true, false}) {
             auto& s = tls ? s_tls : s_plain;
-            s = std::make_unique<TlsVsftpdServer>(TlsVsftpdServer::Options{.tls = tls});
+            s = std::make_unique<VsftpdServer>(VsftpdServer::Options{.tls = tls});
             std::ofstream(s->Root() / "a.txt") << "a";
             std::filesystem::create_directory(s->Root() / "sub");
             ASSERT_TRUE(s->Start()) << s->Error();
@@ -61,9 +61,9 @@ protected:
         s_plain.reset();
     }
 
-    static std::unique_ptr<TlsVsftpdServer> s_tls, s_plain;
+    static std::unique_ptr<VsftpdServer> s_tls, s_plain;
 };
-std::unique_ptr<TlsVsftpdServer> ListerTlsServers::s_tls, ListerTlsServers::s_plain;
+std::unique_ptr<VsftpdServer> ListerTlsServers::s_tls, ListerTlsServers::s_plain;
 
 TEST_P(ListerTlsServers, ModesAndTrust) {
     enum class Trust { None, Right, RightLowerPlain, Wrong };
@@ -91,7 +91,7 @@ TEST_P(ListerTlsServers, ModesAndTrust) {
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.what);
-        TlsVsftpdServer& server = k.tlsServer ? *s_tls : *s_plain;
+        VsftpdServer& server = k.tlsServer ? *s_tls : *s_plain;
         std::vector<std::string> args = {TOVALO_LS, "--port", std::to_string(server.Port())};
         if (GetParam())
             args.push_back("--passive");
@@ -106,7 +106,7 @@ TEST_P(ListerTlsServers, ModesAndTrust) {
                            : k.trust == Trust::RightLowerPlain ? LowerPlain(right)
                                                                : wrong);
         }
-        args.insert(args.end(), {"127.0.0.1", TlsVsftpdServer::kUser});
+        args.insert(args.end(), {"127.0.0.1", VsftpdServer::kUser});
 
         const std::size_t before = server.Commands().size();
         ChildProcess p(args, {"TOVALO_PASSWORD=x"}, {"SSL_CERT_FILE", "SSL_CERT_DIR"});

@@ -3,7 +3,7 @@
 #include "TlsPeer.hpp"
 #include "inet/FtpClient.h"
 #include "support/ScriptedFtpServer.h"
-#include "support/TlsVsftpdServer.h"
+#include "support/VsftpdServer.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +26,7 @@ using inet::FtpOptions;
 using inet::FtpTlsMode;
 using test::ScriptedFtpServer;
 using test::TlsPeer;
-using test::TlsVsftpdServer;
+using test::VsftpdServer;
 
 FtpOptions Options(std::uint16_t port, bool passive, std::chrono::milliseconds timeout = 10s) {
     FtpOptions o;
@@ -129,7 +129,7 @@ class VsftpdTls : public ::testing::TestWithParam<bool> {};
 // vsftpd refuses clear logins and data and demands session reuse, so a listing proves
 // the login crossed encrypted and both data connections resumed the control's session.
 TEST_P(VsftpdTls, ListsTwiceOverTlsWithAPinnedCertificate) {
-    TlsVsftpdServer server({.tls = true});
+    VsftpdServer server({.tls = true});
     std::ofstream(server.Root() / "a.txt") << "a";
     std::filesystem::create_directory(server.Root() / "sub");
     ASSERT_TRUE(server.Start()) << server.Error();
@@ -138,7 +138,7 @@ TEST_P(VsftpdTls, ListsTwiceOverTlsWithAPinnedCertificate) {
     FtpOptions o = Options(server.Port(), GetParam());
     o.verify = pin.Hook();
     FtpClient c(o);
-    ASSERT_TRUE(c.Connect("127.0.0.1", TlsVsftpdServer::kUser, "x")) << c.LastError();
+    ASSERT_TRUE(c.Connect("127.0.0.1", VsftpdServer::kUser, "x")) << c.LastError();
     EXPECT_TRUE(c.IsTls());
     EXPECT_TRUE(c.IsDataProtected());
     EXPECT_EQ(pin.calls, 1);
@@ -190,7 +190,7 @@ TEST(VsftpdTlsVerify, TrustStoreHostNameAndCallback) {
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.what);
-        TlsVsftpdServer server({.tls = true});
+        VsftpdServer server({.tls = true});
         ASSERT_TRUE(server.Start()) << server.Error();
         std::optional<TrustStore> store;
         if (k.trustIt)
@@ -207,7 +207,7 @@ TEST(VsftpdTlsVerify, TrustStoreHostNameAndCallback) {
             };
         }
         FtpClient c(o);
-        const bool connected = c.Connect(k.host, TlsVsftpdServer::kUser, "x");
+        const bool connected = c.Connect(k.host, VsftpdServer::kUser, "x");
         EXPECT_EQ(connected, k.connects) << c.LastError();
         EXPECT_EQ(calls, k.calls);
         if (calls) {

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 #include <thread>
 
 #include <arpa/inet.h>
@@ -51,7 +52,9 @@ bool Greets(std::uint16_t port) {
 
 } // namespace
 
-VsftpdServer::VsftpdServer() {
+VsftpdServer::VsftpdServer() : VsftpdServer(Options{.tls = false}) {}
+
+VsftpdServer::VsftpdServer(Options options) : m_options(options) {
     std::string tmpl = (std::filesystem::temp_directory_path() / "tovalo-vsftpd-XXXXXX").string();
     if (char* dir = ::mkdtemp(tmpl.data())) {
         m_work = dir;
@@ -77,20 +80,41 @@ bool VsftpdServer::Start() {
         m_error = "vsftpd needs root and /usr/sbin/vsftpd";
         return false;
     }
+    if (m_work.empty()) {
+        m_error = "no temporary folder";
+        return false;
+    }
+    if (m_options.tls) {
+        m_cert = MakeTestCertificate(m_work, "DNS:localhost");
+        if (!m_cert.error.empty()) {
+            m_error = m_cert.error;
+            return false;
+        }
+    }
     std::filesystem::create_directories("/var/run/vsftpd/empty");
     m_port = FreePort();
     const std::uint16_t low = FreePort();
     const std::string conf = (m_work / "vsftpd.conf").string();
-    std::ofstream(conf) << "listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\n"
-                        << "listen_port=" << m_port << "\nbackground=NO\n"
-                        << "anonymous_enable=YES\nno_anon_password=YES\n"
-                        << "anon_root=" << m_root.string() << "\nlocal_enable=NO\n"
-                        << "write_enable=NO\ndirmessage_enable=NO\nxferlog_enable=NO\n"
-                        << "connect_from_port_20=NO\npasv_enable=YES\n"
-                        << "pasv_address=127.0.0.1\npasv_min_port=" << low
-                        << "\npasv_max_port=" << std::min(low + 50, 65535)
-                        << "\nseccomp_sandbox=NO\n"
-                        << "secure_chroot_dir=/var/run/vsftpd/empty\n";
+    std::ofstream out(conf);
+    out << "listen=YES\nlisten_ipv6=NO\nlisten_address=127.0.0.1\n"
+        << "listen_port=" << m_port << "\nbackground=NO\n"
+        << "anonymous_enable=YES\nno_anon_password=YES\n"
+        << "anon_root=" << m_root.string() << "\nlocal_enable=NO\n"
+        << "write_enable=NO\ndirmessage_enable=NO\n"
+        << "connect_from_port_20=NO\npasv_enable=YES\n"
+        << "pasv_address=127.0.0.1\npasv_min_port=" << low
+        << "\npasv_max_port=" << std::min(low + 50, 65535) << "\nseccomp_sandbox=NO\n"
+        << "secure_chroot_dir=/var/run/vsftpd/empty\n"
+        << "xferlog_enable=YES\nxferlog_std_format=NO\nlog_ftp_protocol=YES\n"
+        << "vsftpd_log_file=" << (m_work / "vsftpd.log").string() << "\n";
+    if (m_options.tls) {
+        out << "ssl_enable=YES\nallow_anon_ssl=YES\nforce_anon_logins_ssl=YES\n"
+            << "force_anon_data_ssl=YES\nrequire_ssl_reuse=YES\nssl_ciphers=HIGH\n"
+            << "debug_ssl=YES\n"
+            << "rsa_cert_file=" << m_cert.certFile.string() << "\n"
+            << "rsa_private_key_file=" << m_cert.keyFile.string() << "\n";
+    }
+    out.close();
     std::string exe = "/usr/sbin/vsftpd", arg = conf;
     char* argv[] = {exe.data(), arg.data(), nullptr};
     if (const int rc = ::posix_spawn(&m_pid, argv[0], nullptr, nullptr, argv, environ); rc != 0) {
@@ -111,6 +135,31 @@ bool VsftpdServer::Start() {
     }
     m_error = "vsftpd did not greet";
     return false;
+}
+
+// Log lines end in: <marker>Client "127.0.0.1", "<text>"
+std::vector<std::string> VsftpdServer::Logged(const std::string& marker) const {
+    std::ifstream in(m_work / "vsftpd.log");
+    std::vector<std::string> out;
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::size_t at = line.find(marker);
+        if (at == std::string::npos)
+            continue;
+        const std::size_t open = line.find(", \"", at);
+        if (open == std::string::npos || line.size() < open + 4 || line.back() != '"')
+            continue;
+        out.push_back(line.substr(open + 3, line.size() - open - 4));
+    }
+    return out;
+}
+
+std::vector<std::string> VsftpdServer::Commands() const {
+    return Logged("FTP command: ");
+}
+
+std::vector<std::string> VsftpdServer::TlsNotes() const {
+    return Logged("DEBUG: ");
 }
 
 } // namespace test
