@@ -221,6 +221,17 @@ TEST(ScriptedBrowse, DotsAndSymlinksAndOrderAndActiveOrPassive) {
     EXPECT_TRUE(dots.sink.Names(0).empty());
 }
 
+// No FTP client can ask for a name holding NUL, CR or LF: such entries are not listed.
+TEST(ScriptedBrowse, NamesThatCannotBeFetchedAreNotListed) {
+    ScriptedFtpServer::Script script = UnixScript();
+    script.listing += "-rw-r--r-- 1 u g  12 Jan  1 10:00 cr\rname.txt\r\n";
+    script.listing += std::string("-rw-r--r-- 1 u g  12 Jan  1 10:00 nul\0.txt\r\n", 44);
+    ScriptedRun run;
+    EXPECT_EQ(run.Go(script, true, "/data", "*.txt"), 1u);
+    EXPECT_EQ(run.sink.Names(0),
+              (std::vector<std::string>{"file1.txt", "link.txt", "file3.txt"}));
+}
+
 TEST(ScriptedBrowse, DosListingMultiLineRepliesAndQuotedPwd) {
     auto s = UnixScript();
     s.greeting = "220-first\r\n220-second\r\n220 ready\r\n";
