@@ -8,6 +8,7 @@
 // the user-interface thread used). The library is bound
 // from beside the program; KORVEX_HOME is a temporary folder; the window's questions
 // (133 and the password prompt) are answered through the modal seam.
+#include "BrowsePort.h"
 #include "library/App.h"
 #include "library/Globals.h"
 #include "platform/Modal.h"

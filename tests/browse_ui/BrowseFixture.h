@@ -2,7 +2,7 @@
 // server's port, accounts name 127.0.0.1, and every run is waited for with a bound.
 #pragma once
 
-#include "ftp/BrowseWorker.h"
+#include "BrowsePort.h"
 #include "gui_support/GuiTest.h"
 #include "platform/Modal.h"
 #include "support/PyFtpServer.h"
