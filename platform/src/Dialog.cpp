@@ -440,46 +440,19 @@ BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) {
     return TRUE;
 }
 
+BOOL CDialog::OpenModal() {
+    if (!BuildWindow(m_pParentWnd ? m_pParentWnd->widget() : nullptr, true))
+        return FALSE;
+    ApplyInitialFocus(OnInitDialog());
+    return TRUE;
+}
+
+INT_PTR CDialog::RunModalLoop() {
+    return m_dialog && !m_ended ? m_dialog->exec() : m_result;
+}
+
 INT_PTR CDialog::DoModal() {
-    namespace modal = platform::modal;
-    QWidget* parent = m_pParentWnd ? m_pParentWnd->widget() : nullptr;
-    if (modal::IsScripted()) {
-        modal::Answer a;
-        const bool ok = modal::Take(modal::Kind::Dialog, m_nIDTemplate, a,
-                                    "dialog " + std::to_string(m_nIDTemplate));
-        modal::Record rec{modal::Kind::Dialog};
-        rec.id = m_nIDTemplate;
-        rec.expected = ok;
-        INT_PTR result = IDCANCEL;
-        if (ok && BuildWindow(parent, true)) {
-            const BOOL r = OnInitDialog();
-            ApplyInitialFocus(r);
-            if (m_dialog && !m_ended) {
-                m_dialog->show();
-                m_dialog->activateWindow();
-            }
-            INT_PTR s = m_ended ? modal::kAsEnded : (a.script ? a.script(*this) : modal::kAsEnded);
-            if (s == modal::kRunForReal && m_dialog && !m_ended)
-                s = m_dialog->exec();
-            else if (s == modal::kRunForReal || s == modal::kAsEnded)
-                s = m_ended ? m_result : IDCANCEL;
-            result = s;
-            rec.text = m_dialog ? FromQ(m_dialog->windowTitle()) : std::string();
-        }
-        rec.result = result;
-        modal::Note(rec);
-        DestroyWindow();
-        return result;
-    }
-    if (!BuildWindow(parent, true))
-        return -1;
-    const BOOL r = OnInitDialog();
-    ApplyInitialFocus(r);
-    INT_PTR result = m_result;
-    if (m_dialog && !m_ended)
-        result = m_dialog->exec();
-    else
-        result = m_result;
+    const INT_PTR result = platform::modal::Current().RunDialog(*this);
     DestroyWindow();
     return result;
 }

@@ -1,8 +1,8 @@
 // Start-up and shutdown: every failure message, the window shown once, the help path, and
 // the user name read at start and written back at exit.
+#include "gui_support/ScriptedModal.h"
 #include "library/App.h"
 #include "platform/Loader.h"
-#include "platform/Modal.h"
 #include "platform/Text.h"
 #include "ui/MainDlg.h"
 

@@ -4,7 +4,6 @@
 
 #include "BrowsePort.h"
 #include "gui_support/GuiTest.h"
-#include "platform/Modal.h"
 #include "support/PyFtpServer.h"
 
 #include <gtest/gtest.h>

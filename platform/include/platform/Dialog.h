@@ -93,6 +93,13 @@ public:
     QDialog* GetDialogWidget() const;
     // The dialog whose window `w` is (or is inside); null for other widgets.
     static CDialog* FromWidget(QWidget* w);
+
+    // The two halves of a modal run, for the modal seam: the window built and initialised
+    // (FALSE without a template), then its loop unless the dialog has already ended.
+    // RunModalLoop returns the end code.
+    BOOL OpenModal();
+    INT_PTR RunModalLoop();
+    bool HasEnded() const { return m_ended; }
     // Handles ON_WM_SYSCOMMAND; the default closes on SC_CLOSE.
     virtual void OnSysCommand(UINT nID, LPARAM lParam);
     // The window's system menu (see CMenu); null before the window exists.
@@ -140,9 +147,7 @@ protected:
 
 private:
     friend class CDataExchange;
-    friend class ModalRunner;
     BOOL BuildWindow(QWidget* parent, bool modal);
-    void FinishModal();
     void ApplyInitialFocus(BOOL onInitResult);
 
     UINT m_nIDTemplate;
