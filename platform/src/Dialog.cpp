@@ -1,7 +1,6 @@
 #include "platform/Dialog.h"
 
 #include "DialogWidget.h"
-#include "platform/Framework.h"
 #include "platform/MessageBox.h"
 #include "platform/Modal.h"
 #include "platform/Qt.h"
@@ -31,6 +30,7 @@
 #include <QTreeWidget>
 #include <QWindow>
 
+#include <charconv>
 #include <climits>
 #include <cmath>
 
@@ -65,6 +65,15 @@ QWidget* ControlOf(QWidget* w) {
 
 int MulDiv4(int v, int base, int div) {
     return static_cast<int>(std::lround(static_cast<double>(v) * base / div));
+}
+
+QFont DialogFont(const res::Dialog& tpl) {
+    QFont f;
+    // The face alone would fall back to the default sans font: the fallback has the
+    // metrics the templates were laid out with.
+    f.setFamilies({ToQ(tpl.font), ToQ(res::kFallbackFont)});
+    f.setPointSize(tpl.pointSize > 0 ? tpl.pointSize : 9);
+    return f;
 }
 
 } // namespace
@@ -220,7 +229,7 @@ CDialog* CDialog::FromWidget(QWidget* w) {
 }
 
 void CDialog::GetBaseUnits(const res::Dialog& tpl, int& cx, int& cy) {
-    const QFontMetrics fm(platform::DialogFont(tpl.font, tpl.pointSize));
+    const QFontMetrics fm(DialogFont(tpl));
     // The dialog manager's average width: the alphabet's width over 26, rounded.
     const int avg = fm.horizontalAdvance(
         QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
@@ -251,7 +260,7 @@ BOOL CDialog::BuildWindow(QWidget* parent, bool modal) {
     dlg->setAttribute(Qt::WA_DeleteOnClose, false);
     dlg->setProperty("templateId", static_cast<int>(m_nIDTemplate));
     dlg->setObjectName(QStringLiteral("dialog%1").arg(m_nIDTemplate));
-    const QFont font = platform::DialogFont(tpl->font, tpl->pointSize);
+    const QFont font = DialogFont(*tpl);
     dlg->setFont(font);
     dlg->setWindowTitle(ToQ(tpl->caption));
     if (modal)
@@ -368,8 +377,11 @@ BOOL CDialog::BuildWindow(QWidget* parent, bool modal) {
             break;
         }
         case res::Kind::Icon: {
+            // The control's text names the icon resource.
+            int icon = 0;
+            std::from_chars(c.text.data(), c.text.data() + c.text.size(), icon);
             auto* l = new QLabel(dlg.get());
-            l->setPixmap(LoadAppIcon().pixmap(32, 32));
+            l->setPixmap(res::LoadIcon(icon).pixmap(32, 32));
             r.setSize(QSize(32, 32));
             focus = Qt::NoFocus;
             w = l;
@@ -542,7 +554,7 @@ CMenu* CDialog::GetSystemMenu(BOOL bRevert) {
         return nullptr;
     if (!m_sysMenu || bRevert) {
         m_sysMenu = std::make_unique<CMenu>();
-        m_sysMenu->AppendMenu(MF_STRING, SC_CLOSE, "閉じる(&C)");
+        m_sysMenu->AppendMenu(MF_STRING, SC_CLOSE, std::string(res::LoadString(AFX_IDS_SCCLOSE)));
     }
     return m_sysMenu.get();
 }
@@ -692,7 +704,7 @@ void DDX_Text(CDataExchange* pDX, int nIDC, unsigned int& value) {
             ok = false;
     }
     if (!ok) {
-        AfxMessageBox("正の整数を入力してください。", MB_ICONEXCLAMATION, AFX_IDP_PARSE_UINT);
+        AfxMessageBox(AFX_IDP_PARSE_UINT, MB_ICONEXCLAMATION);
         pDX->Fail();
     }
     value = static_cast<unsigned int>(v);
@@ -729,8 +741,7 @@ void DDV_MaxChars(CDataExchange* pDX, const std::string& value, int nBytes) {
         return;
     }
     if (static_cast<int>(value.size()) > nBytes) {
-        AfxMessageBox(std::to_string(nBytes) + " 文字以内で入力してください。", MB_ICONEXCLAMATION,
-                      AFX_IDP_PARSE_STRING_SIZE);
+        AfxFormatMessageBox(AFX_IDP_PARSE_STRING_SIZE, MB_ICONEXCLAMATION, std::to_string(nBytes));
         pDX->Fail();
     }
 }

@@ -589,10 +589,3 @@ int CProgressCtrl::GetPos() const {
         return 0;
     return b->value() < b->minimum() ? b->minimum() : b->value();
 }
-
-QIcon LoadAppIcon() {
-    QIcon icon;
-    for (int size : {16, 32, 48, 256})
-        icon.addFile(QString::fromStdString(res::IconPath(IDI_APP, size)), QSize(size, size));
-    return icon;
-}

@@ -34,7 +34,7 @@ constexpr int kMaxTitleBytes = 260;
 
 CMainDlg::CMainDlg(CWnd* pParent) : CDialog(IDD_MAIN, pParent) {
     g_strFileFilter = Str(IDS_FILE_FILTER);
-    m_hIcon = LoadAppIcon();
+    m_hIcon = res::LoadIcon(IDI_APP);
     m_dlgConnecting.m_pOwner = this;
 
     MapCommand(IDC_WIZARD, &CMainDlg::OnWizardButton);

@@ -174,7 +174,3 @@ void DDX_CBIndex(CDataExchange* pDX, int nIDC, int& index);
 // At most nBytes UTF-8 bytes: on load the edit refuses longer input, on save a longer
 // text fails the exchange with the framework's message.
 void DDV_MaxChars(CDataExchange* pDX, const std::string& value, int nBytes);
-
-// The framework's own message IDs (not in the program's string table).
-inline constexpr UINT AFX_IDP_PARSE_STRING_SIZE = 0xF114;
-inline constexpr UINT AFX_IDP_PARSE_UINT = 0xF117;

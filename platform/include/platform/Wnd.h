@@ -170,6 +170,3 @@ public:
 private:
     QProgressBar* bar() const;
 };
-
-// The application icon, 128.
-QIcon LoadAppIcon();
