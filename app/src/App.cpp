@@ -3,11 +3,22 @@
 #include "library/App.h"
 #include "app/Startup.h"
 #include "korvex.h"
+#include "platform/Framework.h"
 #include "platform/Loader.h"
 #include "platform/MessageBox.h"
+#include "platform/Qt.h"
 #include "platform/Text.h"
 #include "res/Ids.h"
+#include "res/Resources.h"
 #include "ui/MainDlg.h"
+
+#include <QApplication>
+
+void app::InitApplication(QApplication& qapp) {
+    QApplication::setApplicationName(platform::ToQ(res::kProductName));
+    QApplication::setWindowIcon(res::LoadIcon(IDI_APP));
+    platform::InstallFrameworkTranslation(qapp, res::kLanguage);
+}
 
 BOOL CEditorApp::InitInstance(const StartupSteps& steps) {
     if (!steps.oleInit()) {
