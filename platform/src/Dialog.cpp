@@ -31,7 +31,6 @@
 #include <QWindow>
 
 #include <charconv>
-#include <climits>
 #include <cmath>
 
 using platform::FromQ;
@@ -360,9 +359,7 @@ BOOL CDialog::BuildWindow(QWidget* parent, bool modal) {
             t->setIconSize(QSize(16, 16));
             t->header()->setSectionsMovable(false);
             t->header()->setStretchLastSection(false);
-            t->setColumnCount(1);
-            t->setHeaderLabels({QString()});
-            t->setProperty("tovaloColumns", 0);
+            t->setColumnCount(0); // columns come with InsertColumn
             t->viewport()->installEventFilter(dlg.get());
             w = t;
             break;
@@ -485,7 +482,7 @@ BOOL CDialog::DestroyWindow() {
     m_dialog = nullptr;
     static_cast<DialogWidget*>(dlg)->Disown();
     dlg->hide();
-    Detach();
+    m_wnd = nullptr;
     delete dlg;
     return TRUE;
 }
@@ -506,7 +503,7 @@ CWnd* CDialog::GetDlgItem(int nID) {
     if (!m_dialog)
         return nullptr;
     auto it = m_items.find(nID);
-    if (it != m_items.end() && it->second->IsAttached())
+    if (it != m_items.end() && it->second->widget())
         return it->second.get();
     for (QWidget* w : m_dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         const QVariant v = w->property(kCtrlId);
@@ -664,16 +661,14 @@ void CDialog::RunOnUiThread(std::function<void()> fn, bool wait) {
 // --- data exchange ---
 
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
-    QWidget* w = pDX->PrepareCtrl(nIDC);
-    if (w && rControl.widget() != w)
+    if (QWidget* w = pDX->PrepareCtrl(nIDC))
         rControl.Attach(w);
 }
 
 void DDX_Text(CDataExchange* pDX, int nIDC, std::string& value) {
-    QWidget* w = pDX->PrepareCtrl(nIDC);
-    if (!w)
+    CWnd h(pDX->PrepareCtrl(nIDC));
+    if (!h.widget())
         return;
-    CWnd h(w);
     if (pDX->m_bSaveAndValidate)
         value = h.GetWindowText();
     else
@@ -681,66 +676,48 @@ void DDX_Text(CDataExchange* pDX, int nIDC, std::string& value) {
 }
 
 void DDX_Text(CDataExchange* pDX, int nIDC, unsigned int& value) {
-    QWidget* w = pDX->PrepareCtrl(nIDC);
-    if (!w)
+    CWnd h(pDX->PrepareCtrl(nIDC));
+    if (!h.widget())
         return;
-    CWnd h(w);
     if (!pDX->m_bSaveAndValidate) {
         h.SetWindowText(std::to_string(value));
         return;
     }
     const std::string text = h.GetWindowText();
-    std::size_t i = 0, n = text.size();
-    while (i < n && (text[i] == ' ' || text[i] == '\t'))
-        ++i;
-    while (n > i && (text[n - 1] == ' ' || text[n - 1] == '\t'))
-        --n;
-    bool ok = i < n;
-    unsigned long long v = 0;
-    for (std::size_t k = i; ok && k < n; ++k) {
-        if (text[k] < '0' || text[k] > '9')
-            ok = false;
-        else if ((v = v * 10 + static_cast<unsigned>(text[k] - '0')) > UINT_MAX)
-            ok = false;
-    }
-    if (!ok) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    const std::size_t last = text.find_last_not_of(" \t");
+    const char* begin = text.data() + (first == std::string::npos ? text.size() : first);
+    const char* end = text.data() + (last == std::string::npos ? text.size() : last + 1);
+    unsigned int v = 0;
+    const auto [stop, error] = std::from_chars(begin, end, v);
+    if (begin == end || error != std::errc() || stop != end) {
         AfxMessageBox(AFX_IDP_PARSE_UINT, MB_ICONEXCLAMATION);
         pDX->Fail();
     }
-    value = static_cast<unsigned int>(v);
+    value = v;
 }
 
 void DDX_Check(CDataExchange* pDX, int nIDC, int& value) {
-    QWidget* w = pDX->PrepareCtrl(nIDC);
-    auto* b = qobject_cast<QAbstractButton*>(w);
-    if (!b)
-        return;
-    if (pDX->m_bSaveAndValidate)
-        value = b->isChecked() ? 1 : 0;
-    else
-        b->setChecked(value != 0);
+    CButton b(pDX->PrepareCtrl(nIDC));
+    if (b.widget() && pDX->m_bSaveAndValidate)
+        value = b.GetCheck();
+    else if (b.widget())
+        b.SetCheck(value);
 }
 
 void DDX_CBIndex(CDataExchange* pDX, int nIDC, int& index) {
-    QWidget* w = pDX->PrepareCtrl(nIDC);
-    auto* c = qobject_cast<QComboBox*>(w);
-    if (!c)
-        return;
-    if (pDX->m_bSaveAndValidate)
-        index = c->currentIndex();
-    else
-        c->setCurrentIndex(index >= 0 && index < c->count() ? index : -1);
+    CComboBox c(pDX->PrepareCtrl(nIDC));
+    if (c.widget() && pDX->m_bSaveAndValidate)
+        index = c.GetCurSel();
+    else if (c.widget())
+        c.SetCurSel(index);
 }
 
 void DDV_MaxChars(CDataExchange* pDX, const std::string& value, int nBytes) {
     if (!pDX->m_bSaveAndValidate) {
-        if (pDX->m_idLastControl != 0) {
-            CEdit e(pDX->PrepareCtrl(pDX->m_idLastControl));
-            e.LimitText(nBytes);
-        }
-        return;
-    }
-    if (static_cast<int>(value.size()) > nBytes) {
+        if (pDX->m_idLastControl != 0)
+            CEdit(pDX->PrepareCtrl(pDX->m_idLastControl)).LimitText(nBytes);
+    } else if (static_cast<int>(value.size()) > nBytes) {
         AfxFormatMessageBox(AFX_IDP_PARSE_STRING_SIZE, MB_ICONEXCLAMATION, std::to_string(nBytes));
         pDX->Fail();
     }

@@ -38,19 +38,19 @@ TEST_F(MainWindowTest, ListsHaveTheirColumns) {
     CMainDlg& w = OpenMainWindow();
     auto* files = qobject_cast<QTreeWidget*>(Control(w, 1010));
     ASSERT_NE(files, nullptr);
-    ASSERT_EQ(w.m_listFiles.GetColumnCount(), 4);
+    ASSERT_EQ(files->columnCount(), 4);
     const char* heads[] = {"ファイル名", "A/B/T", "G/M", "リモート"};
     const int widths[] = {100, 50, 50, 200};
     for (int c = 0; c < 4; ++c) {
-        EXPECT_EQ(w.m_listFiles.GetColumnHeading(c), heads[c]);
+        EXPECT_EQ(files->headerItem()->text(c).toStdString(), heads[c]);
         EXPECT_EQ(files->columnWidth(c), widths[c]);
     }
     EXPECT_EQ(files->selectionMode(), QAbstractItemView::SingleSelection);
 
     auto* remote = qobject_cast<QTreeWidget*>(Control(w, 1021));
     ASSERT_NE(remote, nullptr);
-    ASSERT_EQ(w.m_listRemote.GetColumnCount(), 1);
-    EXPECT_EQ(w.m_listRemote.GetColumnHeading(0), "ファイル名");
+    ASSERT_EQ(remote->columnCount(), 1);
+    EXPECT_EQ(remote->headerItem()->text(0).toStdString(), "ファイル名");
     EXPECT_EQ(remote->selectionMode(), QAbstractItemView::ExtendedSelection);
     // The remote list's images: folder and file from bitmap 151.
     EXPECT_EQ(w.m_imlRemote.GetImageCount(), 2);

@@ -111,7 +111,6 @@ BOOL CMainDlg::OnInitDialog() {
 }
 
 void CMainDlg::InitControls() {
-    m_listFiles.SetExtendedStyle(LVS_EX_FULLROWSELECT);
     for (int col = 0; col < 4; ++col)
         m_listFiles.InsertColumn(col, Str(IDS_COL_FILE_NAME + col), LVCFMT_LEFT);
     const int widths[] = {100, 50, 50, 200};
@@ -120,7 +119,6 @@ void CMainDlg::InitControls() {
 
     m_imlRemote.Create(IDB_REMOTE, 16, 8, RGB(255, 255, 255));
     m_listRemote.SetImageList(&m_imlRemote, LVSIL_SMALL);
-    m_listRemote.SetExtendedStyle(LVS_EX_FULLROWSELECT);
     m_listRemote.InsertColumn(0, Str(IDS_COL_REMOTE_NAME), LVCFMT_LEFT);
     m_listRemote.SetColumnWidth(0, LVSCW_AUTOSIZE_USEHEADER);
 
@@ -217,11 +215,8 @@ void CMainDlg::ShowWizardPage() {
         if (wp.focusId != 0) {
             if (CWnd* focus = GetDlgItem(wp.focusId)) {
                 focus->SetFocus();
-                if (wp.selectAll) {
-                    CEdit edit(focus->widget());
-                    edit.SetSel(0, -1);
-                    edit.ScrollCaret();
-                }
+                if (wp.selectAll)
+                    CEdit(focus->widget()).SetSel(0, -1);
             }
         }
         m_editWizardText.ShowWindow(SW_SHOW);
