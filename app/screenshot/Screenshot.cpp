@@ -10,7 +10,9 @@
 #include "res/Ids.h"
 #include "ui/MainDlg.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
 #include <QPixmap>
 #include <QTimer>
 
@@ -50,8 +52,8 @@ int main(int argc, char** argv) {
             QTimer::singleShot(300, [window, out] { SaveAndQuit(window, out); });
         } else {
             QTimer::singleShot(500, [out] { SaveAndQuit(QApplication::activeModalWidget(), out); });
-            // The version item of the window's system menu; the box runs until the picture.
-            main->TrackSystemMenu(IDM_ABOUTBOX);
+            // The version item of the window's context menu; the box runs until the picture.
+            main->GetContextMenu()->actions().back()->trigger();
         }
     });
     theApp.InitInstance();

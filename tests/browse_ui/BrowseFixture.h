@@ -24,9 +24,9 @@ using Strings = std::vector<std::string>;
 // The window with its progress messages recorded.
 class RecordingMainDlg : public CMainDlg {
 public:
-    LRESULT OnBrowseProgress(WPARAM wParam, LPARAM lParam) override {
-        progress.push_back(static_cast<int>(wParam));
-        return CMainDlg::OnBrowseProgress(wParam, lParam);
+    void OnBrowseProgress(int percent) override {
+        progress.push_back(percent);
+        CMainDlg::OnBrowseProgress(percent);
     }
     std::vector<int> progress;
 };

@@ -311,7 +311,7 @@ TEST_F(ConnectTest, StopWhileConnectingSays137AndWindowStaysUntilEnd) {
     EXPECT_FALSE(w.IsWindowEnabled());
     EXPECT_TRUE(w.m_dlgConnecting.IsWindowVisible());
 
-    w.OnSysCommand(SC_CLOSE, 0); // the close box
+    w.GetDialogWidget()->close(); // the close box
     ProcessEvents();
     EXPECT_EQ(ShownBoxIds(), (std::vector<UINT>{133})) << "no exit question while running";
     EXPECT_TRUE(w.m_bBrowsing);

@@ -29,7 +29,7 @@ public:
         MapNotify(1021, NM_DBLCLK, &ProbeDlg::OnDblclk);
     }
     int ok = 0, cancel = 0, add = 0, lastItem = -99;
-    std::vector<MSG> keys;
+    std::vector<std::pair<int, int>> keys; // key, control
     std::string name, title;
     unsigned port = 7;
     int check = 0;
@@ -55,9 +55,9 @@ protected:
         CDialog::OnOK();
     }
     void OnCancel() override { ++cancel; }
-    BOOL PreTranslateMessage(MSG* pMsg) override {
-        keys.push_back(*pMsg);
-        return pMsg->ctrlId == 1013 && pMsg->wParam == VK_RETURN;
+    BOOL PreTranslateMessage(int key, int ctrlId) override {
+        keys.emplace_back(key, ctrlId);
+        return ctrlId == 1013 && key == Qt::Key_Return;
     }
     void OnAdd() { ++add; }
     void OnDblclk(NMHDR* pNMHDR, LRESULT* pResult) {
@@ -137,11 +137,10 @@ TEST_F(DialogTest, TabFollowsTheTemplateOrder) {
 }
 
 TEST_F(DialogTest, EnterPressesTheFocusedOrTheDefaultButton) {
-    PressKey(dlg, 1000, Qt::Key_Return);
+    PressKey(dlg, 1000, Qt::Key_Enter);
     EXPECT_EQ(dlg.ok, 1) << "Enter in an edit presses the default button";
     ASSERT_FALSE(dlg.keys.empty());
-    EXPECT_EQ(dlg.keys.back().ctrlId, 1000);
-    EXPECT_EQ(dlg.keys.back().wParam, VK_RETURN);
+    EXPECT_EQ(dlg.keys.back(), std::make_pair(int(Qt::Key_Return), 1000));
 
     ASSERT_TRUE(dlg.Create(102));
     PressKey(dlg, 1011, Qt::Key_Return);
@@ -152,16 +151,19 @@ TEST_F(DialogTest, EnterPressesTheFocusedOrTheDefaultButton) {
     EXPECT_EQ(dlg.ok, 1) << "a key consumed before translation goes nowhere";
 }
 
-TEST_F(DialogTest, EscapeTheCloseBoxAndTheSystemMenuReachOnCancel) {
+TEST_F(DialogTest, EscapeTheCloseBoxAndTheMenusCloseItemReachOnCancel) {
     PressKey(dlg, 1000, Qt::Key_Escape);
     EXPECT_EQ(dlg.cancel, 1);
     dlg.GetDialogWidget()->close();
     ProcessEvents();
     EXPECT_EQ(dlg.cancel, 2);
     EXPECT_FALSE(dlg.GetDialogWidget()->isHidden()) << "OnCancel decides; this one stays";
-    EXPECT_EQ(dlg.TrackSystemMenu(SC_CLOSE), SC_CLOSE);
+    ASSERT_NE(dlg.GetContextMenu(), nullptr);
+    QAction* close = dlg.GetContextMenu()->actions().value(0);
+    ASSERT_NE(close, nullptr);
+    EXPECT_EQ(close->text().toStdString(), "閉じる(&C)");
+    close->trigger();
     EXPECT_EQ(dlg.cancel, 3);
-    EXPECT_EQ(dlg.TrackSystemMenu(0x1234), 0u) << "commands not in the menu are not run";
 }
 
 TEST_F(DialogTest, DoubleClickNotifiesTheRowOrMinusOneBesideTheRows) {

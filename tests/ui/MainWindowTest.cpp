@@ -6,10 +6,15 @@
 #include "platform/Text.h"
 #include "res/Resources.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QFile>
 #include <QHeaderView>
+#include <QMenu>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QWindow>
 
@@ -141,16 +146,18 @@ TEST_F(MainWindowTest, TitleTakesAtMost260Bytes) {
     ExpectNoUnexpectedModals();
 }
 
-TEST_F(MainWindowTest, SystemMenuEndsWithTheVersionItemShowingTheVersion) {
+// Right-click on an empty spot of the window: a menu ending in the version item.
+TEST_F(MainWindowTest, ContextMenuEndsWithTheVersionItemShowingTheVersion) {
     CMainDlg& w = OpenMainWindow();
-    CMenu* menu = w.GetSystemMenu(FALSE);
-    ASSERT_NE(menu, nullptr);
-    const auto& items = menu->items();
-    ASSERT_GE(items.size(), 2u);
-    EXPECT_TRUE(items[items.size() - 2].flags & MF_SEPARATOR);
-    EXPECT_EQ(items.back().id, IDM_ABOUTBOX);
-    EXPECT_EQ(items.back().text, "Tovalo のﾊﾞｰｼﾞｮﾝ情報(&A)...");
-
+    QStringList items;
+    QTimer::singleShot(0, [&items] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (QAction* a : menu->actions())
+            items << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        menu->setActiveAction(menu->actions().back());
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
     std::string text, caption;
     modal::QueueDialog(100, [&](CDialog& about) {
         text = Text(about, 1002);
@@ -158,7 +165,11 @@ TEST_F(MainWindowTest, SystemMenuEndsWithTheVersionItemShowingTheVersion) {
         Click(about, IDOK);
         return modal::kAsEnded;
     });
-    EXPECT_EQ(w.TrackSystemMenu(IDM_ABOUTBOX), IDM_ABOUTBOX);
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(2, 2), QPoint(2, 2));
+    QApplication::sendEvent(w.GetDialogWidget(), &click);
+    ASSERT_GE(items.size(), 2);
+    EXPECT_EQ(items[items.size() - 2], "-");
+    EXPECT_EQ(items.back().toStdString(), "Tovalo のﾊﾞｰｼﾞｮﾝ情報(&A)...");
     EXPECT_EQ(text, "Tovalo バージョン 1.0.3");
     EXPECT_EQ(caption, "Tovaloのﾊﾞｰｼﾞｮﾝ情報");
     const auto dialogs = modal::ShownOf(modal::Kind::Dialog);

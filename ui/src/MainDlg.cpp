@@ -4,10 +4,14 @@
 
 #include "library/App.h"
 #include "platform/MessageBox.h"
+#include "platform/Qt.h"
 #include "platform/Shell.h"
 #include "res/Ids.h"
 #include "res/Resources.h"
 #include "ui/AboutDlg.h"
+
+#include <QAction>
+#include <QMenu>
 
 namespace {
 
@@ -53,7 +57,6 @@ CMainDlg::CMainDlg(CWnd* pParent) : CDialog(IDD_MAIN, pParent) {
     MapCommand(IDC_ADD_REMOTE, &CMainDlg::OnAddRemote);
     MapCommand(IDC_LOAD, &CMainDlg::OnLoad);
     MapCommand(IDC_NEW, &CMainDlg::OnNew);
-    MapMessage(WM_BROWSEPROGRESS, &CMainDlg::OnBrowseProgress);
     MapCommand(ID_HELP, &CMainDlg::OnHelp);
 }
 
@@ -95,13 +98,10 @@ void CMainDlg::DoDataExchange(CDataExchange* pDX) {
 BOOL CMainDlg::OnInitDialog() {
     CDialog::OnInitDialog();
 
-    // The version item goes at the end of the system menu.
-    if (CMenu* pSysMenu = GetSystemMenu(FALSE)) {
-        const std::string about = Str(IDS_ABOUTBOX);
-        if (!about.empty()) {
-            pSysMenu->AppendMenu(MF_SEPARATOR);
-            pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, about);
-        }
+    if (QMenu* menu = GetContextMenu()) {
+        menu->addSeparator();
+        QObject::connect(menu->addAction(platform::ToQ(Str(IDS_ABOUTBOX))), &QAction::triggered,
+                         menu, [this] { OnAboutBox(); });
     }
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
@@ -161,23 +161,21 @@ void CMainDlg::OnPaint() {
     // manager paints it, so there is nothing to draw here.
 }
 
-void CMainDlg::OnSysCommand(UINT nID, LPARAM lParam) {
-    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
-        CAboutDlg dlgAbout;
-        dlgAbout.DoModal();
-        return;
-    }
-    // Nothing the worker uses may go while a run lives.
-    if ((nID & 0xFFF0) == SC_CLOSE && m_bBrowsing)
-        return;
-    CDialog::OnSysCommand(nID, lParam);
+void CMainDlg::OnAboutBox() {
+    CAboutDlg dlgAbout;
+    dlgAbout.DoModal();
 }
 
-LRESULT CMainDlg::OnBrowseProgress(WPARAM wParam, LPARAM) {
-    const int p = static_cast<int>(wParam);
-    m_dlgConnecting.m_progress.SetPos(p);
+void CMainDlg::OnClose() {
+    // Nothing the worker uses may go while a run lives.
+    if (!m_bBrowsing)
+        CDialog::OnClose();
+}
+
+void CMainDlg::OnBrowseProgress(int percent) {
+    m_dlgConnecting.m_progress.SetPos(percent);
     int textId = 0;
-    switch (p) {
+    switch (percent) {
     case ftp::kProgressConnecting:
         textId = IDS_STATUS_CONNECTING;
         break;
@@ -199,7 +197,6 @@ LRESULT CMainDlg::OnBrowseProgress(WPARAM wParam, LPARAM) {
     if (textId != 0)
         m_dlgConnecting.m_strStatus = Str(textId);
     m_dlgConnecting.UpdateData(FALSE);
-    return 0;
 }
 
 void CMainDlg::ShowWizardPage() {
