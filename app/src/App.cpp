@@ -3,41 +3,32 @@
 #include "library/App.h"
 #include "app/Startup.h"
 #include "korvex.h"
+#include "platform/Framework.h"
 #include "platform/Loader.h"
 #include "platform/MessageBox.h"
+#include "platform/Qt.h"
 #include "platform/Text.h"
 #include "res/Ids.h"
+#include "res/Resources.h"
 #include "ui/MainDlg.h"
 
-namespace app {
-namespace {
+#include <QApplication>
 
-std::function<bool()>& OleInitHook() {
-    static std::function<bool()> hook;
-    return hook;
+void app::InitApplication(QApplication& qapp) {
+    QApplication::setApplicationName(platform::ToQ(res::kProductName));
+    QApplication::setWindowIcon(res::LoadIcon(IDI_APP));
+    platform::InstallFrameworkTranslation(qapp, res::kLanguage);
 }
 
-} // namespace
-
-void SetOleInitForTesting(std::function<bool()> fn) {
-    OleInitHook() = std::move(fn);
-}
-
-bool OleInit() {
-    return OleInitHook() ? OleInitHook()() : true;
-}
-
-} // namespace app
-
-BOOL CEditorApp::InitInstance() {
-    if (!app::OleInit()) {
+BOOL CEditorApp::InitInstance(const StartupSteps& steps) {
+    if (!steps.oleInit()) {
         AfxMessageBox(IDS_OLE_INIT_FAILED, MB_OK);
         return FALSE;
     }
     // Enable3dControls: Qt draws its own controls; nothing to switch on.
 
     int nError = 0;
-    if (!BindLibrary(m_strLibraryName.c_str(), &theApp.m_hLibrary, &m_api, &nError)) {
+    if (!BindLibrary(m_strLibraryName.c_str(), &theApp.m_hLibrary, &m_api, &nError, steps.loader)) {
         AfxMessageBox(nError == kBindErrorNotLoadable ? IDS_LIBRARY_LOAD : IDS_LIBRARY_BAD,
                       MB_ICONEXCLAMATION);
         return FALSE;
@@ -65,7 +56,7 @@ BOOL CEditorApp::InitInstance() {
     m_strUserName = platform::FromBuffer(buffer, sizeof buffer);
 
     // The help page beside the executable, whatever the current directory.
-    m_pszHelpFilePath = platform::GetModuleDirectory() + "Help/Tovalo/index.htm";
+    m_pszHelpFilePath = steps.loader.directory + "Help/Tovalo/index.htm";
 
     {
         CMainDlg dlg;

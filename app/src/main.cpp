@@ -1,16 +1,11 @@
-#include "app/Screenshot.h"
+#include "app/Startup.h"
 #include "library/App.h"
-#include "platform/Framework.h"
-#include "platform/Wnd.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tovalo"));
-    QApplication::setWindowIcon(LoadAppIcon());
-    platform::InstallFrameworkTranslation(qapp);
-    app::ArmScreenshotFromEnvironment();
+    app::InitApplication(qapp);
     // Returns FALSE once the main window has closed: the process ends.
     theApp.InitInstance();
     return 0;

@@ -8,6 +8,7 @@
 // the user-interface thread used). The library is bound
 // from beside the program; KORVEX_HOME is a temporary folder; the window's questions
 // (133 and the password prompt) are answered through the modal seam.
+#include "BrowsePort.h"
 #include "library/App.h"
 #include "library/Globals.h"
 #include "platform/Modal.h"
@@ -26,6 +27,7 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -93,14 +95,26 @@ double ThreadCpu() {
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
 }
 
-void QueueConnect(const std::string& password) {
-    platform::modal::QueueMessageBox(IDOK);
-    platform::modal::QueueDialog(150, [password](CDialog& dlg) {
-        dlg.GetDlgItem(1012)->SetWindowText(password);
+// Answers Connect's question with OK and its password prompt with the password; any other
+// box is noted (and answered OK), any other dialog cancelled.
+class Answers : public platform::modal::Handler {
+public:
+    std::string password;
+    std::vector<UINT> otherBoxes;
+
+    int MessageBox(const std::string&, UINT, UINT id) override {
+        if (id != IDS_CONFIRM_CONNECT)
+            otherBoxes.push_back(id);
+        return IDOK;
+    }
+    INT_PTR RunDialog(CDialog& dlg) override {
+        if (dlg.GetTemplateID() != IDD_PASSWORD || !dlg.OpenModal())
+            return IDCANCEL;
+        dlg.GetDlgItem(IDC_PASSWORD)->SetWindowText(password);
         dlg.SendCommand(IDOK);
-        return platform::modal::kAsEnded;
-    });
-}
+        return dlg.RunModalLoop();
+    }
+};
 
 } // namespace
 
@@ -114,7 +128,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const char* pw = std::getenv("TOVALO_PASSWORD");
-    const std::string password = pw ? pw : "";
+    Answers answers;
+    answers.password = pw ? pw : "";
     QTemporaryDir home;
     ::setenv("KORVEX_HOME", home.path().toUtf8().constData(), 1);
     ::setenv("XDG_CONFIG_HOME", home.path().toUtf8().constData(), 1);
@@ -124,7 +139,7 @@ int main(int argc, char** argv) {
     }
     AddAccount(o.user);
     ftp::SetBrowsePortForTesting(static_cast<std::uint16_t>(o.port));
-    platform::modal::BeginScript();
+    platform::modal::SetHandler(&answers);
 
     int status = 0;
     {
@@ -134,7 +149,6 @@ int main(int argc, char** argv) {
         w.SendCommand(1029); // the wizard gives the panel back
         for (int run = 0; run < o.runs && status == 0; ++run) {
             w.m_editFolder.SetWindowText(o.folder);
-            QueueConnect(password);
 
             // The longest gap between ticks of a 5 ms timer is the longest stall.
             QElapsedTimer t, tick;
@@ -175,15 +189,14 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "expected %ld rows\n", o.expect);
                 status = 1;
             }
-            for (const auto& r : platform::modal::Shown()) {
-                if (r.kind == platform::modal::Kind::MessageBox && r.id != 133) {
-                    std::fprintf(stderr, "message %u\n", r.id);
-                    status = 1;
-                }
+            for (UINT id : answers.otherBoxes) {
+                std::fprintf(stderr, "message %u\n", id);
+                status = 1;
             }
         }
         theApp.m_pMainWnd = nullptr;
     }
     theApp.m_api.KorvexDeleteInterface(theApp.m_hInterface);
+    platform::modal::SetHandler(nullptr);
     return status;
 }

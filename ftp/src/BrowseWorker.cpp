@@ -1,5 +1,7 @@
 #include "ftp/BrowseWorker.h"
 
+#include "BrowsePort.h"
+
 #include <QElapsedTimer>
 #include <QMetaObject>
 #include <QTimer>

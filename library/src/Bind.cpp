@@ -29,19 +29,20 @@ void* KorvexApiSlot(const KorvexApi& api, std::size_t index) {
     return nullptr;
 }
 
-BOOL BindLibrary(const char* fileName, HMODULE* phModule, KorvexApi* pApi, int* pnError) {
+BOOL BindLibrary(const char* fileName, HMODULE* phModule, KorvexApi* pApi, int* pnError,
+                 const LibraryLoader& loader) {
     if (phModule == nullptr || pApi == nullptr)
         return FALSE;
     if (*phModule != nullptr)
         return TRUE;
-    *phModule = platform::LoadLibrary(fileName ? fileName : "");
+    *phModule = platform::LoadLibrary(fileName ? fileName : "", loader.directory);
     if (*phModule == nullptr) {
         if (pnError)
             *pnError = kBindErrorNotLoadable;
         return FALSE;
     }
     for (std::size_t i = 0; i < kKorvexEntryNames.size(); ++i) {
-        void* address = platform::GetProcAddress(*phModule, kKorvexEntryNames[i]);
+        void* address = loader.lookup(*phModule, kKorvexEntryNames[i]);
         SetSlot(*pApi, i, address);
         if (address == nullptr) {
             if (pnError)

@@ -1,15 +1,12 @@
 #include "platform/Dialog.h"
 
-#include "DialogWidget.h"
-#include "platform/Framework.h"
 #include "platform/MessageBox.h"
 #include "platform/Modal.h"
 #include "platform/Qt.h"
-#include "platform/Text.h"
 #include "res/Resources.h"
 
 #include <QAbstractButton>
-#include <QApplication>
+#include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -21,22 +18,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
-#include <QMetaObject>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QThread>
 #include <QTreeWidget>
 #include <QWindow>
 
-#include <climits>
+#include <charconv>
 #include <cmath>
 
-using platform::FromQ;
 using platform::ToQ;
-using platform::detail::DialogWidget;
 
 namespace {
 
@@ -44,17 +36,9 @@ namespace {
 struct ExchangeFailed {};
 
 constexpr const char* kCtrlId = "ctrlId";
-constexpr const char* kDefault = "tovaloDefault";
+constexpr const char* kDefault = "defaultButton";
 
-int CtrlIdOf(QWidget* w) {
-    for (; w && !w->isWindow(); w = w->parentWidget()) {
-        const QVariant v = w->property(kCtrlId);
-        if (v.isValid())
-            return v.toInt();
-    }
-    return 0;
-}
-
+// The control that `w` is or is inside; null for none.
 QWidget* ControlOf(QWidget* w) {
     for (; w && !w->isWindow(); w = w->parentWidget()) {
         if (w->property(kCtrlId).isValid())
@@ -63,126 +47,125 @@ QWidget* ControlOf(QWidget* w) {
     return nullptr;
 }
 
+int CtrlIdOf(QWidget* w) {
+    QWidget* c = ControlOf(w);
+    return c ? c->property(kCtrlId).toInt() : 0;
+}
+
 int MulDiv4(int v, int base, int div) {
     return static_cast<int>(std::lround(static_cast<double>(v) * base / div));
+}
+
+QFont DialogFont(const res::Dialog& tpl) {
+    QFont f;
+    // The face alone would fall back to the default sans font: the fallback has the
+    // metrics the templates were laid out with.
+    f.setFamilies({ToQ(tpl.font), ToQ(res::kFallbackFont)});
+    f.setPointSize(tpl.pointSize > 0 ? tpl.pointSize : 9);
+    return f;
 }
 
 } // namespace
 
 namespace platform::detail {
 
-DialogWidget::DialogWidget(CDialog* owner, QWidget* parent, Qt::WindowFlags flags)
-    : QDialog(parent, flags), m_owner(owner) {}
+// The Qt window behind a CDialog: keys, double-clicks in list views, the close box and the
+// context menu go to the dialog.
+class DialogWidget : public QDialog {
+public:
+    DialogWidget(CDialog* owner, Qt::WindowFlags flags) : QDialog(nullptr, flags), m_owner(owner) {}
+    CDialog* m_owner;
 
-void DialogWidget::reject() {
     // Everything that would close the window asks the dialog's own IDCANCEL handling.
-    if (m_owner)
-        m_owner->SendCommand(IDCANCEL);
-}
+    void reject() override {
+        if (m_owner)
+            m_owner->SendCommand(IDCANCEL);
+    }
+    void accept() override {
+        if (m_owner)
+            m_owner->SendCommand(IDOK);
+    }
 
-void DialogWidget::accept() {
-    if (m_owner)
-        m_owner->SendCommand(IDOK);
-}
-
-bool DialogWidget::HandleKey(QWidget* target, QKeyEvent* event) {
-    if (!m_owner)
-        return false;
-    MSG msg{};
-    msg.message = WM_KEYDOWN;
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        msg.wParam = VK_RETURN;
-        break;
-    case Qt::Key_Escape:
-        msg.wParam = VK_ESCAPE;
-        break;
-    default:
-        msg.wParam = static_cast<WPARAM>(event->key());
-        break;
-    }
-    msg.hwnd = ControlOf(target);
-    msg.ctrlId = CtrlIdOf(target);
-    if (m_owner->RunPreTranslate(&msg))
-        return true;
-    if (event->key() == Qt::Key_Space && (event->modifiers() & Qt::AltModifier)) {
-        m_owner->TrackSystemMenu();
-        return true;
-    }
-    if (msg.wParam == VK_RETURN &&
-        !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-        return m_owner->HandleEnter(target);
-    }
-    if (msg.wParam == VK_ESCAPE) {
-        m_owner->SendCommand(IDCANCEL);
-        return true;
-    }
-    return false;
-}
-
-bool DialogWidget::eventFilter(QObject* watched, QEvent* event) {
-    if (!m_owner)
-        return false;
-    auto* w = qobject_cast<QWidget*>(watched);
-    if (event->type() == QEvent::KeyPress && w) {
-        auto* combo = qobject_cast<QComboBox*>(w);
-        if (combo && combo->view() && combo->view()->isVisible())
-            return false; // the open list takes its own keys
-        return HandleKey(w, static_cast<QKeyEvent*>(event));
-    }
-    if (event->type() == QEvent::MouseButtonDblClick && w) {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (!m_owner || !w)
+            return false;
+        if (event->type() == QEvent::KeyPress) {
+            auto* combo = qobject_cast<QComboBox*>(w);
+            if (combo && combo->view() && combo->view()->isVisible())
+                return false; // the open list takes its own keys
+            return HandleKey(w, static_cast<QKeyEvent*>(event));
+        }
+        if (event->type() != QEvent::MouseButtonDblClick)
+            return false;
         // Double-clicks on a list view's rows or beside them: NM_DBLCLK.
         auto* tree = qobject_cast<QTreeWidget*>(w->parentWidget());
-        if (tree && tree->viewport() == w) {
-            const auto* me = static_cast<QMouseEvent*>(event);
-            const QModelIndex idx = tree->indexAt(me->position().toPoint());
-            NMITEMACTIVATE nm{};
-            nm.hdr.idFrom = CtrlIdOf(tree);
-            nm.hdr.code = NM_DBLCLK;
-            nm.iItem = idx.isValid() ? idx.row() : -1;
-            nm.iSubItem = idx.isValid() ? idx.column() : 0;
-            m_owner->SendNotify(nm.hdr.idFrom, NM_DBLCLK, &nm.hdr);
+        if (!tree || tree->viewport() != w)
+            return false;
+        const auto* me = static_cast<QMouseEvent*>(event);
+        const QModelIndex idx = tree->indexAt(me->position().toPoint());
+        NMITEMACTIVATE nm{{CtrlIdOf(tree), NM_DBLCLK},
+                          idx.isValid() ? idx.row() : -1,
+                          idx.isValid() ? idx.column() : 0};
+        m_owner->SendNotify(nm.hdr.idFrom, NM_DBLCLK, &nm.hdr);
+        return true;
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        if (HandleKey(this, event))
+            event->accept();
+        else
+            QDialog::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override {
+        // The window never closes by itself: the dialog decides.
+        event->ignore();
+        if (m_owner)
+            m_owner->OnClose();
+    }
+    void contextMenuEvent(QContextMenuEvent* event) override {
+        QMenu* menu = m_owner ? m_owner->GetContextMenu() : nullptr;
+        if (menu && childAt(event->pos()) == nullptr)
+            menu->exec(QCursor::pos());
+        else
+            QDialog::contextMenuEvent(event);
+    }
+
+private:
+    bool HandleKey(QWidget* target, QKeyEvent* event) {
+        if (!m_owner)
+            return false;
+        const int key = event->key() == Qt::Key_Enter ? Qt::Key_Return : event->key();
+        if (m_owner->PreTranslateMessage(key, CtrlIdOf(target)))
+            return true;
+        const Qt::KeyboardModifiers mods = event->modifiers();
+        if (key == Qt::Key_Space && (mods & Qt::AltModifier)) {
+            if (QMenu* menu = m_owner->GetContextMenu())
+                menu->exec(QCursor::pos());
             return true;
         }
+        if (key == Qt::Key_Return && !(mods & (Qt::ControlModifier | Qt::AltModifier)))
+            return m_owner->HandleEnter(target);
+        if (key == Qt::Key_Escape) {
+            m_owner->SendCommand(IDCANCEL);
+            return true;
+        }
+        return false;
     }
-    return false;
-}
-
-void DialogWidget::keyPressEvent(QKeyEvent* event) {
-    if (HandleKey(this, event))
-        event->accept();
-    else
-        QDialog::keyPressEvent(event);
-}
-
-void DialogWidget::closeEvent(QCloseEvent* event) {
-    // The close box is the system menu's close command.
-    event->ignore();
-    if (m_owner)
-        m_owner->OnSysCommand(SC_CLOSE, 0);
-}
-
-void DialogWidget::contextMenuEvent(QContextMenuEvent* event) {
-    if (m_owner && childAt(event->pos()) == nullptr) {
-        m_owner->TrackSystemMenu();
-        event->accept();
-        return;
-    }
-    QDialog::contextMenuEvent(event);
-}
+};
 
 } // namespace platform::detail
+
+using platform::detail::DialogWidget;
 
 // --- CDataExchange ---
 
 void CDataExchange::Fail() {
-    if (m_pDlgWnd && m_idLastControl != 0) {
-        if (CWnd* w = m_pDlgWnd->GetDlgItem(m_idLastControl)) {
-            w->SetFocus();
-            if (qobject_cast<QLineEdit*>(w->widget()))
-                static_cast<QLineEdit*>(w->widget())->selectAll();
-        }
+    if (CWnd* w =
+            m_pDlgWnd && m_idLastControl != 0 ? m_pDlgWnd->GetDlgItem(m_idLastControl) : nullptr) {
+        w->SetFocus();
+        if (auto* e = qobject_cast<QLineEdit*>(w->widget()))
+            e->selectAll();
     }
     throw ExchangeFailed{};
 }
@@ -193,34 +176,21 @@ QWidget* CDataExchange::PrepareCtrl(int nIDC) {
     return w ? w->widget() : nullptr;
 }
 
-// --- CMenu ---
-
-BOOL CMenu::AppendMenu(UINT nFlags, UINT nIDNewItem, const std::string& text) {
-    m_items.push_back({nFlags, (nFlags & MF_SEPARATOR) ? 0u : nIDNewItem, text});
-    return TRUE;
-}
-
 // --- CDialog ---
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
-    : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd), m_alive(std::make_shared<bool>(true)) {}
+    : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
 
 CDialog::~CDialog() {
-    *m_alive = false;
     DestroyWindow();
 }
 
 QDialog* CDialog::GetDialogWidget() const {
-    return m_dialog.data();
-}
-
-CDialog* CDialog::FromWidget(QWidget* w) {
-    auto* d = qobject_cast<DialogWidget*>(w ? w->window() : nullptr);
-    return d ? d->owner() : nullptr;
+    return static_cast<QDialog*>(m_wnd.data());
 }
 
 void CDialog::GetBaseUnits(const res::Dialog& tpl, int& cx, int& cy) {
-    const QFontMetrics fm(platform::DialogFont(tpl.font, tpl.pointSize));
+    const QFontMetrics fm(DialogFont(tpl));
     // The dialog manager's average width: the alphabet's width over 26, rounded.
     const int avg = fm.horizontalAdvance(
         QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
@@ -232,7 +202,7 @@ void CDialog::GetBaseUnits(const res::Dialog& tpl, int& cx, int& cy) {
         cy = 12;
 }
 
-BOOL CDialog::BuildWindow(QWidget* parent, bool modal) {
+BOOL CDialog::BuildWindow(bool modal) {
     const res::Dialog* tpl = res::FindDialog(static_cast<int>(m_nIDTemplate));
     if (!tpl)
         return FALSE;
@@ -247,15 +217,20 @@ BOOL CDialog::BuildWindow(QWidget* parent, bool modal) {
     // Every dialog is a window of its own. An owner is only its transient parent: as with
     // owned windows, disabling the owner must not disable the dialog (the progress dialog
     // of a browse run stays usable while the main window is disabled).
-    auto dlg = std::make_unique<DialogWidget>(this, nullptr, flags);
+    auto* dlg = new DialogWidget(this, flags);
     dlg->setAttribute(Qt::WA_DeleteOnClose, false);
-    dlg->setProperty("templateId", static_cast<int>(m_nIDTemplate));
-    dlg->setObjectName(QStringLiteral("dialog%1").arg(m_nIDTemplate));
-    const QFont font = platform::DialogFont(tpl->font, tpl->pointSize);
+    const QFont font = DialogFont(*tpl);
     dlg->setFont(font);
     dlg->setWindowTitle(ToQ(tpl->caption));
     if (modal)
         dlg->setWindowModality(Qt::ApplicationModal);
+    if (tpl->style & res::kDsSysMenu) {
+        // The window manager's own menu cannot be extended: the window's context menu
+        // takes its place.
+        m_menu = new QMenu(dlg);
+        QObject::connect(m_menu->addAction(ToQ(res::LoadString(AFX_IDS_SCCLOSE))),
+                         &QAction::triggered, dlg, [this] { OnClose(); });
+    }
 
     int bx = 0, by = 0;
     GetBaseUnits(*tpl, bx, by);
@@ -272,25 +247,23 @@ BOOL CDialog::BuildWindow(QWidget* parent, bool modal) {
         switch (c.kind) {
         case res::Kind::Edit:
             if (c.style & res::kMultiLine) {
-                auto* e = new QPlainTextEdit(dlg.get());
+                auto* e = new QPlainTextEdit(dlg);
                 e->setReadOnly(c.style & res::kReadOnly);
                 e->setTabChangesFocus(true);
                 e->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
                 e->setLineWrapMode(QPlainTextEdit::WidgetWidth);
                 w = e;
             } else {
-                auto* e = new QLineEdit(dlg.get());
+                auto* e = new QLineEdit(dlg);
                 e->setReadOnly(c.style & res::kReadOnly);
                 if (c.style & res::kPassword)
                     e->setEchoMode(QLineEdit::Password);
-                e->setFrame(true);
-                e->setContextMenuPolicy(Qt::DefaultContextMenu);
                 w = e;
             }
             break;
         case res::Kind::Button:
         case res::Kind::DefButton: {
-            auto* b = new QPushButton(ToQ(c.text), dlg.get());
+            auto* b = new QPushButton(ToQ(c.text), dlg);
             b->setAutoDefault(false);
             if (c.kind == res::Kind::DefButton) {
                 b->setDefault(true);
@@ -300,19 +273,17 @@ BOOL CDialog::BuildWindow(QWidget* parent, bool modal) {
             break;
         }
         case res::Kind::AutoCheck:
-            w = new QCheckBox(ToQ(c.text), dlg.get());
+            w = new QCheckBox(ToQ(c.text), dlg);
             break;
-        case res::Kind::GroupBox: {
-            auto* g = new QGroupBox(ToQ(c.text), dlg.get());
+        case res::Kind::GroupBox:
+            w = new QGroupBox(ToQ(c.text), dlg);
             // Only a frame: it neither takes clicks nor covers the controls inside it.
-            g->setAttribute(Qt::WA_TransparentForMouseEvents);
-            groups.push_back(g);
+            w->setAttribute(Qt::WA_TransparentForMouseEvents);
+            groups.push_back(w);
             focus = Qt::NoFocus;
-            w = g;
             break;
-        }
         case res::Kind::Static: {
-            auto* l = new QLabel(ToQ(c.text), dlg.get());
+            auto* l = new QLabel(ToQ(c.text), dlg);
             l->setTextFormat(Qt::PlainText);
             l->setAlignment(((c.style & res::kRight) ? Qt::AlignRight : Qt::AlignLeft) |
                             Qt::AlignTop);
@@ -322,16 +293,14 @@ BOOL CDialog::BuildWindow(QWidget* parent, bool modal) {
             break;
         }
         case res::Kind::ListBox: {
-            auto* l = new QListWidget(dlg.get());
+            auto* l = new QListWidget(dlg);
             l->setSelectionMode(QAbstractItemView::SingleSelection);
-            l->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
             l->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             w = l;
             break;
         }
         case res::Kind::ComboBox: {
-            auto* cb = new QComboBox(dlg.get());
-            cb->setEditable(false);
+            auto* cb = new QComboBox(dlg);
             cb->setMaxVisibleItems(std::max(1, (r.height() - (fm.height() + 8)) / fm.height()));
             // The template gives the open list; the closed box is one line.
             r.setHeight(fm.height() + 8);
@@ -339,7 +308,7 @@ BOOL CDialog::BuildWindow(QWidget* parent, bool modal) {
             break;
         }
         case res::Kind::ListView: {
-            auto* t = new QTreeWidget(dlg.get());
+            auto* t = new QTreeWidget(dlg);
             t->setRootIsDecorated(false);
             t->setItemsExpandable(false);
             t->setUniformRowHeights(true);
@@ -347,19 +316,16 @@ BOOL CDialog::BuildWindow(QWidget* parent, bool modal) {
             t->setSelectionBehavior(QAbstractItemView::SelectRows);
             t->setSelectionMode((c.style & res::kSingleSel) ? QAbstractItemView::SingleSelection
                                                             : QAbstractItemView::ExtendedSelection);
-            t->setSortingEnabled(false);
             t->setIconSize(QSize(16, 16));
             t->header()->setSectionsMovable(false);
             t->header()->setStretchLastSection(false);
-            t->setColumnCount(1);
-            t->setHeaderLabels({QString()});
-            t->setProperty("tovaloColumns", 0);
-            t->viewport()->installEventFilter(dlg.get());
+            t->setColumnCount(0); // columns come with InsertColumn
+            t->viewport()->installEventFilter(dlg);
             w = t;
             break;
         }
         case res::Kind::Progress: {
-            auto* p = new QProgressBar(dlg.get());
+            auto* p = new QProgressBar(dlg);
             p->setRange(0, 100);
             p->setValue(0);
             p->setTextVisible(false);
@@ -368,55 +334,52 @@ BOOL CDialog::BuildWindow(QWidget* parent, bool modal) {
             break;
         }
         case res::Kind::Icon: {
-            auto* l = new QLabel(dlg.get());
-            l->setPixmap(LoadAppIcon().pixmap(32, 32));
+            // The control's text names the icon resource.
+            int icon = 0;
+            std::from_chars(c.text.data(), c.text.data() + c.text.size(), icon);
+            auto* l = new QLabel(dlg);
+            l->setPixmap(res::LoadIcon(icon).pixmap(32, 32));
             r.setSize(QSize(32, 32));
             focus = Qt::NoFocus;
             w = l;
             break;
         }
         }
-        if (!w)
-            continue;
         if (focus != Qt::NoFocus && (c.style & res::kNoTabStop))
             focus = Qt::ClickFocus;
         w->setFocusPolicy(focus);
         w->setGeometry(r);
         w->setProperty(kCtrlId, c.id);
-        if (c.id != IDC_STATIC)
-            w->setObjectName(QStringLiteral("ctl%1").arg(c.id));
         if (c.style & res::kHidden)
             w->setHidden(true);
         if (c.style & res::kDisabled)
             w->setEnabled(false);
-        w->installEventFilter(dlg.get());
+        w->installEventFilter(dlg);
         if (auto* b = qobject_cast<QAbstractButton*>(w)) {
             const int id = c.id;
-            QObject::connect(b, &QAbstractButton::clicked, dlg.get(),
+            QObject::connect(b, &QAbstractButton::clicked, dlg,
                              [this, id] { SendCommand(id, BN_CLICKED); });
         }
     }
     for (QWidget* g : groups)
         g->lower();
 
-    if (parent) {
-        QWidget* owner = parent->window();
+    if (QWidget* owner =
+            m_pParentWnd && m_pParentWnd->widget() ? m_pParentWnd->widget()->window() : nullptr) {
         owner->winId();
         dlg->winId();
         if (owner->windowHandle() && dlg->windowHandle())
             dlg->windowHandle()->setTransientParent(owner->windowHandle());
-        dlg->setProperty("tovaloOwnerTemplate", owner->property("templateId"));
     }
-    m_dialog = dlg.release();
-    Attach(m_dialog.data());
+    m_wnd = dlg;
     return TRUE;
 }
 
 void CDialog::ApplyInitialFocus(BOOL onInitResult) {
-    if (!m_dialog || !onInitResult)
+    if (!GetDialogWidget() || !onInitResult)
         return;
     // TRUE from OnInitDialog: the focus goes to the first tab stop.
-    for (QWidget* w : m_dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    for (QWidget* w : GetDialogWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled() && !w->isHidden() &&
             w->property(kCtrlId).isValid()) {
             w->setFocus(Qt::TabFocusReason);
@@ -429,57 +392,28 @@ BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) {
     m_nIDTemplate = nIDTemplate;
     if (pParentWnd)
         m_pParentWnd = pParentWnd;
-    QWidget* parent = m_pParentWnd ? m_pParentWnd->widget() : nullptr;
-    if (!BuildWindow(parent, false))
+    if (!BuildWindow(false))
         return FALSE;
-    const BOOL r = OnInitDialog();
-    ApplyInitialFocus(r);
-    const res::Dialog* tpl = res::FindDialog(static_cast<int>(m_nIDTemplate));
-    if (m_dialog && tpl && (tpl->style & res::kDsVisible))
-        m_dialog->show();
+    ApplyInitialFocus(OnInitDialog());
+    if (GetDialogWidget() &&
+        (res::FindDialog(static_cast<int>(m_nIDTemplate))->style & res::kDsVisible))
+        GetDialogWidget()->show();
     return TRUE;
 }
 
+BOOL CDialog::OpenModal() {
+    if (!BuildWindow(true))
+        return FALSE;
+    ApplyInitialFocus(OnInitDialog());
+    return TRUE;
+}
+
+INT_PTR CDialog::RunModalLoop() {
+    return GetDialogWidget() && !m_ended ? GetDialogWidget()->exec() : m_result;
+}
+
 INT_PTR CDialog::DoModal() {
-    namespace modal = platform::modal;
-    QWidget* parent = m_pParentWnd ? m_pParentWnd->widget() : nullptr;
-    if (modal::IsScripted()) {
-        modal::Answer a;
-        const bool ok = modal::Take(modal::Kind::Dialog, m_nIDTemplate, a,
-                                    "dialog " + std::to_string(m_nIDTemplate));
-        modal::Record rec{modal::Kind::Dialog};
-        rec.id = m_nIDTemplate;
-        rec.expected = ok;
-        INT_PTR result = IDCANCEL;
-        if (ok && BuildWindow(parent, true)) {
-            const BOOL r = OnInitDialog();
-            ApplyInitialFocus(r);
-            if (m_dialog && !m_ended) {
-                m_dialog->show();
-                m_dialog->activateWindow();
-            }
-            INT_PTR s = m_ended ? modal::kAsEnded : (a.script ? a.script(*this) : modal::kAsEnded);
-            if (s == modal::kRunForReal && m_dialog && !m_ended)
-                s = m_dialog->exec();
-            else if (s == modal::kRunForReal || s == modal::kAsEnded)
-                s = m_ended ? m_result : IDCANCEL;
-            result = s;
-            rec.text = m_dialog ? FromQ(m_dialog->windowTitle()) : std::string();
-        }
-        rec.result = result;
-        modal::Note(rec);
-        DestroyWindow();
-        return result;
-    }
-    if (!BuildWindow(parent, true))
-        return -1;
-    const BOOL r = OnInitDialog();
-    ApplyInitialFocus(r);
-    INT_PTR result = m_result;
-    if (m_dialog && !m_ended)
-        result = m_dialog->exec();
-    else
-        result = m_result;
+    const INT_PTR result = platform::modal::Current().RunDialog(*this);
     DestroyWindow();
     return result;
 }
@@ -487,26 +421,23 @@ INT_PTR CDialog::DoModal() {
 void CDialog::EndDialog(int nResult) {
     m_ended = true;
     m_result = nResult;
-    if (m_dialog)
-        m_dialog->done(nResult);
+    if (GetDialogWidget())
+        GetDialogWidget()->done(nResult);
 }
 
 BOOL CDialog::DestroyWindow() {
     m_items.clear();
-    m_sysMenu.reset();
-    if (!m_dialog)
+    auto* dlg = static_cast<DialogWidget*>(GetDialogWidget());
+    if (!dlg)
         return FALSE;
-    QDialog* dlg = m_dialog.data();
-    m_dialog = nullptr;
-    static_cast<DialogWidget*>(dlg)->Disown();
+    dlg->m_owner = nullptr;
     dlg->hide();
-    Detach();
     delete dlg;
     return TRUE;
 }
 
 BOOL CDialog::UpdateData(BOOL bSaveAndValidate) {
-    if (!m_dialog)
+    if (!GetDialogWidget())
         return FALSE;
     CDataExchange dx(this, bSaveAndValidate);
     try {
@@ -518,18 +449,15 @@ BOOL CDialog::UpdateData(BOOL bSaveAndValidate) {
 }
 
 CWnd* CDialog::GetDlgItem(int nID) {
-    if (!m_dialog)
+    if (!GetDialogWidget() || nID == IDC_STATIC)
         return nullptr;
-    auto it = m_items.find(nID);
-    if (it != m_items.end() && it->second->IsAttached())
-        return it->second.get();
-    for (QWidget* w : m_dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        const QVariant v = w->property(kCtrlId);
-        if (v.isValid() && v.toInt() == nID && nID != IDC_STATIC) {
-            auto wrapper = std::make_unique<CWnd>(w);
-            CWnd* p = wrapper.get();
-            m_items[nID] = std::move(wrapper);
-            return p;
+    std::unique_ptr<CWnd>& item = m_items[nID];
+    if (item && item->widget())
+        return item.get();
+    for (QWidget* w : GetDialogWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (w->property(kCtrlId) == QVariant(nID)) {
+            item = std::make_unique<CWnd>(w);
+            return item.get();
         }
     }
     return nullptr;
@@ -543,77 +471,33 @@ BOOL CDialog::OnInitDialog() {
 }
 
 void CDialog::OnOK() {
-    if (!UpdateData(TRUE))
-        return;
-    EndDialog(IDOK);
+    if (UpdateData(TRUE))
+        EndDialog(IDOK);
 }
 
 void CDialog::OnCancel() {
     EndDialog(IDCANCEL);
 }
 
-BOOL CDialog::PreTranslateMessage(MSG*) {
+void CDialog::OnClose() {
+    SendCommand(IDCANCEL);
+}
+
+BOOL CDialog::PreTranslateMessage(int, int) {
     return FALSE;
 }
 
-void CDialog::OnSysCommand(UINT nID, LPARAM) {
-    if ((nID & 0xFFF0) == SC_CLOSE)
-        SendCommand(IDCANCEL);
-}
-
-CMenu* CDialog::GetSystemMenu(BOOL bRevert) {
-    if (!m_dialog)
-        return nullptr;
-    const res::Dialog* tpl = res::FindDialog(static_cast<int>(m_nIDTemplate));
-    if (!tpl || !(tpl->style & res::kDsSysMenu))
-        return nullptr;
-    if (!m_sysMenu || bRevert) {
-        m_sysMenu = std::make_unique<CMenu>();
-        m_sysMenu->AppendMenu(MF_STRING, SC_CLOSE, "閉じる(&C)");
-    }
-    return m_sysMenu.get();
-}
-
-UINT CDialog::TrackSystemMenu(UINT chooseForTesting) {
-    CMenu* menu = GetSystemMenu(FALSE);
-    if (!menu)
-        return 0;
-    UINT chosen = 0;
-    if (chooseForTesting != 0) {
-        for (const auto& item : menu->items()) {
-            if (!(item.flags & MF_SEPARATOR) && item.id == chooseForTesting)
-                chosen = item.id;
-        }
-    } else {
-        QMenu qmenu(m_dialog.data());
-        for (const auto& item : menu->items()) {
-            if (item.flags & MF_SEPARATOR) {
-                qmenu.addSeparator();
-            } else {
-                QAction* a = qmenu.addAction(ToQ(item.text));
-                a->setData(item.id);
-            }
-        }
-        QAction* a = qmenu.exec(QCursor::pos());
-        chosen = a ? a->data().toUInt() : 0;
-    }
-    if (chosen != 0)
-        OnSysCommand(chosen, 0);
-    return chosen;
-}
-
 bool CDialog::HandleEnter(QWidget* focus) {
-    if (!m_dialog)
+    if (!GetDialogWidget())
         return false;
-    QWidget* ctl = ControlOf(focus);
-    if (auto* b = qobject_cast<QPushButton*>(ctl)) {
+    if (auto* b = qobject_cast<QPushButton*>(ControlOf(focus))) {
         if (b->isEnabled())
             b->click();
         return true;
     }
-    for (QWidget* w : m_dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (w->property(kDefault).toBool()) {
-            if (auto* b = qobject_cast<QPushButton*>(w); b && b->isEnabled() && !b->isHidden())
+    for (auto* b : GetDialogWidget()->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly)) {
+        if (b->property(kDefault).toBool()) {
+            if (b->isEnabled() && !b->isHidden())
                 b->click();
             return true;
         }
@@ -623,19 +507,15 @@ bool CDialog::HandleEnter(QWidget* focus) {
 }
 
 void CDialog::SendCommand(int nID, int nCode) {
-    const std::shared_ptr<bool> alive = m_alive;
     auto it = m_commands.find({nID, nCode});
     if (it != m_commands.end()) {
         auto fn = it->second; // the handler may change the map's owner
         fn();
-        return;
-    }
-    if (nCode != BN_CLICKED || !*alive)
-        return;
-    if (nID == IDOK)
+    } else if (nCode == BN_CLICKED && nID == IDOK) {
         OnOK();
-    else if (nID == IDCANCEL)
+    } else if (nCode == BN_CLICKED && nID == IDCANCEL) {
         OnCancel();
+    }
 }
 
 void CDialog::SendNotify(int nID, int nCode, NMHDR* pNMHDR) {
@@ -647,48 +527,17 @@ void CDialog::SendNotify(int nID, int nCode, NMHDR* pNMHDR) {
     fn(pNMHDR, &result);
 }
 
-void CDialog::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    QDialog* target = m_dialog.data();
-    if (!target)
-        return;
-    const std::shared_ptr<bool> alive = m_alive;
-    QMetaObject::invokeMethod(
-        target,
-        [this, alive, message, wParam, lParam] {
-            if (!*alive)
-                return;
-            auto it = m_messages.find(message);
-            if (it != m_messages.end()) {
-                auto fn = it->second;
-                fn(wParam, lParam);
-            }
-        },
-        Qt::QueuedConnection);
-}
-
-void CDialog::RunOnUiThread(std::function<void()> fn, bool wait) {
-    QObject* target = m_dialog ? static_cast<QObject*>(m_dialog.data()) : qApp;
-    if (!target || QThread::currentThread() == target->thread()) {
-        fn();
-        return;
-    }
-    QMetaObject::invokeMethod(target, std::move(fn),
-                              wait ? Qt::BlockingQueuedConnection : Qt::QueuedConnection);
-}
-
 // --- data exchange ---
 
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl) {
-    QWidget* w = pDX->PrepareCtrl(nIDC);
-    if (w && rControl.widget() != w)
+    if (QWidget* w = pDX->PrepareCtrl(nIDC))
         rControl.Attach(w);
 }
 
 void DDX_Text(CDataExchange* pDX, int nIDC, std::string& value) {
-    QWidget* w = pDX->PrepareCtrl(nIDC);
-    if (!w)
+    CWnd h(pDX->PrepareCtrl(nIDC));
+    if (!h.widget())
         return;
-    CWnd h(w);
     if (pDX->m_bSaveAndValidate)
         value = h.GetWindowText();
     else
@@ -696,68 +545,49 @@ void DDX_Text(CDataExchange* pDX, int nIDC, std::string& value) {
 }
 
 void DDX_Text(CDataExchange* pDX, int nIDC, unsigned int& value) {
-    QWidget* w = pDX->PrepareCtrl(nIDC);
-    if (!w)
+    CWnd h(pDX->PrepareCtrl(nIDC));
+    if (!h.widget())
         return;
-    CWnd h(w);
     if (!pDX->m_bSaveAndValidate) {
         h.SetWindowText(std::to_string(value));
         return;
     }
     const std::string text = h.GetWindowText();
-    std::size_t i = 0, n = text.size();
-    while (i < n && (text[i] == ' ' || text[i] == '\t'))
-        ++i;
-    while (n > i && (text[n - 1] == ' ' || text[n - 1] == '\t'))
-        --n;
-    bool ok = i < n;
-    unsigned long long v = 0;
-    for (std::size_t k = i; ok && k < n; ++k) {
-        if (text[k] < '0' || text[k] > '9')
-            ok = false;
-        else if ((v = v * 10 + static_cast<unsigned>(text[k] - '0')) > UINT_MAX)
-            ok = false;
-    }
-    if (!ok) {
-        AfxMessageBox("正の整数を入力してください。", MB_ICONEXCLAMATION, AFX_IDP_PARSE_UINT);
+    const std::size_t first = text.find_first_not_of(" \t");
+    const std::size_t last = text.find_last_not_of(" \t");
+    const char* begin = text.data() + (first == std::string::npos ? text.size() : first);
+    const char* end = text.data() + (last == std::string::npos ? text.size() : last + 1);
+    unsigned int v = 0;
+    const auto [stop, error] = std::from_chars(begin, end, v);
+    if (begin == end || error != std::errc() || stop != end) {
+        AfxMessageBox(AFX_IDP_PARSE_UINT, MB_ICONEXCLAMATION);
         pDX->Fail();
     }
-    value = static_cast<unsigned int>(v);
+    value = v;
 }
 
 void DDX_Check(CDataExchange* pDX, int nIDC, int& value) {
-    QWidget* w = pDX->PrepareCtrl(nIDC);
-    auto* b = qobject_cast<QAbstractButton*>(w);
-    if (!b)
-        return;
-    if (pDX->m_bSaveAndValidate)
-        value = b->isChecked() ? 1 : 0;
-    else
-        b->setChecked(value != 0);
+    CButton b(pDX->PrepareCtrl(nIDC));
+    if (b.widget() && pDX->m_bSaveAndValidate)
+        value = b.GetCheck();
+    else if (b.widget())
+        b.SetCheck(value);
 }
 
 void DDX_CBIndex(CDataExchange* pDX, int nIDC, int& index) {
-    QWidget* w = pDX->PrepareCtrl(nIDC);
-    auto* c = qobject_cast<QComboBox*>(w);
-    if (!c)
-        return;
-    if (pDX->m_bSaveAndValidate)
-        index = c->currentIndex();
-    else
-        c->setCurrentIndex(index >= 0 && index < c->count() ? index : -1);
+    CComboBox c(pDX->PrepareCtrl(nIDC));
+    if (c.widget() && pDX->m_bSaveAndValidate)
+        index = c.GetCurSel();
+    else if (c.widget())
+        c.SetCurSel(index);
 }
 
 void DDV_MaxChars(CDataExchange* pDX, const std::string& value, int nBytes) {
     if (!pDX->m_bSaveAndValidate) {
-        if (pDX->m_idLastControl != 0) {
-            CEdit e(pDX->PrepareCtrl(pDX->m_idLastControl));
-            e.LimitText(nBytes);
-        }
-        return;
-    }
-    if (static_cast<int>(value.size()) > nBytes) {
-        AfxMessageBox(std::to_string(nBytes) + " 文字以内で入力してください。", MB_ICONEXCLAMATION,
-                      AFX_IDP_PARSE_STRING_SIZE);
+        if (pDX->m_idLastControl != 0)
+            CEdit(pDX->PrepareCtrl(pDX->m_idLastControl)).LimitText(nBytes);
+    } else if (static_cast<int>(value.size()) > nBytes) {
+        AfxFormatMessageBox(AFX_IDP_PARSE_STRING_SIZE, MB_ICONEXCLAMATION, std::to_string(nBytes));
         pDX->Fail();
     }
 }

@@ -1,167 +1,169 @@
+// The modal seam's real handler and the calls that pass the seam: message boxes, file
+// dialogs and the shell (dialogs pass it in CDialog::DoModal).
 #include "platform/Modal.h"
 
-#include <deque>
-#include <mutex>
+#include "platform/Dialog.h"
+#include "platform/FileDialog.h"
+#include "platform/MessageBox.h"
+#include "platform/Qt.h"
+#include "platform/Shell.h"
+#include "platform/Text.h"
+#include "res/Resources.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QUrl>
+
+#include <vector>
 
 namespace platform::modal {
 namespace {
 
-struct State {
-    std::mutex mutex;
-    bool scripted = false;
-    std::deque<Answer> queue;
-    std::vector<Record> shown;
-    std::vector<std::string> errors;
-};
+Handler g_real;
+Handler* g_current = &g_real;
 
-State& state() {
-    static State s;
-    return s;
+} // namespace
+
+Handler& Current() {
+    return *g_current;
 }
 
-const char* KindName(Kind k) {
-    switch (k) {
-    case Kind::MessageBox:
-        return "message box";
-    case Kind::FileOpen:
-        return "open dialog";
-    case Kind::FileSave:
-        return "save dialog";
-    case Kind::Dialog:
-        return "dialog";
-    case Kind::Shell:
-        return "shell open";
+void SetHandler(Handler* handler) {
+    g_current = handler ? handler : &g_real;
+}
+
+int Handler::MessageBox(const std::string& text, UINT style, UINT) {
+    const bool okCancel = (style & MB_TYPEMASK) == MB_OKCANCEL;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    if ((style & MB_ICONMASK) == MB_ICONEXCLAMATION)
+        icon = QMessageBox::Warning;
+    else if ((style & MB_ICONMASK) == MB_ICONQUESTION)
+        icon = QMessageBox::Question;
+    QMessageBox box(icon, ToQ(res::kProductName), ToQMultiLine(text),
+                    okCancel ? (QMessageBox::Ok | QMessageBox::Cancel) : QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(okCancel ? QMessageBox::Cancel : QMessageBox::Ok);
+    return box.exec() == QMessageBox::Ok ? IDOK : IDCANCEL;
+}
+
+std::optional<std::string> Handler::ChooseFile(const FileRequest& request) {
+    QFileDialog dlg(nullptr, QString(), ToQ(request.fileName),
+                    ToQ(CFileDialog::ToQtFilter(request.filter)));
+    dlg.setAcceptMode(request.open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dlg.setFileMode(request.open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (!request.open && !(request.flags & OFN_OVERWRITEPROMPT))
+        dlg.setOption(QFileDialog::DontConfirmOverwrite);
+    const std::string withExt =
+        CFileDialog::ApplyDefaultExtension("x", request.filter, request.defExt.has_value());
+    if (withExt.size() > 2)
+        dlg.setDefaultSuffix(ToQ(withExt.substr(2)));
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        return std::nullopt;
+    return FromQ(dlg.selectedFiles().first());
+}
+
+INT_PTR Handler::RunDialog(CDialog& dlg) {
+    return dlg.OpenModal() ? dlg.RunModalLoop() : -1;
+}
+
+bool Handler::OpenDocument(const std::string& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(ToQ(path)).absoluteFilePath()));
+}
+
+} // namespace platform::modal
+
+// --- message boxes ---
+
+int AfxMessageBox(const std::string& text, UINT nType, UINT nIDPrompt) {
+    const int answer = platform::modal::Current().MessageBox(text, nType, nIDPrompt);
+    // A box with only OK answers OK, however it was closed.
+    return (nType & MB_TYPEMASK) == MB_OKCANCEL && answer != IDOK ? IDCANCEL : IDOK;
+}
+
+int AfxMessageBox(UINT nIDPrompt, UINT nType) {
+    return AfxMessageBox(std::string(res::LoadString(static_cast<int>(nIDPrompt))), nType,
+                         nIDPrompt);
+}
+
+int AfxFormatMessageBox(UINT nIDPrompt, UINT nType, const std::string& arg) {
+    return AfxMessageBox(platform::FormatString(res::LoadString(static_cast<int>(nIDPrompt)), arg),
+                         nType, nIDPrompt);
+}
+
+// --- file dialogs ---
+
+namespace {
+
+std::vector<std::string> SplitBars(const std::string& filter) {
+    std::vector<std::string> parts{std::string()};
+    for (char c : filter) {
+        if (c == '|')
+            parts.emplace_back();
+        else
+            parts.back() += c;
     }
-    return "?";
+    while (!parts.empty() && parts.back().empty())
+        parts.pop_back();
+    return parts;
 }
 
 } // namespace
 
-void BeginScript() {
-    State& s = state();
-    std::lock_guard lock(s.mutex);
-    s.scripted = true;
-    s.queue.clear();
-    s.shown.clear();
-    s.errors.clear();
+CFileDialog::CFileDialog(BOOL bOpenFileDialog, const char* lpszDefExt, const char* lpszFileName,
+                         DWORD dwFlags, const char* lpszFilter, CWnd*) {
+    m_request.open = bOpenFileDialog != FALSE;
+    m_request.fileName = lpszFileName ? lpszFileName : "";
+    m_request.filter = lpszFilter ? lpszFilter : "";
+    if (lpszDefExt)
+        m_request.defExt = lpszDefExt;
+    m_request.flags = dwFlags;
 }
 
-void EndScript() {
-    State& s = state();
-    std::lock_guard lock(s.mutex);
-    s.scripted = false;
-    s.queue.clear();
+INT_PTR CFileDialog::DoModal() {
+    const std::optional<std::string> chosen = platform::modal::Current().ChooseFile(m_request);
+    m_path = chosen ? ApplyDefaultExtension(*chosen, m_request.filter, m_request.defExt.has_value())
+                    : std::string();
+    return chosen ? IDOK : IDCANCEL;
 }
 
-bool IsScripted() {
-    State& s = state();
-    std::lock_guard lock(s.mutex);
-    return s.scripted;
-}
-
-void QueueMessageBox(int answer) {
-    State& s = state();
-    std::lock_guard lock(s.mutex);
-    Answer a{Kind::MessageBox};
-    a.code = answer;
-    s.queue.push_back(std::move(a));
-}
-
-void QueueFile(const std::string& path) {
-    State& s = state();
-    std::lock_guard lock(s.mutex);
-    Answer a{Kind::FileOpen}; // serves open and save dialogs alike
-    a.code = 1;
-    a.path = path;
-    s.queue.push_back(std::move(a));
-}
-
-void QueueFileCancel() {
-    State& s = state();
-    std::lock_guard lock(s.mutex);
-    Answer a{Kind::FileOpen};
-    a.code = 2;
-    s.queue.push_back(std::move(a));
-}
-
-void QueueDialog(UINT templateId, DialogScript script) {
-    State& s = state();
-    std::lock_guard lock(s.mutex);
-    Answer a{Kind::Dialog};
-    a.templateId = templateId;
-    a.script = std::move(script);
-    s.queue.push_back(std::move(a));
-}
-
-void QueueShellFailure() {
-    State& s = state();
-    std::lock_guard lock(s.mutex);
-    Answer a{Kind::Shell};
-    a.fail = true;
-    s.queue.push_back(std::move(a));
-}
-
-std::size_t Pending() {
-    State& s = state();
-    std::lock_guard lock(s.mutex);
-    return s.queue.size();
-}
-
-const std::vector<Record>& Shown() {
-    return state().shown;
-}
-
-std::vector<Record> ShownOf(Kind kind) {
-    State& s = state();
-    std::lock_guard lock(s.mutex);
-    std::vector<Record> out;
-    for (const Record& r : s.shown) {
-        if (r.kind == kind || (kind == Kind::FileOpen && r.kind == Kind::FileSave))
-            out.push_back(r);
+std::string CFileDialog::ToQtFilter(const std::string& filter) {
+    const auto parts = SplitBars(filter);
+    QStringList out;
+    for (std::size_t i = 0; i + 1 < parts.size(); i += 2) {
+        // "Desc (*.x)" already names its patterns; otherwise add them.
+        QString desc = platform::ToQ(parts[i]);
+        const QString pat = platform::ToQ(parts[i + 1]).replace(';', ' ');
+        if (!desc.contains('('))
+            desc += " (" + pat + ")";
+        out << desc;
     }
-    return out;
+    return platform::FromQ(out.join(";;"));
 }
 
-const std::vector<std::string>& Errors() {
-    return state().errors;
+std::string CFileDialog::ApplyDefaultExtension(const std::string& path, const std::string& filter,
+                                               bool hasDefExt) {
+    const std::string name = path.substr(path.rfind('/') + 1);
+    const auto parts = SplitBars(filter);
+    if (!hasDefExt || name.empty() || name.find('.') != std::string::npos || parts.size() < 2)
+        return path;
+    const std::string pat = parts[1].substr(0, parts[1].find(';'));
+    if (pat.rfind("*.", 0) != 0 || pat.size() <= 2 || pat.find('*', 1) != std::string::npos)
+        return path;
+    return path + pat.substr(1);
 }
 
-bool Take(Kind kind, UINT templateId, Answer& out, const std::string& what) {
-    State& s = state();
-    std::lock_guard lock(s.mutex);
-    const bool fileKind = kind == Kind::FileOpen || kind == Kind::FileSave;
-    if (kind == Kind::Shell) {
-        // Shell answers are optional: without one, the file's existence decides.
-        if (!s.queue.empty() && s.queue.front().kind == Kind::Shell) {
-            out = std::move(s.queue.front());
-            s.queue.pop_front();
-            return true;
-        }
-        return false;
-    }
-    if (s.queue.empty()) {
-        s.errors.push_back("unexpected " + what + ": nothing queued");
-        return false;
-    }
-    Answer& front = s.queue.front();
-    const bool kindOk = front.kind == kind || (fileKind && front.kind == Kind::FileOpen);
-    const bool idOk =
-        kind != Kind::Dialog || front.templateId == 0 || front.templateId == templateId;
-    if (!kindOk || !idOk) {
-        s.errors.push_back(
-            "unexpected " + what + ": queued was a " + KindName(front.kind) +
-            (front.kind == Kind::Dialog ? " " + std::to_string(front.templateId) : std::string()));
-        return false;
-    }
-    out = std::move(front);
-    s.queue.pop_front();
-    return true;
-}
+// --- the shell ---
 
-void Note(Record r) {
-    State& s = state();
-    std::lock_guard lock(s.mutex);
-    s.shown.push_back(std::move(r));
+INT_PTR ShellExecuteOpen(CWnd*, const std::string& path) {
+    constexpr INT_PTR kFileNotFound = 2;
+    constexpr INT_PTR kNoAssociation = 31;
+    constexpr INT_PTR kOpened = 42;
+    const QFileInfo info(platform::ToQ(path));
+    if (path.empty() || !info.isFile() || !info.isReadable())
+        return kFileNotFound;
+    return platform::modal::Current().OpenDocument(path) ? kOpened : kNoAssociation;
 }
-
-} // namespace platform::modal

@@ -1,13 +1,10 @@
 #include "platform/Wnd.h"
 
 #include "platform/Qt.h"
-#include "platform/Text.h"
 #include "res/Resources.h"
 
 #include <QAbstractButton>
-#include <QCheckBox>
 #include <QComboBox>
-#include <QDialog>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QImage>
@@ -17,10 +14,10 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QScrollBar>
-#include <QTextCursor>
 #include <QTreeWidget>
 #include <QValidator>
+
+#include <stdexcept>
 
 using platform::FromQ;
 using platform::ToQ;
@@ -39,24 +36,26 @@ public:
     }
     State validate(QString& input, int&) const override {
         const qsizetype n = input.toUtf8().size();
-        if (n <= m_limit || n <= m_current)
-            return Acceptable;
-        return Invalid;
+        return n <= m_limit || n <= m_current ? Acceptable : Invalid;
     }
-    int limit() const { return m_limit; }
 
 private:
     int m_limit;
     qsizetype m_current;
 };
 
+template <class W> bool Is(const QWidget* w) {
+    return qobject_cast<const W*>(w) != nullptr;
+}
+
 } // namespace
 
-int CWnd::GetDlgCtrlID() const {
-    if (!m_wnd)
-        return 0;
-    const QVariant v = m_wnd->property("ctrlId");
-    return v.isValid() ? v.toInt() : 0;
+void CWnd::Attach(QWidget* w) {
+    if (w && !Accepts(w))
+        throw std::logic_error("control " + std::to_string(w->property("ctrlId").toInt()) +
+                               " is a " + w->metaObject()->className() +
+                               ", which this kind of handle does not drive");
+    m_wnd = w;
 }
 
 BOOL CWnd::EnableWindow(BOOL bEnable) {
@@ -85,8 +84,6 @@ BOOL CWnd::IsWindowVisible() const {
 
 void CWnd::SetWindowText(const std::string& text) {
     QWidget* w = m_wnd.data();
-    if (!w)
-        return;
     if (auto* e = qobject_cast<QLineEdit*>(w))
         e->setText(ToQ(text));
     else if (auto* m = qobject_cast<QPlainTextEdit*>(w))
@@ -97,14 +94,12 @@ void CWnd::SetWindowText(const std::string& text) {
         l->setText(ToQ(text));
     else if (auto* g = qobject_cast<QGroupBox*>(w))
         g->setTitle(ToQ(text));
-    else if (w->isWindow())
+    else if (w && w->isWindow())
         w->setWindowTitle(ToQ(text));
 }
 
 std::string CWnd::GetWindowText() const {
     QWidget* w = m_wnd.data();
-    if (!w)
-        return {};
     if (auto* e = qobject_cast<QLineEdit*>(w))
         return FromQ(e->text());
     if (auto* m = qobject_cast<QPlainTextEdit*>(w))
@@ -117,9 +112,7 @@ std::string CWnd::GetWindowText() const {
         return FromQ(g->title());
     if (auto* c = qobject_cast<QComboBox*>(w))
         return FromQ(c->currentText());
-    if (w->isWindow())
-        return FromQ(w->windowTitle());
-    return {};
+    return w && w->isWindow() ? FromQ(w->windowTitle()) : std::string();
 }
 
 void CWnd::SetFocus() {
@@ -133,86 +126,55 @@ void CWnd::SetIcon(const QIcon& icon, BOOL) {
         m_wnd->setWindowIcon(icon);
 }
 
-BOOL CWnd::IsIconic() const {
-    return m_wnd && m_wnd->isMinimized() ? TRUE : FALSE;
+// --- CStatic, CButton ---
+
+bool CStatic::Accepts(const QWidget* w) const {
+    return Is<QLabel>(w);
 }
 
-// --- CButton ---
+bool CButton::Accepts(const QWidget* w) const {
+    return Is<QAbstractButton>(w) || Is<QGroupBox>(w);
+}
 
 int CButton::GetCheck() const {
-    auto* b = qobject_cast<QAbstractButton*>(m_wnd.data());
+    auto* b = As<QAbstractButton>();
     return b && b->isCheckable() && b->isChecked() ? 1 : 0;
 }
 
 void CButton::SetCheck(int nCheck) {
-    if (auto* b = qobject_cast<QAbstractButton*>(m_wnd.data()))
+    if (auto* b = As<QAbstractButton>())
         b->setChecked(nCheck != 0);
-}
-
-void CButton::Click() {
-    if (auto* b = qobject_cast<QAbstractButton*>(m_wnd.data()))
-        b->click();
 }
 
 // --- CEdit ---
 
-QLineEdit* CEdit::line() const {
-    return qobject_cast<QLineEdit*>(m_wnd.data());
-}
-QPlainTextEdit* CEdit::multi() const {
-    return qobject_cast<QPlainTextEdit*>(m_wnd.data());
+bool CEdit::Accepts(const QWidget* w) const {
+    return Is<QLineEdit>(w) || Is<QPlainTextEdit>(w);
 }
 
 void CEdit::SetSel(int nStart, int nEnd) {
-    if (auto* e = line()) {
-        const int len = static_cast<int>(e->text().size());
-        if (nStart < 0) {
-            e->deselect();
-            return;
-        }
-        const int end = (nEnd < 0 || nEnd > len) ? len : nEnd;
-        const int start = nStart > len ? len : nStart;
-        e->setSelection(start, end - start);
-    } else if (auto* m = multi()) {
-        QTextCursor c = m->textCursor();
-        if (nStart < 0) {
-            c.clearSelection();
-        } else {
-            c.setPosition(nStart);
-            if (nEnd < 0)
-                c.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-            else
-                c.setPosition(nEnd, QTextCursor::KeepAnchor);
-        }
-        m->setTextCursor(c);
+    QLineEdit* e = As<QLineEdit>();
+    if (!e)
+        return;
+    const int len = static_cast<int>(e->text().size());
+    if (nStart < 0) {
+        e->deselect();
+        return;
     }
-}
-
-std::string CEdit::GetSelText() const {
-    if (auto* e = line())
-        return FromQ(e->selectedText());
-    if (auto* m = multi())
-        return FromQ(m->textCursor().selectedText());
-    return {};
+    const int end = (nEnd < 0 || nEnd > len) ? len : nEnd;
+    const int start = nStart > len ? len : nStart;
+    e->setSelection(start, end - start);
 }
 
 void CEdit::SetReadOnly(BOOL bReadOnly) {
-    if (auto* e = line())
+    if (auto* e = As<QLineEdit>())
         e->setReadOnly(bReadOnly != FALSE);
-    else if (auto* m = multi())
+    else if (auto* m = As<QPlainTextEdit>())
         m->setReadOnly(bReadOnly != FALSE);
 }
 
-BOOL CEdit::IsReadOnly() const {
-    if (auto* e = line())
-        return e->isReadOnly() ? TRUE : FALSE;
-    if (auto* m = multi())
-        return m->isReadOnly() ? TRUE : FALSE;
-    return FALSE;
-}
-
 void CEdit::LimitText(int nBytes) {
-    auto* e = line();
+    QLineEdit* e = As<QLineEdit>();
     if (!e)
         return;
     const QValidator* old = e->validator();
@@ -220,27 +182,14 @@ void CEdit::LimitText(int nBytes) {
     delete old;
 }
 
-int CEdit::GetLimitText() const {
-    auto* e = line();
-    if (!e)
-        return 0;
-    auto* v = dynamic_cast<const Utf8LimitValidator*>(e->validator());
-    return v ? v->limit() : 0;
-}
-
-void CEdit::ScrollCaret() {
-    if (auto* m = multi())
-        m->ensureCursorVisible();
-}
-
 // --- CListBox ---
 
-QListWidget* CListBox::list() const {
-    return qobject_cast<QListWidget*>(m_wnd.data());
+bool CListBox::Accepts(const QWidget* w) const {
+    return Is<QListWidget>(w);
 }
 
 int CListBox::AddString(const std::string& text) {
-    auto* l = list();
+    QListWidget* l = As<QListWidget>();
     if (!l)
         return LB_ERR;
     l->addItem(ToQ(text));
@@ -248,25 +197,18 @@ int CListBox::AddString(const std::string& text) {
 }
 
 void CListBox::ResetContent() {
-    if (auto* l = list())
+    if (QListWidget* l = As<QListWidget>())
         l->clear();
 }
 
-int CListBox::GetCount() const {
-    auto* l = list();
-    return l ? l->count() : LB_ERR;
-}
-
 int CListBox::GetCurSel() const {
-    auto* l = list();
-    if (!l)
-        return LB_ERR;
-    const auto sel = l->selectedItems();
+    QListWidget* l = As<QListWidget>();
+    const auto sel = l ? l->selectedItems() : QList<QListWidgetItem*>();
     return sel.isEmpty() ? LB_ERR : l->row(sel.first());
 }
 
 int CListBox::SetCurSel(int nSelect) {
-    auto* l = list();
+    QListWidget* l = As<QListWidget>();
     if (!l)
         return LB_ERR;
     if (nSelect < 0 || nSelect >= l->count()) {
@@ -279,42 +221,33 @@ int CListBox::SetCurSel(int nSelect) {
 }
 
 std::string CListBox::GetText(int nIndex) const {
-    auto* l = list();
+    QListWidget* l = As<QListWidget>();
     if (!l || nIndex < 0 || nIndex >= l->count())
         return {};
     return FromQ(l->item(nIndex)->text());
 }
 
-int CListBox::FindString(int nStartAfter, const std::string& prefix) const {
-    auto* l = list();
-    if (!l)
-        return LB_ERR;
-    const int n = l->count();
-    const QString p = ToQ(prefix);
+int CListBox::SelectString(int nStartAfter, const std::string& prefix) {
+    QListWidget* l = As<QListWidget>();
+    const int n = l ? l->count() : 0;
     const int first = (nStartAfter < -1 || nStartAfter >= n) ? 0 : nStartAfter + 1;
+    const QString p = ToQ(prefix);
     for (int k = 0; k < n; ++k) {
         const int i = (first + k) % n;
         if (l->item(i)->text().startsWith(p, Qt::CaseInsensitive))
-            return i;
+            return SetCurSel(i);
     }
     return LB_ERR;
 }
 
-int CListBox::SelectString(int nStartAfter, const std::string& prefix) {
-    const int i = FindString(nStartAfter, prefix);
-    if (i != LB_ERR)
-        SetCurSel(i);
-    return i;
-}
-
 // --- CComboBox ---
 
-QComboBox* CComboBox::combo() const {
-    return qobject_cast<QComboBox*>(m_wnd.data());
+bool CComboBox::Accepts(const QWidget* w) const {
+    return Is<QComboBox>(w);
 }
 
 int CComboBox::AddString(const std::string& text) {
-    auto* c = combo();
+    QComboBox* c = As<QComboBox>();
     if (!c)
         return CB_ERR;
     const int cur = c->currentIndex();
@@ -325,45 +258,29 @@ int CComboBox::AddString(const std::string& text) {
 }
 
 void CComboBox::ResetContent() {
-    if (auto* c = combo())
+    if (QComboBox* c = As<QComboBox>())
         c->clear();
 }
 
-int CComboBox::GetCount() const {
-    auto* c = combo();
-    return c ? c->count() : CB_ERR;
-}
-
 int CComboBox::GetCurSel() const {
-    auto* c = combo();
+    QComboBox* c = As<QComboBox>();
     return c ? c->currentIndex() : CB_ERR;
 }
 
 int CComboBox::SetCurSel(int nSelect) {
-    auto* c = combo();
+    QComboBox* c = As<QComboBox>();
     if (!c)
         return CB_ERR;
-    if (nSelect < 0 || nSelect >= c->count()) {
-        c->setCurrentIndex(-1);
-        return CB_ERR;
-    }
-    c->setCurrentIndex(nSelect);
-    return nSelect;
-}
-
-std::string CComboBox::GetLBText(int nIndex) const {
-    auto* c = combo();
-    if (!c || nIndex < 0 || nIndex >= c->count())
-        return {};
-    return FromQ(c->itemText(nIndex));
+    const bool valid = nSelect >= 0 && nSelect < c->count();
+    c->setCurrentIndex(valid ? nSelect : -1);
+    return valid ? nSelect : CB_ERR;
 }
 
 // --- CImageList ---
 
 BOOL CImageList::Create(int nBitmapID, int cx, int, COLORREF crMask) {
     m_images.clear();
-    const std::string path = res::BitmapPath(nBitmapID);
-    QImage img(QString::fromStdString(path));
+    QImage img(QString::fromStdString(res::BitmapPath(nBitmapID)));
     if (img.isNull() || cx <= 0)
         return FALSE;
     img = img.convertToFormat(QImage::Format_ARGB32);
@@ -388,80 +305,44 @@ QIcon CImageList::GetIcon(int nImage) const {
 
 // --- CListCtrl ---
 
-QTreeWidget* CListCtrl::tree() const {
-    return qobject_cast<QTreeWidget*>(m_wnd.data());
+bool CListCtrl::Accepts(const QWidget* w) const {
+    return Is<QTreeWidget>(w);
 }
 
-DWORD CListCtrl::SetExtendedStyle(DWORD dwNewStyle) {
-    const DWORD old = m_exStyle;
-    m_exStyle = dwNewStyle;
-    // Rows are always selected whole in a Qt tree view; the flag is kept for callers.
-    return old;
-}
-
-DWORD CListCtrl::GetExtendedStyle() const {
-    return m_exStyle;
-}
-
-int CListCtrl::InsertColumn(int nCol, const std::string& heading, int, int nWidth) {
-    auto* t = tree();
+int CListCtrl::InsertColumn(int nCol, const std::string& heading, int) {
+    QTreeWidget* t = As<QTreeWidget>();
     if (!t || nCol < 0)
         return -1;
-    const int count = t->headerItem() && t->property("tovaloColumns").isValid()
-                          ? t->property("tovaloColumns").toInt()
-                          : 0;
+    const int count = t->columnCount();
     const int col = nCol > count ? count : nCol;
     QStringList headings;
     for (int i = 0; i < count; ++i)
         headings << t->headerItem()->text(i);
     headings.insert(col, ToQ(heading));
-    t->setColumnCount(count + 1);
     t->setHeaderLabels(headings);
-    t->setProperty("tovaloColumns", count + 1);
-    if (nWidth >= 0)
-        t->setColumnWidth(col, nWidth);
     return col;
 }
 
-int CListCtrl::GetColumnCount() const {
-    auto* t = tree();
-    return t && t->property("tovaloColumns").isValid() ? t->property("tovaloColumns").toInt() : 0;
-}
-
-std::string CListCtrl::GetColumnHeading(int nCol) const {
-    auto* t = tree();
-    if (!t || nCol < 0 || nCol >= GetColumnCount())
-        return {};
-    return FromQ(t->headerItem()->text(nCol));
-}
-
 BOOL CListCtrl::SetColumnWidth(int nCol, int cx) {
-    auto* t = tree();
-    if (!t || nCol < 0 || nCol >= GetColumnCount())
+    QTreeWidget* t = As<QTreeWidget>();
+    if (!t || nCol < 0 || nCol >= t->columnCount())
         return FALSE;
-    if (cx == LVSCW_AUTOSIZE_USEHEADER) {
-        if (nCol == GetColumnCount() - 1) {
-            // The last column fills what the others leave of the list's width.
-            t->header()->setStretchLastSection(true);
-            int others = 0;
-            for (int i = 0; i < nCol; ++i)
-                others += t->columnWidth(i);
-            const int room = t->viewport()->width() > 0 ? t->viewport()->width()
-                                                        : t->width() - 2 * t->frameWidth();
-            const int head = t->fontMetrics().horizontalAdvance(t->headerItem()->text(nCol)) + 12;
-            t->setColumnWidth(nCol, std::max(room - others, head));
-        } else {
-            t->resizeColumnToContents(nCol);
-        }
-        return TRUE;
+    if (cx != LVSCW_AUTOSIZE_USEHEADER) {
+        t->setColumnWidth(nCol, cx);
+    } else if (nCol < t->columnCount() - 1) {
+        t->resizeColumnToContents(nCol);
+    } else {
+        // The last column fills what the others leave of the list's width.
+        t->header()->setStretchLastSection(true);
+        int others = 0;
+        for (int i = 0; i < nCol; ++i)
+            others += t->columnWidth(i);
+        const int room =
+            t->viewport()->width() > 0 ? t->viewport()->width() : t->width() - 2 * t->frameWidth();
+        const int head = t->fontMetrics().horizontalAdvance(t->headerItem()->text(nCol)) + 12;
+        t->setColumnWidth(nCol, std::max(room - others, head));
     }
-    t->setColumnWidth(nCol, cx);
     return TRUE;
-}
-
-int CListCtrl::GetColumnWidth(int nCol) const {
-    auto* t = tree();
-    return t ? t->columnWidth(nCol) : 0;
 }
 
 void CListCtrl::SetImageList(CImageList* pImageList, int) {
@@ -469,7 +350,7 @@ void CListCtrl::SetImageList(CImageList* pImageList, int) {
 }
 
 int CListCtrl::InsertItem(int nItem, const std::string& text, int nImage) {
-    auto* t = tree();
+    QTreeWidget* t = As<QTreeWidget>();
     if (!t)
         return -1;
     const int count = t->topLevelItemCount();
@@ -484,35 +365,28 @@ int CListCtrl::InsertItem(int nItem, const std::string& text, int nImage) {
 }
 
 BOOL CListCtrl::SetItemText(int nItem, int nSubItem, const std::string& text) {
-    auto* t = tree();
+    QTreeWidget* t = As<QTreeWidget>();
     if (!t || nItem < 0 || nItem >= t->topLevelItemCount() || nSubItem < 0 ||
-        nSubItem >= std::max(1, GetColumnCount()))
+        nSubItem >= std::max(1, t->columnCount()))
         return FALSE;
     t->topLevelItem(nItem)->setText(nSubItem, ToQ(text));
     return TRUE;
 }
 
-std::string CListCtrl::GetItemText(int nItem, int nSubItem) const {
-    auto* t = tree();
-    if (!t || nItem < 0 || nItem >= t->topLevelItemCount() || nSubItem < 0)
-        return {};
-    return FromQ(t->topLevelItem(nItem)->text(nSubItem));
-}
-
 int CListCtrl::GetItemImage(int nItem) const {
-    auto* t = tree();
+    QTreeWidget* t = As<QTreeWidget>();
     if (!t || nItem < 0 || nItem >= t->topLevelItemCount())
         return -1;
     return t->topLevelItem(nItem)->data(0, Qt::UserRole).toInt();
 }
 
 int CListCtrl::GetItemCount() const {
-    auto* t = tree();
+    QTreeWidget* t = As<QTreeWidget>();
     return t ? t->topLevelItemCount() : 0;
 }
 
 BOOL CListCtrl::DeleteItem(int nItem) {
-    auto* t = tree();
+    QTreeWidget* t = As<QTreeWidget>();
     if (!t || nItem < 0 || nItem >= t->topLevelItemCount())
         return FALSE;
     delete t->takeTopLevelItem(nItem);
@@ -520,18 +394,15 @@ BOOL CListCtrl::DeleteItem(int nItem) {
 }
 
 BOOL CListCtrl::DeleteAllItems() {
-    auto* t = tree();
-    if (!t)
-        return FALSE;
-    t->clear();
-    return TRUE;
+    QTreeWidget* t = As<QTreeWidget>();
+    if (t)
+        t->clear();
+    return t ? TRUE : FALSE;
 }
 
 int CListCtrl::GetNextItem(int nItem, int nFlags) const {
-    auto* t = tree();
-    if (!t)
-        return -1;
-    const int count = t->topLevelItemCount();
+    QTreeWidget* t = As<QTreeWidget>();
+    const int count = t ? t->topLevelItemCount() : 0;
     for (int i = nItem < 0 ? 0 : nItem + 1; i < count; ++i) {
         if ((nFlags & LVNI_SELECTED) == 0 || t->topLevelItem(i)->isSelected())
             return i;
@@ -539,60 +410,27 @@ int CListCtrl::GetNextItem(int nItem, int nFlags) const {
     return -1;
 }
 
-BOOL CListCtrl::SetSelected(int nItem, BOOL bSelected) {
-    auto* t = tree();
-    if (!t || nItem < 0 || nItem >= t->topLevelItemCount())
-        return FALSE;
-    if (bSelected && t->selectionMode() == QAbstractItemView::SingleSelection)
-        t->clearSelection();
-    t->topLevelItem(nItem)->setSelected(bSelected != FALSE);
-    if (bSelected)
-        t->setCurrentItem(t->topLevelItem(nItem), 0, QItemSelectionModel::NoUpdate);
-    return TRUE;
-}
-
-BOOL CListCtrl::IsSelected(int nItem) const {
-    auto* t = tree();
-    if (!t || nItem < 0 || nItem >= t->topLevelItemCount())
-        return FALSE;
-    return t->topLevelItem(nItem)->isSelected() ? TRUE : FALSE;
-}
-
-int CListCtrl::GetSelectedCount() const {
-    auto* t = tree();
-    return t ? static_cast<int>(t->selectedItems().size()) : 0;
-}
-
 // --- CProgressCtrl ---
 
-QProgressBar* CProgressCtrl::bar() const {
-    return qobject_cast<QProgressBar*>(m_wnd.data());
+bool CProgressCtrl::Accepts(const QWidget* w) const {
+    return Is<QProgressBar>(w);
 }
 
 void CProgressCtrl::SetRange(int nLower, int nUpper) {
-    if (auto* b = bar())
+    if (QProgressBar* b = As<QProgressBar>())
         b->setRange(nLower, nUpper);
 }
 
 int CProgressCtrl::SetPos(int nPos) {
-    auto* b = bar();
+    QProgressBar* b = As<QProgressBar>();
     if (!b)
         return 0;
-    const int old = b->value() < b->minimum() ? b->minimum() : b->value();
+    const int old = GetPos();
     b->setValue(std::clamp(nPos, b->minimum(), b->maximum()));
     return old;
 }
 
 int CProgressCtrl::GetPos() const {
-    auto* b = bar();
-    if (!b)
-        return 0;
-    return b->value() < b->minimum() ? b->minimum() : b->value();
-}
-
-QIcon LoadAppIcon() {
-    QIcon icon;
-    for (int size : {16, 32, 48, 256})
-        icon.addFile(QString::fromStdString(res::IconPath(IDI_APP, size)), QSize(size, size));
-    return icon;
+    QProgressBar* b = As<QProgressBar>();
+    return b ? std::max(b->value(), b->minimum()) : 0;
 }

@@ -1,7 +1,7 @@
 // Icon and bitmap resources, compiled into the program through the Qt resource system.
 #include "res/Resources.h"
 
-#include <QtCore/qglobal.h>
+#include <QIcon>
 
 #include <mutex>
 
@@ -34,6 +34,13 @@ std::string IconPath(int id, int size) {
 std::string BitmapPath(int id) {
     InitResources();
     return id == IDB_REMOTE ? ":/tovalo/bitmap151.png" : std::string();
+}
+
+QIcon LoadIcon(int id) {
+    QIcon icon;
+    for (int size : {16, 32, 48, 256})
+        icon.addFile(QString::fromStdString(IconPath(id, size)), QSize(size, size));
+    return icon;
 }
 
 } // namespace res

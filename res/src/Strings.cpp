@@ -108,6 +108,9 @@ constexpr Entry kStrings[] = {
     {IDS_SAVE_FAILED, "保存で失敗しました"},
     {IDS_LIST_FAILED, "ファイル一覧を取得できませんでした。"},
     {IDS_VERSION_FORMAT, "Tovalo バージョン %s"},
+    {AFX_IDS_SCCLOSE, "閉じる(&C)"},
+    {AFX_IDP_PARSE_STRING_SIZE, "%s 文字以内で入力してください。"},
+    {AFX_IDP_PARSE_UINT, "正の整数を入力してください。"},
 };
 
 } // namespace

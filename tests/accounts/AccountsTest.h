@@ -4,9 +4,9 @@
 
 #include "gui_support/GuiTest.h"
 
+#include "gui_support/ScriptedModal.h"
 #include "library/App.h"
 #include "library/Globals.h"
-#include "platform/Modal.h"
 #include "platform/Win.h"
 #include "res/Ids.h"
 

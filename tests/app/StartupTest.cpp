@@ -1,9 +1,8 @@
 // Start-up and shutdown: every failure message, the window shown once, the help path, and
 // the user name read at start and written back at exit.
-#include "app/Startup.h"
+#include "gui_support/ScriptedModal.h"
 #include "library/App.h"
 #include "platform/Loader.h"
-#include "platform/Modal.h"
 #include "platform/Text.h"
 #include "ui/MainDlg.h"
 
@@ -46,9 +45,6 @@ protected:
             ADD_FAILURE() << e;
         modal::EndScript();
         Unload();
-        platform::SetModuleFileNameForTesting({});
-        platform::SetResolverForTesting({});
-        app::SetOleInitForTesting({});
     }
     static void Unload() {
         if (theApp.m_hLibrary)
@@ -57,13 +53,15 @@ protected:
         theApp.m_api = KorvexApi{};
         theApp.m_hInterface = nullptr;
     }
-    // Pretends the executable lives in `dir`.
-    static void RunFrom(const std::string& dir) {
-        platform::SetModuleFileNameForTesting(dir + "/tovalo");
+    // Start-up as if the executable lived in `dir`.
+    static StartupSteps From(const std::string& dir) {
+        StartupSteps steps;
+        steps.loader.directory = dir + "/";
+        return steps;
     }
     static std::vector<modal::Record> Windows() { return modal::ShownOf(modal::Kind::Dialog); }
     // Runs start-up with a script for the main window (which ends it without asking).
-    static BOOL Start(std::function<void(CMainDlg&)> script = {}) {
+    static BOOL Start(std::function<void(CMainDlg&)> script = {}, const StartupSteps& steps = {}) {
         modal::QueueDialog(102, [script](CDialog& d) {
             auto& w = static_cast<CMainDlg&>(d);
             if (script)
@@ -71,7 +69,7 @@ protected:
             w.EndDialog(IDCANCEL);
             return modal::kAsEnded;
         });
-        return theApp.InitInstance();
+        return theApp.InitInstance(steps);
     }
     void ExpectOnlyBox(UINT id, UINT style) {
         const auto& shown = modal::Shown();
@@ -102,10 +100,10 @@ TEST_F(StartupTest, FailuresShowTheirBoxAndLeaveNothingLoaded) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.box);
         modal::BeginScript();
-        RunFrom(c.from);
-        app::SetOleInitForTesting([&c] { return !c.oleFails; });
+        StartupSteps steps = From(c.from);
+        steps.oleInit = [&c] { return !c.oleFails; };
         modal::QueueMessageBox(IDOK);
-        EXPECT_FALSE(theApp.InitInstance());
+        EXPECT_FALSE(theApp.InitInstance(steps));
         ExpectOnlyBox(c.box, c.style);
         EXPECT_EQ(theApp.m_hLibrary, nullptr);
         EXPECT_EQ(theApp.m_hInterface, nullptr);
@@ -115,15 +113,16 @@ TEST_F(StartupTest, FailuresShowTheirBoxAndLeaveNothingLoaded) {
 }
 
 TEST_F(StartupTest, AnyOneMissingEntryPointGives122) {
-    RunFrom(kStubs + "/complete");
+    StartupSteps steps = From(kStubs + "/complete");
     for (const char* missing : kKorvexEntryNames) {
         SCOPED_TRACE(missing);
         modal::BeginScript();
-        platform::SetResolverForTesting([missing](HMODULE, const char* name, void* real) {
-            return std::strcmp(name, missing) == 0 ? nullptr : real;
-        });
+        steps.loader.lookup = [missing](HMODULE module, const char* name) {
+            return std::strcmp(name, missing) == 0 ? nullptr
+                                                   : platform::GetProcAddress(module, name);
+        };
         modal::QueueMessageBox(IDOK);
-        EXPECT_FALSE(theApp.InitInstance());
+        EXPECT_FALSE(theApp.InitInstance(steps));
         ExpectOnlyBox(122, MB_ICONEXCLAMATION);
         EXPECT_EQ(theApp.m_hLibrary, nullptr);
     }
@@ -132,9 +131,9 @@ TEST_F(StartupTest, AnyOneMissingEntryPointGives122) {
 TEST_F(StartupTest, RunsTheWindowOnceAndReturnsFalse) {
     const auto cwd = std::filesystem::current_path();
     std::filesystem::current_path("/");
-    RunFrom(kStubs + "/complete");
     std::string help;
-    const BOOL r = Start([&](CMainDlg&) { help = theApp.m_pszHelpFilePath; });
+    const BOOL r =
+        Start([&](CMainDlg&) { help = theApp.m_pszHelpFilePath; }, From(kStubs + "/complete"));
     std::filesystem::current_path(cwd);
     EXPECT_FALSE(r);
     ASSERT_EQ(Windows().size(), 1u);

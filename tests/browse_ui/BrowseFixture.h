@@ -2,11 +2,9 @@
 // server's port, accounts name 127.0.0.1, and every run is waited for with a bound.
 #pragma once
 
-#include "ftp/BrowseWorker.h"
+#include "BrowsePort.h"
 #include "ftp/RemoteName.h"
 #include "gui_support/GuiTest.h"
-#include "platform/Modal.h"
-#include "res/Ids.h"
 #include "support/PyFtpServer.h"
 
 #include <gtest/gtest.h>
@@ -27,9 +25,9 @@ using Strings = std::vector<std::string>;
 // The window with its progress messages recorded.
 class RecordingMainDlg : public CMainDlg {
 public:
-    LRESULT OnBrowseProgress(WPARAM wParam, LPARAM lParam) override {
-        progress.push_back(static_cast<int>(wParam));
-        return CMainDlg::OnBrowseProgress(wParam, lParam);
+    void OnBrowseProgress(int percent) override {
+        progress.push_back(percent);
+        CMainDlg::OnBrowseProgress(percent);
     }
     std::vector<int> progress;
 };

@@ -217,7 +217,8 @@ TEST_F(ConnectTest, StopWhileConnectingSaysCancelledAndWindowStaysUntilEnd) {
     ASSERT_TRUE(StartConnect(w));
     EXPECT_FALSE(w.IsWindowEnabled());
     EXPECT_TRUE(w.m_dlgConnecting.IsWindowVisible());
-    w.OnSysCommand(SC_CLOSE, 0); // the close box
+
+    w.GetDialogWidget()->close(); // the close box
     ProcessEvents();
     EXPECT_EQ(ShownBoxIds(), (std::vector<UINT>{IDS_CONFIRM_CONNECT})) << "no exit question";
     EXPECT_TRUE(w.m_bBrowsing);

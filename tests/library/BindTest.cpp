@@ -31,8 +31,6 @@ bool IsResident(const std::string& path) {
 class BindTest : public ::testing::Test {
 protected:
     void TearDown() override {
-        platform::SetResolverForTesting({});
-        platform::SetModuleFileNameForTesting({});
         if (module)
             platform::FreeLibrary(module);
     }
@@ -72,25 +70,29 @@ TEST_F(BindTest, BindingAgainWhileBoundTouchesNothing) {
         EXPECT_EQ(KorvexApiSlot(fresh, i), nullptr);
 }
 
-// A file that cannot be loaded, or a bare name found only in the current directory, is
-// refused; beside the (pretended) executable a bare name is found.
-TEST_F(BindTest, BareNameIsLookedForBesideTheExecutableOnly) {
+TEST_F(BindTest, FileThatCannotBeLoadedGivesError100) {
     EXPECT_FALSE(BindLibrary("NoSuchLibrary.dll", &module, &api, &error));
     EXPECT_EQ(error, kBindErrorNotLoadable);
     EXPECT_EQ(module, nullptr);
     EXPECT_EQ(api.KorvexNewInterface, nullptr);
+}
+
+TEST_F(BindTest, BareNameIsLookedForInTheLoadersFolderOnly) {
+    // The current directory holds a library of that name; the executable's folder does not.
     const auto cwd = std::filesystem::current_path();
     const std::string emptyDir = kStubs + "/../stub_empty_dir";
     std::filesystem::create_directories(emptyDir);
-    platform::SetModuleFileNameForTesting(emptyDir + "/tovalo");
+    LibraryLoader loader;
+    loader.directory = emptyDir + "/";
     std::filesystem::current_path(kStubs + "/complete");
-    error = -7;
-    const BOOL bound = BindLibrary("KORVEX.dll", &module, &api, &error);
+    const BOOL bound = BindLibrary("KORVEX.dll", &module, &api, &error, loader);
     std::filesystem::current_path(cwd);
     EXPECT_FALSE(bound);
     EXPECT_EQ(error, kBindErrorNotLoadable);
-    platform::SetModuleFileNameForTesting(kStubs + "/complete/tovalo");
-    EXPECT_TRUE(BindLibrary("KORVEX.dll", &module, &api, &error));
+
+    // In the loader's folder it is found, whatever the current directory.
+    loader.directory = kStubs + "/complete/";
+    EXPECT_TRUE(BindLibrary("KORVEX.dll", &module, &api, &error, loader));
 }
 
 TEST_F(BindTest, LibraryLackingAnExportIsRefusedAndUnloaded) {
@@ -108,13 +110,16 @@ TEST_F(BindTest, MissingEntryPointAtEveryPositionGivesThatPosition) {
     const std::string path = StubPath("complete");
     for (std::size_t missing = 0; missing < kKorvexEntryNames.size(); ++missing) {
         SCOPED_TRACE(kKorvexEntryNames[missing]);
-        platform::SetResolverForTesting([missing](HMODULE, const char* name, void* real) {
-            return std::strcmp(name, kKorvexEntryNames[missing]) == 0 ? nullptr : real;
-        });
+        LibraryLoader loader;
+        loader.lookup = [missing](HMODULE module, const char* name) {
+            return std::strcmp(name, kKorvexEntryNames[missing]) == 0
+                       ? nullptr
+                       : platform::GetProcAddress(module, name);
+        };
         KorvexApi table;
         HMODULE h = nullptr;
         int err = 0;
-        EXPECT_FALSE(BindLibrary(path.c_str(), &h, &table, &err));
+        EXPECT_FALSE(BindLibrary(path.c_str(), &h, &table, &err, loader));
         EXPECT_EQ(err, static_cast<int>(missing) + 1);
         EXPECT_EQ(h, nullptr);
         for (std::size_t i = 0; i < kKorvexEntryNames.size(); ++i) {
@@ -128,7 +133,6 @@ TEST_F(BindTest, MissingEntryPointAtEveryPositionGivesThatPosition) {
 }
 
 TEST_F(BindTest, TheRealLibraryExportsEveryEntryPoint) {
-    platform::SetModuleFileNameForTesting({});
     const std::string real = platform::GetModuleDirectory() + "libKORVEX.so";
     if (!std::filesystem::exists(real))
         GTEST_SKIP() << "libKORVEX.so is not built";

@@ -7,10 +7,15 @@
 #include "res/Ids.h"
 #include "res/Resources.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QFile>
 #include <QHeaderView>
+#include <QMenu>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QWindow>
 
@@ -102,23 +107,29 @@ TEST_F(MainWindowTest, TitleTakesAtMost260Bytes) {
     ExpectNoUnexpectedModals();
 }
 
-TEST_F(MainWindowTest, SystemMenuEndsWithTheVersionItemShowingTheVersion) {
+// Right-click on an empty spot of the window: a menu ending in the version item.
+TEST_F(MainWindowTest, ContextMenuEndsWithTheVersionItemShowingTheVersion) {
     CMainDlg& w = OpenMainWindow();
-    CMenu* menu = w.GetSystemMenu(FALSE);
-    ASSERT_NE(menu, nullptr);
-    const auto& items = menu->items();
-    ASSERT_GE(items.size(), 2u);
-    EXPECT_TRUE(items[items.size() - 2].flags & MF_SEPARATOR);
-    EXPECT_EQ(items.back().id, IDM_ABOUTBOX);
-    EXPECT_EQ(items.back().text, std::string(res::LoadString(IDS_ABOUTBOX)));
-
+    QStringList items;
+    QTimer::singleShot(0, [&items] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (QAction* a : menu->actions())
+            items << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        menu->setActiveAction(menu->actions().back());
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
     std::string text;
     modal::QueueDialog(IDD_ABOUTBOX, [&](CDialog& about) {
         text = Text(about, IDC_VERSION);
         Click(about, IDOK);
         return modal::kAsEnded;
     });
-    EXPECT_EQ(w.TrackSystemMenu(IDM_ABOUTBOX), IDM_ABOUTBOX);
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(2, 2), QPoint(2, 2));
+    QApplication::sendEvent(w.GetDialogWidget(), &click);
+    ASSERT_GE(items.size(), 2);
+    EXPECT_EQ(items[items.size() - 2], "-");
+    EXPECT_EQ(items.back().toStdString(), "Tovalo のﾊﾞｰｼﾞｮﾝ情報(&A)...");
     EXPECT_EQ(text, "Tovalo バージョン 1.0.3");
     const auto dialogs = modal::ShownOf(modal::Kind::Dialog);
     ASSERT_EQ(dialogs.size(), 1u);

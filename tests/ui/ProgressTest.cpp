@@ -6,21 +6,13 @@
 
 #include <QDialog>
 
-#include <thread>
-
 namespace {
 
 std::string Str(int id) {
     return std::string(res::LoadString(id));
 }
 
-class ProgressTest : public gui::GuiTest {
-protected:
-    void Post(CMainDlg& w, int percent) {
-        w.PostMessage(WM_BROWSEPROGRESS, static_cast<WPARAM>(percent), 0);
-        ProcessEvents();
-    }
-};
+class ProgressTest : public gui::GuiTest {};
 
 TEST_F(ProgressTest, EachStepShowsItsTextAndOtherValuesKeepTheLast) {
     CMainDlg& w = OpenMainWindow();
@@ -31,21 +23,13 @@ TEST_F(ProgressTest, EachStepShowsItsTextAndOtherValuesKeepTheLast) {
                                          {40, IDS_STATUS_FILES},
                                          {100, IDS_STATUS_DONE}};
     for (auto [percent, text] : steps) {
-        Post(w, percent);
+        w.OnBrowseProgress(percent);
         EXPECT_EQ(Text(c, IDC_STATUS), Str(text)) << percent;
         EXPECT_EQ(c.m_progress.GetPos(), percent);
     }
-    Post(w, 55);
+    w.OnBrowseProgress(55);
     EXPECT_EQ(Text(c, IDC_STATUS), Str(IDS_STATUS_DONE));
     EXPECT_EQ(c.m_progress.GetPos(), 55);
-}
-
-TEST_F(ProgressTest, ProgressPostedFromAWorkerArrivesOnTheWindowThread) {
-    CMainDlg& w = OpenMainWindow();
-    std::thread worker([&w] { w.PostMessage(WM_BROWSEPROGRESS, 20, 0); });
-    worker.join();
-    ProcessEvents();
-    EXPECT_EQ(Text(w.m_dlgConnecting, IDC_STATUS), Str(IDS_STATUS_CONNECTED));
 }
 
 TEST_F(ProgressTest, StopPressedTwiceRequestsTheStopAndSaysSoEachTime) {
@@ -68,7 +52,7 @@ TEST_F(ProgressTest, StopPressedTwiceRequestsTheStopAndSaysSoEachTime) {
     EXPECT_TRUE(c.IsWindowVisible());
 
     // A progress message of the same run replaces the stop text.
-    Post(w, 40);
+    w.OnBrowseProgress(40);
     EXPECT_EQ(Text(c, IDC_STATUS), Str(IDS_STATUS_FILES));
 }
 

@@ -4,10 +4,14 @@
 
 #include "library/App.h"
 #include "platform/MessageBox.h"
+#include "platform/Qt.h"
 #include "platform/Shell.h"
 #include "res/Ids.h"
 #include "res/Resources.h"
 #include "ui/AboutDlg.h"
+
+#include <QAction>
+#include <QMenu>
 
 namespace {
 
@@ -34,7 +38,7 @@ constexpr int kMaxTitleBytes = 260;
 
 CMainDlg::CMainDlg(CWnd* pParent) : CDialog(IDD_MAIN, pParent) {
     g_strFileFilter = Str(IDS_FILE_FILTER);
-    m_hIcon = LoadAppIcon();
+    m_hIcon = res::LoadIcon(IDI_APP);
     m_dlgConnecting.m_pOwner = this;
 
     MapCommand(IDC_WIZARD, &CMainDlg::OnWizardButton);
@@ -53,7 +57,6 @@ CMainDlg::CMainDlg(CWnd* pParent) : CDialog(IDD_MAIN, pParent) {
     MapCommand(IDC_ADD_REMOTE, &CMainDlg::OnAddRemote);
     MapCommand(IDC_LOAD, &CMainDlg::OnLoad);
     MapCommand(IDC_NEW, &CMainDlg::OnNew);
-    MapMessage(WM_BROWSEPROGRESS, &CMainDlg::OnBrowseProgress);
     MapCommand(ID_HELP, &CMainDlg::OnHelp);
 }
 
@@ -95,13 +98,10 @@ void CMainDlg::DoDataExchange(CDataExchange* pDX) {
 BOOL CMainDlg::OnInitDialog() {
     CDialog::OnInitDialog();
 
-    // The version item goes at the end of the system menu.
-    if (CMenu* pSysMenu = GetSystemMenu(FALSE)) {
-        const std::string about = Str(IDS_ABOUTBOX);
-        if (!about.empty()) {
-            pSysMenu->AppendMenu(MF_SEPARATOR);
-            pSysMenu->AppendMenu(MF_STRING, IDM_ABOUTBOX, about);
-        }
+    if (QMenu* menu = GetContextMenu()) {
+        menu->addSeparator();
+        QObject::connect(menu->addAction(platform::ToQ(Str(IDS_ABOUTBOX))), &QAction::triggered,
+                         menu, [this] { OnAboutBox(); });
     }
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
@@ -111,7 +111,6 @@ BOOL CMainDlg::OnInitDialog() {
 }
 
 void CMainDlg::InitControls() {
-    m_listFiles.SetExtendedStyle(LVS_EX_FULLROWSELECT);
     for (int col = 0; col < 4; ++col)
         m_listFiles.InsertColumn(col, Str(IDS_COL_FILE_NAME + col), LVCFMT_LEFT);
     const int widths[] = {100, 50, 50, 200};
@@ -120,7 +119,6 @@ void CMainDlg::InitControls() {
 
     m_imlRemote.Create(IDB_REMOTE, 16, 8, RGB(255, 255, 255));
     m_listRemote.SetImageList(&m_imlRemote, LVSIL_SMALL);
-    m_listRemote.SetExtendedStyle(LVS_EX_FULLROWSELECT);
     m_listRemote.InsertColumn(0, Str(IDS_COL_REMOTE_NAME), LVCFMT_LEFT);
     m_listRemote.SetColumnWidth(0, LVSCW_AUTOSIZE_USEHEADER);
 
@@ -163,23 +161,21 @@ void CMainDlg::OnPaint() {
     // manager paints it, so there is nothing to draw here.
 }
 
-void CMainDlg::OnSysCommand(UINT nID, LPARAM lParam) {
-    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
-        CAboutDlg dlgAbout;
-        dlgAbout.DoModal();
-        return;
-    }
-    // Nothing the worker uses may go while a run lives.
-    if ((nID & 0xFFF0) == SC_CLOSE && m_bBrowsing)
-        return;
-    CDialog::OnSysCommand(nID, lParam);
+void CMainDlg::OnAboutBox() {
+    CAboutDlg dlgAbout;
+    dlgAbout.DoModal();
 }
 
-LRESULT CMainDlg::OnBrowseProgress(WPARAM wParam, LPARAM) {
-    const int p = static_cast<int>(wParam);
-    m_dlgConnecting.m_progress.SetPos(p);
+void CMainDlg::OnClose() {
+    // Nothing the worker uses may go while a run lives.
+    if (!m_bBrowsing)
+        CDialog::OnClose();
+}
+
+void CMainDlg::OnBrowseProgress(int percent) {
+    m_dlgConnecting.m_progress.SetPos(percent);
     int textId = 0;
-    switch (p) {
+    switch (percent) {
     case ftp::kProgressConnecting:
         textId = IDS_STATUS_CONNECTING;
         break;
@@ -201,7 +197,6 @@ LRESULT CMainDlg::OnBrowseProgress(WPARAM wParam, LPARAM) {
     if (textId != 0)
         m_dlgConnecting.m_strStatus = Str(textId);
     m_dlgConnecting.UpdateData(FALSE);
-    return 0;
 }
 
 void CMainDlg::ShowWizardPage() {
@@ -217,11 +212,8 @@ void CMainDlg::ShowWizardPage() {
         if (wp.focusId != 0) {
             if (CWnd* focus = GetDlgItem(wp.focusId)) {
                 focus->SetFocus();
-                if (wp.selectAll) {
-                    CEdit edit(focus->widget());
-                    edit.SetSel(0, -1);
-                    edit.ScrollCaret();
-                }
+                if (wp.selectAll)
+                    CEdit(focus->widget()).SetSel(0, -1);
             }
         }
         m_editWizardText.ShowWindow(SW_SHOW);

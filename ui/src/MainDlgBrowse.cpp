@@ -167,7 +167,7 @@ void CMainDlg::StartBrowseRun(BOOL bResetProgress) {
             m_arrRemote.push_back(std::make_unique<CRemoteEntry>(std::move(e)));
         }
     };
-    calls.progress = [this](int percent) { OnBrowseProgress(static_cast<WPARAM>(percent), 0); };
+    calls.progress = [this](int percent) { OnBrowseProgress(percent); };
     calls.showMessage = [](int id) {
         AfxMessageBox(static_cast<UINT>(id), MB_OK | MB_ICONEXCLAMATION);
     };

@@ -138,12 +138,11 @@ void CMainDlg::OnDeleteAllFiles() {
     ClearBackupFiles();
 }
 
-BOOL CMainDlg::PreTranslateMessage(MSG* pMsg) {
+BOOL CMainDlg::PreTranslateMessage(int key, int ctrlId) {
     // Enter in the add-path edit adds the path instead of pressing Save.
-    if (pMsg && pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_RETURN &&
-        pMsg->ctrlId == IDC_ADD_PATH) {
+    if (key == Qt::Key_Return && ctrlId == IDC_ADD_PATH) {
         OnAddFile();
         return TRUE;
     }
-    return CDialog::PreTranslateMessage(pMsg);
+    return CDialog::PreTranslateMessage(key, ctrlId);
 }

@@ -3,8 +3,9 @@
 // m_strServer and m_strUserID, calls DoModal and, after IDOK, takes m_strPassword - which
 // may be empty: refusing an empty password is the opener's business.
 //
-// A test answers the prompt through the modal seam (platform/Modal.h) with the real
-// widgets; the script runs after the dialog's initialisation, so the fields are filled:
+// A test answers the prompt through the scripted modal handler (gui_support/ScriptedModal.h)
+// with the real widgets; the script runs after the dialog's initialisation, so the fields
+// are filled:
 //
 //     platform::modal::QueueDialog(IDD_PASSWORD, [](CDialog& dlg) {
 //         EXPECT_EQ(dlg.GetDlgItem(IDC_SERVER)->GetWindowText(), "ftp.example"); // what was shown

@@ -1,16 +1,14 @@
-// Start-up hooks of the application object that tests (and platforms without them) use.
+// What both programs (tovalo, tovalo-screenshot) set up around the application object.
 #pragma once
 
 #include "korvex.h"
 
-#include <functional>
+class QApplication;
 
 namespace app {
 
-// The OLE initialisation step of start-up; nothing needs initialising on Linux, so the
-// default succeeds. Tests replace it to see the failure path.
-void SetOleInitForTesting(std::function<bool()> fn);
-bool OleInit();
+// The application's name and icon, and Qt's own texts in the interface's language.
+void InitApplication(QApplication& qapp);
 
 // Bytes of the user name that fit the library's 260-byte buffer with its terminator.
 inline constexpr int kNameBufferSize = KORVEX_TEXT_BUFFER;

@@ -90,9 +90,7 @@ private:
     bool m_wakePending = false; // guarded by m_mutex: RunCalls is queued or running
 };
 
-// Port of the window's runs. Users always get the FTP default port 21 (the account holds
-// none); tests point the window at their local server with this process-wide override.
-void SetBrowsePortForTesting(std::uint16_t port); // 0: back to 21
+// Port of the window's runs: the FTP default port 21 (an account holds none).
 std::uint16_t BrowsePort();
 
 } // namespace ftp

@@ -10,6 +10,7 @@
 #include "library/KorvexApi.h"
 #include "platform/WinApp.h"
 
+#include <functional>
 #include <string>
 
 // The item handles of the account side, made at start-up; Save renews the first two after
@@ -18,6 +19,13 @@ struct AccountItems {
     int store = -1;  // KORVEX_KIND_STORE
     int record = -1; // KORVEX_KIND_ACCOUNT
     int proxy = -1;  // KORVEX_KIND_PROXY
+};
+
+// What start-up reaches outside the program; tests replace steps to see its failures.
+struct StartupSteps {
+    // Nothing needs initialising on Linux: the OLE step succeeds.
+    std::function<bool()> oleInit = [] { return true; };
+    LibraryLoader loader; // its folder also holds the help pages
 };
 
 class CEditorApp : public CWinApp {
@@ -31,7 +39,7 @@ public:
     std::string m_strUserName; // the user name read at start-up
 
     // Start-up, the main window, shutdown; always FALSE (app/).
-    BOOL InitInstance();
+    BOOL InitInstance(const StartupSteps& steps = {});
     // File name of the library that InitInstance binds.
     std::string m_strLibraryName = "KORVEX.dll";
 };

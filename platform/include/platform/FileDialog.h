@@ -3,9 +3,9 @@
 // the selected filter's extension.
 #pragma once
 
+#include "platform/Modal.h"
 #include "platform/Win.h"
 
-#include <optional>
 #include <string>
 
 class CWnd;
@@ -17,8 +17,8 @@ public:
                 DWORD dwFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                 const char* lpszFilter = nullptr, CWnd* pParentWnd = nullptr);
     // Proposed file name (the framework's m_ofn.lpstrFile).
-    void SetFileName(const std::string& name) { m_fileName = name; }
-    const std::string& GetProposedFileName() const { return m_fileName; }
+    void SetFileName(const std::string& name) { m_request.fileName = name; }
+    // Passes the modal seam.
     INT_PTR DoModal();
     std::string GetPathName() const { return m_path; }
 
@@ -29,10 +29,6 @@ public:
     static std::string ToQtFilter(const std::string& filter);
 
 private:
-    BOOL m_bOpen;
-    std::optional<std::string> m_defExt;
-    std::string m_fileName;
-    DWORD m_flags;
-    std::string m_filter;
+    platform::modal::FileRequest m_request;
     std::string m_path;
 };

@@ -1,8 +1,5 @@
-// Application-wide framework set-up: the Japanese translation of Qt's own texts, the
-// dialog font.
+// Application-wide framework set-up: Qt's own texts in the interface's language.
 #pragma once
-
-#include <QFont>
 
 #include <string_view>
 
@@ -10,12 +7,8 @@ class QCoreApplication;
 
 namespace platform {
 
-// Installs Qt's Japanese translation (qtbase_ja), so that framework buttons read like the
-// rest of the interface. Returns false when the translation is not found.
-bool InstallFrameworkTranslation(QCoreApplication& app);
-
-// The font a template names, requested with the metric-compatible fallback
-// ("ＭＳ Ｐゴシック" -> IPAPGothic).
-QFont DialogFont(std::string_view face, int pointSize);
+// Installs Qt's translation for `language` (qtbase_<language>), so that framework buttons
+// read like the rest of the interface. Returns false when the translation is not found.
+bool InstallFrameworkTranslation(QCoreApplication& app, std::string_view language);
 
 } // namespace platform

@@ -17,7 +17,13 @@ inline std::string FromQ(const QString& s) {
 }
 
 // Texts of the string table keep Windows line breaks; widgets want "\n".
-QString ToQMultiLine(std::string_view s);
-std::string FromQMultiLine(const QString& s);
+inline QString ToQMultiLine(std::string_view s) {
+    return ToQ(s).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+inline std::string FromQMultiLine(const QString& s) {
+    return FromQ(QString(s)
+                     .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+                     .replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
+}
 
 } // namespace platform

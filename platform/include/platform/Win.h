@@ -8,8 +8,6 @@
 using BOOL = int;
 using UINT = unsigned int;
 using DWORD = std::uint32_t;
-using WPARAM = std::uintptr_t;
-using LPARAM = std::intptr_t;
 using LRESULT = std::intptr_t;
 using INT_PTR = std::intptr_t;
 using COLORREF = std::uint32_t;
@@ -26,8 +24,6 @@ constexpr COLORREF RGB(unsigned r, unsigned g, unsigned b) {
     return (r & 0xFFu) | ((g & 0xFFu) << 8) | ((b & 0xFFu) << 16);
 }
 
-// Dialog results and standard command IDs.
-
 // Message box styles.
 inline constexpr UINT MB_OK = 0x0000;
 inline constexpr UINT MB_OKCANCEL = 0x0001;
@@ -40,26 +36,14 @@ inline constexpr UINT MB_ICONMASK = 0x00F0;
 inline constexpr int SW_HIDE = 0;
 inline constexpr int SW_SHOW = 5;
 
-// Messages and notifications.
-inline constexpr UINT WM_KEYDOWN = 0x0100;
-inline constexpr UINT WM_SYSCOMMAND = 0x0112;
-inline constexpr UINT WM_USER = 0x0400;
+// Notifications.
 inline constexpr int BN_CLICKED = 0;
 inline constexpr int NM_DBLCLK = -3;
-inline constexpr WPARAM VK_RETURN = 0x0D;
-inline constexpr WPARAM VK_ESCAPE = 0x1B;
-
-// System commands.
-inline constexpr UINT SC_CLOSE = 0xF060;
-inline constexpr UINT MF_STRING = 0x0000;
-inline constexpr UINT MF_SEPARATOR = 0x0800;
 
 // List view, list box, combo box.
 inline constexpr int LVCFMT_LEFT = 0;
 inline constexpr int LVSCW_AUTOSIZE_USEHEADER = -2;
-inline constexpr int LVNI_ALL = 0;
 inline constexpr int LVNI_SELECTED = 2;
-inline constexpr DWORD LVS_EX_FULLROWSELECT = 0x20;
 inline constexpr int LVSIL_SMALL = 1;
 inline constexpr int LB_ERR = -1;
 inline constexpr int CB_ERR = -1;

@@ -1,6 +1,7 @@
 // Thin handles on the widgets of a dialog, named and shaped like the framework's control
-// classes. A handle does not own its widget; every call on a handle whose widget is gone
-// (or was never attached) does nothing and returns the empty value.
+// classes. A handle does not own its widget. Binding a handle to a widget of another kind
+// is a programming error and throws std::logic_error; every call on a handle whose widget
+// is gone (or was never attached) does nothing and returns the empty value.
 #pragma once
 
 #include "platform/Win.h"
@@ -12,31 +13,17 @@
 #include <string>
 #include <vector>
 
-class QLineEdit;
-class QPlainTextEdit;
-class QAbstractButton;
-class QListWidget;
-class QComboBox;
-class QTreeWidget;
-class QProgressBar;
-class QLabel;
-class QGroupBox;
-
 class CWnd {
 public:
-    CWnd() = default;
-    explicit CWnd(QWidget* w) : m_wnd(w) {}
+    explicit CWnd(QWidget* w = nullptr) : m_wnd(w) {}
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;
     virtual ~CWnd() = default;
 
-    void Attach(QWidget* w) { m_wnd = w; }
-    void Detach() { m_wnd = nullptr; }
-    QWidget* GetSafeHwnd() const { return m_wnd.data(); }
+    // Throws std::logic_error when `w` is not of the kind this handle drives.
+    void Attach(QWidget* w);
     QWidget* widget() const { return m_wnd.data(); }
-    bool IsAttached() const { return !m_wnd.isNull(); }
 
-    int GetDlgCtrlID() const;
     BOOL EnableWindow(BOOL bEnable = TRUE); // returns TRUE when it was disabled before
     BOOL IsWindowEnabled() const;
     BOOL ShowWindow(int nCmdShow); // returns TRUE when it was visible before
@@ -46,73 +33,72 @@ public:
     std::string GetWindowText() const;
     void SetFocus();
     void SetIcon(const QIcon& icon, BOOL bBigIcon);
-    BOOL IsIconic() const;
 
 protected:
+    virtual bool Accepts(const QWidget*) const { return true; }
+    // The widget as a `W`; null when gone.
+    template <class W> W* As() const { return qobject_cast<W*>(m_wnd.data()); }
     QPointer<QWidget> m_wnd;
 };
 
 class CStatic : public CWnd {
 public:
-    using CWnd::CWnd;
+    explicit CStatic(QWidget* w = nullptr) { Attach(w); }
+
+protected:
+    bool Accepts(const QWidget* w) const override;
 };
 
+// Push buttons, check boxes and group boxes.
 class CButton : public CWnd {
 public:
-    using CWnd::CWnd;
+    explicit CButton(QWidget* w = nullptr) { Attach(w); }
     int GetCheck() const;
     void SetCheck(int nCheck);
-    void Click(); // as the user would: the box toggles and the window is notified
+
+protected:
+    bool Accepts(const QWidget* w) const override;
 };
 
 // Single-line (QLineEdit) or multi-line (QPlainTextEdit) edit.
 class CEdit : public CWnd {
 public:
-    using CWnd::CWnd;
-    void SetSel(int nStart, int nEnd); // 0, -1: all
-    std::string GetSelText() const;
+    explicit CEdit(QWidget* w = nullptr) { Attach(w); }
+    void SetSel(int nStart, int nEnd); // single-line; 0, -1: all
     void SetReadOnly(BOOL bReadOnly = TRUE);
-    BOOL IsReadOnly() const;
-    // Limit in UTF-8 bytes; typing or pasting past it is refused. 0: no limit.
+    // Limit in UTF-8 bytes of a single-line edit; typing or pasting past it is refused.
     void LimitText(int nBytes);
-    int GetLimitText() const;
-    void ScrollCaret();
 
-private:
-    QLineEdit* line() const;
-    QPlainTextEdit* multi() const;
+protected:
+    bool Accepts(const QWidget* w) const override;
 };
 
 class CListBox : public CWnd {
 public:
-    using CWnd::CWnd;
+    explicit CListBox(QWidget* w = nullptr) { Attach(w); }
     int AddString(const std::string& text);
     void ResetContent();
-    int GetCount() const;
     int GetCurSel() const;
     int SetCurSel(int nSelect); // -1 clears the selection
     std::string GetText(int nIndex) const;
     // First row after nStartAfter (-1: from the top), wrapping round, whose text begins
     // with `prefix` ignoring case; it becomes the selection. LB_ERR when none.
     int SelectString(int nStartAfter, const std::string& prefix);
-    int FindString(int nStartAfter, const std::string& prefix) const;
 
-private:
-    QListWidget* list() const;
+protected:
+    bool Accepts(const QWidget* w) const override;
 };
 
 class CComboBox : public CWnd {
 public:
-    using CWnd::CWnd;
+    explicit CComboBox(QWidget* w = nullptr) { Attach(w); }
     int AddString(const std::string& text);
     void ResetContent();
-    int GetCount() const;
     int GetCurSel() const;
     int SetCurSel(int nSelect);
-    std::string GetLBText(int nIndex) const;
 
-private:
-    QComboBox* combo() const;
+protected:
+    bool Accepts(const QWidget* w) const override;
 };
 
 class CImageList {
@@ -127,49 +113,37 @@ private:
     std::vector<QIcon> m_images;
 };
 
-// Report-style list view (QTreeWidget without branches).
+// Report-style list view (QTreeWidget without branches); rows are always selected whole.
 class CListCtrl : public CWnd {
 public:
-    using CWnd::CWnd;
-    DWORD SetExtendedStyle(DWORD dwNewStyle);
-    DWORD GetExtendedStyle() const;
-    int InsertColumn(int nCol, const std::string& heading, int nFormat = LVCFMT_LEFT,
-                     int nWidth = -1);
+    explicit CListCtrl(QWidget* w = nullptr) { Attach(w); }
+    int InsertColumn(int nCol, const std::string& heading, int nFormat = LVCFMT_LEFT);
     BOOL SetColumnWidth(int nCol, int cx); // cx may be LVSCW_AUTOSIZE_USEHEADER
-    int GetColumnWidth(int nCol) const;
-    int GetColumnCount() const;
-    std::string GetColumnHeading(int nCol) const;
     void SetImageList(CImageList* pImageList, int nImageList);
     // Inserts a row at nItem (clamped to the count); returns its index or -1.
     int InsertItem(int nItem, const std::string& text, int nImage = -1);
     BOOL SetItemText(int nItem, int nSubItem, const std::string& text);
-    std::string GetItemText(int nItem, int nSubItem) const;
     int GetItemImage(int nItem) const;
     int GetItemCount() const;
     BOOL DeleteItem(int nItem);
     BOOL DeleteAllItems();
     // Next row after nItem (-1: from the top) with the flags (LVNI_SELECTED), or -1.
     int GetNextItem(int nItem, int nFlags) const;
-    BOOL SetSelected(int nItem, BOOL bSelected);
-    BOOL IsSelected(int nItem) const;
-    int GetSelectedCount() const;
+
+protected:
+    bool Accepts(const QWidget* w) const override;
 
 private:
-    QTreeWidget* tree() const;
     CImageList* m_pImages = nullptr;
-    DWORD m_exStyle = 0;
 };
 
 class CProgressCtrl : public CWnd {
 public:
-    using CWnd::CWnd;
+    explicit CProgressCtrl(QWidget* w = nullptr) { Attach(w); }
     void SetRange(int nLower, int nUpper);
     int SetPos(int nPos); // returns the previous position
     int GetPos() const;
 
-private:
-    QProgressBar* bar() const;
+protected:
+    bool Accepts(const QWidget* w) const override;
 };
-
-// The application icon, 128.
-QIcon LoadAppIcon();

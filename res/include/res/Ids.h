@@ -150,3 +150,8 @@ inline constexpr int IDS_HELP_FAILED = 163;
 inline constexpr int IDS_SAVE_FAILED = 164;
 inline constexpr int IDS_LIST_FAILED = 165;
 inline constexpr int IDS_VERSION_FORMAT = 166;
+
+// The framework's own strings.
+inline constexpr int AFX_IDS_SCCLOSE = 0xEF06;           // the window menu's close item
+inline constexpr int AFX_IDP_PARSE_STRING_SIZE = 0xF114; // "%s": the limit in bytes
+inline constexpr int AFX_IDP_PARSE_UINT = 0xF117;

@@ -18,6 +18,8 @@
 #include <string>
 #include <string_view>
 
+class QIcon;
+
 namespace res {
 
 // Control kinds of a template.
@@ -93,11 +95,18 @@ bool HasString(int id);
 // Resource path of an icon (one size of it) or a bitmap; empty when unknown.
 std::string IconPath(int id, int size);
 std::string BitmapPath(int id);
+// Every size of an icon.
+QIcon LoadIcon(int id);
 // Makes the resources reachable; called by the two functions above (idempotent).
 void InitResources();
 
 // Version block.
 inline constexpr std::string_view kFileVersion = "1.0.3.0";
 inline constexpr std::string_view kProductName = "Tovalo";
+
+// The interface's language (Qt's own texts follow it) and the font that stands in for the
+// templates' face with the same metrics.
+inline constexpr std::string_view kLanguage = "ja";
+inline constexpr std::string_view kFallbackFont = "IPAPGothic";
 
 } // namespace res

@@ -1,5 +1,6 @@
 // main() of every GUI test program: a QApplication on the offscreen platform.
 #include "platform/Framework.h"
+#include "res/Resources.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,7 @@
 int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
-    platform::InstallFrameworkTranslation(app);
+    platform::InstallFrameworkTranslation(app, res::kLanguage);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -3,7 +3,7 @@
 //
 // The window's code is split by area; each file is edited only by its area:
 //   MainDlg.cpp           window, data exchange, initialisation, archive controls, help,
-//                         version box, progress, wizard, the routing of
+//                         version box, close box, progress, wizard, the routing of
 //                         IDC_BACK_OR_CONNECT/IDC_NEXT_OR_PARENT
 //   MainDlgAccounts.cpp   FillAccountList, ClearAccountList, OnNewAccount,
 //                         OnAccountDetails, OnDeleteAccount
@@ -32,11 +32,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-// Posted by the browse worker with the percentage of the run (10, 20, 30, 40, 100).
-inline constexpr UINT WM_BROWSEPROGRESS = WM_USER + 1;
-// System-menu command of the version box.
-inline constexpr UINT IDM_ABOUTBOX = 0x0010;
 
 class CMainDlg : public CDialog {
 public:
@@ -101,8 +96,10 @@ public:
     void OnHelp();
     void OnPaint();
     QIcon OnQueryDragIcon() const { return m_hIcon; }
-    void OnSysCommand(UINT nID, LPARAM lParam) override;
-    virtual LRESULT OnBrowseProgress(WPARAM wParam, LPARAM lParam);
+    // The version item at the end of the window's context menu.
+    void OnAboutBox();
+    // The browse worker's progress (10, 20, 30, 40, 100), on the user-interface thread.
+    virtual void OnBrowseProgress(int percent);
 
     // --- wizard (MainDlg.cpp) ---
     void ShowWizardPage();
@@ -155,7 +152,8 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
-    BOOL PreTranslateMessage(MSG* pMsg) override; // MainDlgFiles.cpp
-    void OnOK() override;                         // Save, MainDlgDocument.cpp
-    void OnCancel() override;                     // Exit, MainDlgDocument.cpp
+    BOOL PreTranslateMessage(int key, int ctrlId) override; // MainDlgFiles.cpp
+    void OnOK() override;                                   // Save, MainDlgDocument.cpp
+    void OnCancel() override;                               // Exit, MainDlgDocument.cpp
+    void OnClose() override;                                // MainDlg.cpp
 };

@@ -1,6 +1,6 @@
 // Fixture for GUI tests of every area: a private KORVEX_HOME, the real libKORVEX bound
 // through BindLibrary, the interface and the account item handles made as start-up makes
-// them, and the modal seam scripted (see platform/Modal.h).
+// them, and the modal seam scripted (see gui_support/ScriptedModal.h).
 //
 //     class AccountListTest : public gui::GuiTest {};
 //     TEST_F(AccountListTest, ShowsStoredAccounts) {
@@ -16,9 +16,9 @@
 // QApplication on the offscreen platform with Qt's Japanese translation).
 #pragma once
 
+#include "gui_support/ScriptedModal.h"
 #include "library/App.h"
 #include "platform/Dialog.h"
-#include "platform/Modal.h"
 #include "ui/MainDlg.h"
 
 #include <gtest/gtest.h>

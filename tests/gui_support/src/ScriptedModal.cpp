@@ -1,0 +1,180 @@
+#include "gui_support/ScriptedModal.h"
+
+#include "platform/Dialog.h"
+
+#include <deque>
+
+namespace platform::modal {
+namespace {
+
+struct Answer {
+    Kind kind = Kind::MessageBox;
+    int code = IDCANCEL;
+    std::string path{};
+    UINT templateId = 0;
+    DialogScript script{};
+};
+
+constexpr const char* kKindNames[] = {"message box", "open dialog", "save dialog", "dialog",
+                                      "shell open"};
+
+class Scripted : public Handler {
+public:
+    std::deque<Answer> queue;
+    std::vector<Record> shown;
+    std::vector<std::string> errors;
+
+    int MessageBox(const std::string& text, UINT style, UINT id) override {
+        Answer a;
+        const bool ok =
+            Take(Kind::MessageBox, 0, a, "message box " + std::to_string(id) + " \"" + text + "\"");
+        const int result = ok && a.code == IDOK ? IDOK : IDCANCEL;
+        shown.push_back({.kind = Kind::MessageBox,
+                         .id = id,
+                         .style = style,
+                         .text = text,
+                         .result = result,
+                         .expected = ok});
+        return result;
+    }
+
+    std::optional<std::string> ChooseFile(const FileRequest& request) override {
+        const Kind kind = request.open ? Kind::FileOpen : Kind::FileSave;
+        Answer a;
+        const bool ok = Take(kind, 0, a, kKindNames[static_cast<int>(kind)]);
+        std::optional<std::string> chosen;
+        if (ok && a.code == IDOK && !a.path.empty())
+            chosen = a.path;
+        shown.push_back({.kind = kind,
+                         .style = request.flags,
+                         .text = request.fileName,
+                         .filter = request.filter,
+                         .defExt = request.defExt.value_or(""),
+                         .path = chosen.value_or(""),
+                         .result = chosen ? IDOK : IDCANCEL,
+                         .expected = ok});
+        return chosen;
+    }
+
+    INT_PTR RunDialog(CDialog& dlg) override {
+        const UINT id = dlg.GetTemplateID();
+        Answer a;
+        Record rec{.kind = Kind::Dialog, .id = id, .result = IDCANCEL};
+        rec.expected = Take(Kind::Dialog, id, a, "dialog " + std::to_string(id));
+        if (rec.expected && dlg.OpenModal()) {
+            if (QDialog* w = dlg.GetDialogWidget(); w && !dlg.HasEnded()) {
+                w->show();
+                w->activateWindow();
+            }
+            const INT_PTR s = dlg.HasEnded() || !a.script ? kAsEnded : a.script(dlg);
+            if (s == kRunForReal || (s == kAsEnded && dlg.HasEnded()))
+                rec.result = dlg.RunModalLoop();
+            else if (s != kAsEnded)
+                rec.result = s;
+            rec.text = dlg.GetWindowText();
+        }
+        shown.push_back(rec);
+        return rec.result;
+    }
+
+    bool OpenDocument(const std::string& path) override {
+        // Shell answers are optional: without one, the file (which exists) opens.
+        const bool fail = !queue.empty() && queue.front().kind == Kind::Shell;
+        if (fail)
+            queue.pop_front();
+        shown.push_back({.kind = Kind::Shell, .text = path, .result = fail ? 0 : 1});
+        return !fail;
+    }
+
+private:
+    // Takes the next answer when it is of kind `kind` (for dialogs: for `templateId`);
+    // records an error otherwise.
+    bool Take(Kind kind, UINT templateId, Answer& out, const std::string& what) {
+        if (queue.empty()) {
+            errors.push_back("unexpected " + what + ": nothing queued");
+            return false;
+        }
+        const Answer& front = queue.front();
+        const bool fileKind = kind == Kind::FileOpen || kind == Kind::FileSave;
+        const bool kindOk = front.kind == kind || (fileKind && front.kind == Kind::FileOpen);
+        const bool idOk =
+            kind != Kind::Dialog || front.templateId == 0 || front.templateId == templateId;
+        if (!kindOk || !idOk) {
+            errors.push_back("unexpected " + what + ": queued was a " +
+                             kKindNames[static_cast<int>(front.kind)] +
+                             (front.kind == Kind::Dialog ? " " + std::to_string(front.templateId)
+                                                         : std::string()));
+            return false;
+        }
+        out = std::move(queue.front());
+        queue.pop_front();
+        return true;
+    }
+};
+
+Scripted& Script() {
+    static Scripted s;
+    return s;
+}
+
+void Queue(Answer a) {
+    Script().queue.push_back(std::move(a));
+}
+
+} // namespace
+
+void BeginScript() {
+    Scripted& s = Script();
+    s.queue.clear();
+    s.shown.clear();
+    s.errors.clear();
+    SetHandler(&s);
+}
+
+void EndScript() {
+    Script().queue.clear();
+    SetHandler(nullptr);
+}
+
+void QueueMessageBox(int answer) {
+    Queue({.kind = Kind::MessageBox, .code = answer});
+}
+
+void QueueFile(const std::string& path) {
+    Queue({.kind = Kind::FileOpen, .code = IDOK, .path = path});
+}
+
+void QueueFileCancel() {
+    Queue({.kind = Kind::FileOpen, .code = IDCANCEL});
+}
+
+void QueueDialog(UINT templateId, DialogScript script) {
+    Queue({.kind = Kind::Dialog, .templateId = templateId, .script = std::move(script)});
+}
+
+void QueueShellFailure() {
+    Queue({.kind = Kind::Shell});
+}
+
+std::size_t Pending() {
+    return Script().queue.size();
+}
+
+const std::vector<Record>& Shown() {
+    return Script().shown;
+}
+
+std::vector<Record> ShownOf(Kind kind) {
+    std::vector<Record> out;
+    for (const Record& r : Script().shown) {
+        if (r.kind == kind || (kind == Kind::FileOpen && r.kind == Kind::FileSave))
+            out.push_back(r);
+    }
+    return out;
+}
+
+const std::vector<std::string>& Errors() {
+    return Script().errors;
+}
+
+} // namespace platform::modal
