@@ -160,6 +160,24 @@ FtpClient::Io FtpClient::Await(int fd, short events, Clock::time_point deadline)
     return Io::Failed;
 }
 
+std::optional<FtpClient::Io> FtpClient::Settle(TlsStep step, short& events) {
+    switch (step) {
+    case TlsStep::Done:
+        return Io::Ok;
+    case TlsStep::Closed:
+        return Io::Closed;
+    case TlsStep::Failed:
+        return Io::Failed;
+    case TlsStep::WantRead:
+        events = POLLIN;
+        break;
+    case TlsStep::WantWrite:
+        events = POLLOUT;
+        break;
+    }
+    return std::nullopt;
+}
+
 FtpClient::Io FtpClient::Receive(int fd, detail::TlsLink* tls, char* buf, std::size_t size,
                                  std::size_t& got, Clock::time_point deadline) {
     for (;;) {
@@ -167,19 +185,8 @@ FtpClient::Io FtpClient::Receive(int fd, detail::TlsLink* tls, char* buf, std::s
             return Io::Stopped;
         short events = POLLIN;
         if (tls) {
-            switch (tls->Read(buf, size, got)) {
-            case TlsStep::Done:
-                return Io::Ok;
-            case TlsStep::Closed:
-                return Io::Closed;
-            case TlsStep::Failed:
-                return Io::Failed;
-            case TlsStep::WantWrite:
-                events = POLLOUT;
-                break;
-            case TlsStep::WantRead:
-                break;
-            }
+            if (const auto end = Settle(tls->Read(buf, size, got), events))
+                return *end;
         } else {
             const ssize_t n = ::recv(fd, buf, size, 0);
             if (n > 0) {
@@ -203,20 +210,13 @@ FtpClient::Io FtpClient::SendAll(int fd, detail::TlsLink* tls, std::string_view 
         short events = POLLOUT;
         if (tls) {
             std::size_t put = 0;
-            switch (tls->Write(bytes.data() + sent, bytes.size() - sent, put)) {
-            case TlsStep::Done:
+            const TlsStep step = tls->Write(bytes.data() + sent, bytes.size() - sent, put);
+            if (step == TlsStep::Done) {
                 sent += put;
                 continue;
-            case TlsStep::Closed:
-                return Io::Closed;
-            case TlsStep::Failed:
-                return Io::Failed;
-            case TlsStep::WantRead:
-                events = POLLIN;
-                break;
-            case TlsStep::WantWrite:
-                break;
             }
+            if (const auto end = Settle(step, events))
+                return *end;
         } else {
             const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
             if (n > 0) {
@@ -239,19 +239,8 @@ FtpClient::Io FtpClient::Handshake(int fd, detail::TlsLink& tls, Clock::time_poi
         if (StopRequested())
             return Io::Stopped;
         short events = POLLIN;
-        switch (tls.Handshake()) {
-        case TlsStep::Done:
-            return Io::Ok;
-        case TlsStep::Closed:
-            return Io::Closed;
-        case TlsStep::Failed:
-            return Io::Failed;
-        case TlsStep::WantWrite:
-            events = POLLOUT;
-            break;
-        case TlsStep::WantRead:
-            break;
-        }
+        if (const auto end = Settle(tls.Handshake(), events))
+            return *end;
         if (const Io waited = Await(fd, events, deadline); waited != Io::Ok)
             return waited;
     }

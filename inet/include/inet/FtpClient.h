@@ -49,6 +49,7 @@ namespace inet {
 namespace detail {
 class TlsContext;
 class TlsLink;
+enum class TlsStep;
 } // namespace detail
 
 enum class FtpErrorKind {
@@ -131,6 +132,8 @@ private:
     bool StopRequested() const;
     Wait WaitFor(int fd, short events, Clock::time_point deadline, short* revents = nullptr);
     Io Await(int fd, short events, Clock::time_point deadline);
+    // The end of a TLS step, or nothing with `events` set to what the step waits for.
+    static std::optional<Io> Settle(detail::TlsStep step, short& events);
     Io Receive(int fd, detail::TlsLink* tls, char* buf, std::size_t size, std::size_t& got,
                Clock::time_point deadline);
     Io SendAll(int fd, detail::TlsLink* tls, std::string_view bytes, Clock::time_point deadline);
