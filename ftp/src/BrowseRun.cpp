@@ -3,6 +3,7 @@
 
 #include "ftp/RemoteName.h"
 
+#include "inet/FtpAddress.h"
 #include "inet/FtpClient.h"
 #include "inet/FtpListParser.h"
 #include "res/Ids.h"
@@ -29,7 +30,10 @@ bool HasLineBreak(std::string_view s) {
 class Run {
 public:
     Run(const BrowseRequest& request, BrowseSink& sink, std::atomic<int>& cancel)
-        : m_req(request), m_sink(sink), m_cancel(cancel), m_client(Options()) {
+        : m_req(request), m_sink(sink), m_cancel(cancel),
+          m_server(inet::ParseServerAddress(request.server)),
+          m_proxy(request.proxy ? inet::ParseServerAddress(request.proxy->server) : std::nullopt),
+          m_client(Options()) {
         if (m_req.batchRows == 0)
             m_req.batchRows = 1;
     }
@@ -39,7 +43,11 @@ public:
 private:
     inet::FtpOptions Options() {
         inet::FtpOptions o;
-        o.port = m_req.port;
+        if (m_server)
+            o.port = m_server->port;
+        if (m_req.proxy && m_proxy)
+            o.proxy = inet::FtpProxy{m_proxy->host, m_proxy->port, m_req.proxy->userId,
+                                     m_req.proxy->password};
         o.passive = m_req.passive;
         o.connectTimeout = m_req.connectTimeout;
         o.replyTimeout = m_req.replyTimeout;
@@ -100,7 +108,9 @@ private:
     BrowseRequest m_req;
     BrowseSink& m_sink;
     std::atomic<int>& m_cancel;
-    inet::FtpClient m_client;
+    std::optional<inet::FtpServerAddress> m_server;
+    std::optional<inet::FtpServerAddress> m_proxy;
+    inet::FtpClient m_client; // after the addresses: its options are made from them
 };
 
 unsigned Run::Go() {
@@ -111,8 +121,9 @@ unsigned Run::Go() {
     if (Cancelled(m_cancel))
         return End(0, IDS_CANCELLED);
 
-    if (!m_client.Connect(m_req.server, m_req.userId, m_req.password)) {
-        if (m_client.LastErrorKind() == FtpErrorKind::Stopped)
+    const bool addressed = m_server && (!m_req.proxy || m_proxy);
+    if (!addressed || !m_client.Connect(m_server->host, m_req.userId, m_req.password)) {
+        if (addressed && m_client.LastErrorKind() == FtpErrorKind::Stopped)
             return End(0, IDS_CANCELLED);
         m_client.Close();
         m_sink.ShowMessage(IDS_CONNECT_FAILED);
@@ -121,7 +132,8 @@ unsigned Run::Go() {
         return 0;
     }
     if (m_req.connected)
-        m_req.connected({m_client.IsTls(), m_client.IsDataProtected(), m_client.Certificate()});
+        m_req.connected({m_client.IsTls(), m_client.IsDataProtected(), m_req.proxy.has_value(),
+                         m_client.Certificate()});
     if (Cancelled(m_cancel))
         return End(0, IDS_CANCELLED);
     m_sink.PostProgress(kProgressConnected);

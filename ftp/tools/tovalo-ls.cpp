@@ -1,9 +1,10 @@
 // tovalo-ls: lists one remote folder with the same browse run as the main window.
 //
-//   tovalo-ls [--passive] [--port N] [--timeout S] [--bytes] [--tls auto|require|off]
-//             [--trust SHA256] HOST USER [FOLDER [MASK]]
+//   tovalo-ls [--passive] [--timeout S] [--tls auto|require|off] [--trust SHA256]
+//             [--proxy HOST[:PORT]] [--proxy-user ID] [--bytes] HOST[:PORT] USER [FOLDER [MASK]]
 //
-// The password comes from TOVALO_PASSWORD. Standard output: the folder text as the run
+// The password comes from TOVALO_PASSWORD, the proxy's from TOVALO_PROXY_PASSWORD.
+// --port N is kept as another way to write HOST:N. Standard output: the folder text as the run
 // leaves it, then "D<TAB>name<TAB>path" or "F<TAB>name<TAB>path" per row. Names and paths
 // are shown as the window shows them (CP932 names decoded); --bytes prints the server's
 // bytes instead. Either way a control byte is printed as \xNN. FOLDER is sent as given. Standard
@@ -17,8 +18,12 @@
 // fingerprint is a --trust value (64 hex digits, colons allowed, any case); otherwise
 // standard error gets "certificate not trusted: SHA256 AA:BB:..." and the run ends as a
 // failed connection before the login is sent.
+//
+// --proxy logs in through an FTP proxy with "USER user@host"; with --proxy-user the proxy
+// gets its own USER and PASS first. Through a proxy TLS is not attempted.
 #include "ftp/BrowseRun.h"
 #include "ftp/RemoteName.h"
+#include "inet/FtpAddress.h"
 #include "inet/FtpTls.h"
 #include "res/Ids.h"
 #include "res/Resources.h"
@@ -29,6 +34,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,8 +51,9 @@ extern "C" void OnInterrupt(int) {
 }
 
 constexpr const char* kUsage =
-    "usage: tovalo-ls [--passive] [--port N] [--timeout S] [--bytes] [--tls auto|require|off]\n"
-    "                 [--trust SHA256] HOST USER [FOLDER [MASK]]\n";
+    "usage: tovalo-ls [--passive] [--timeout S] [--tls auto|require|off] [--trust SHA256]\n"
+    "                 [--proxy HOST[:PORT]] [--proxy-user ID] [--bytes]\n"
+    "                 HOST[:PORT] USER [FOLDER [MASK]]\n";
 
 int Usage() {
     std::fputs(kUsage, stderr);
@@ -145,19 +152,29 @@ int main(int argc, char** argv) {
     ftp::BrowseRequest req;
     std::vector<std::string> args;
     bool bytes = false;
+    std::uint16_t port = 0; // --port: overrides the one in HOST
+    std::optional<ftp::BrowseProxy> proxy;
+    std::string proxyUser;
     for (int i = 1; i < argc; ++i) {
         std::string_view a = argv[i];
         if (a == "--passive") {
             req.passive = true;
         } else if (a == "--bytes") {
             bytes = true;
-        } else if (a == "--port" || a == "--timeout" || a == "--tls" || a == "--trust") {
+        } else if (a == "--port" || a == "--timeout" || a == "--tls" || a == "--trust" ||
+                   a == "--proxy" || a == "--proxy-user") {
             if (i + 1 >= argc)
                 return Usage();
             const char* value = argv[++i];
             if (a == "--port") {
-                if (!ParsePort(value, req.port))
+                if (!ParsePort(value, port))
                     return Usage();
+            } else if (a == "--proxy") {
+                if (!inet::ParseServerAddress(value))
+                    return Usage();
+                proxy = ftp::BrowseProxy{value, {}, {}};
+            } else if (a == "--proxy-user") {
+                proxyUser = value;
             } else if (a == "--tls") {
                 if (!ParseTlsMode(value, req.tls))
                     return Usage();
@@ -188,9 +205,22 @@ int main(int argc, char** argv) {
         WriteLine(res::LoadString(IDS_PASSWORD_NEEDED), stderr);
         return 2;
     }
-    req.server = args[0];
+    auto server = inet::ParseServerAddress(args[0]);
+    if (!server || (!proxyUser.empty() && !proxy))
+        return Usage();
+    if (port != 0)
+        server->port = port;
+    req.server = inet::FormatServerAddress(*server);
     req.userId = args[1];
     req.password = password;
+    if (proxy) {
+        proxy->userId = proxyUser;
+        if (!proxyUser.empty()) {
+            const char* proxyPassword = std::getenv("TOVALO_PROXY_PASSWORD");
+            proxy->password = proxyPassword ? proxyPassword : "";
+        }
+        req.proxy = std::move(proxy);
+    }
     // Only reached when the certificate neither verified nor matched --trust.
     req.verifyCertificate = [](std::string_view, std::uint16_t, const inet::FtpCertificate& c) {
         WriteLine("certificate not trusted: SHA256 " + c.sha256, stderr);

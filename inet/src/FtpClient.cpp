@@ -319,35 +319,27 @@ bool FtpClient::ConnectTcp(const sockaddr* addr, socklen_t len, Clock::time_poin
     return true;
 }
 
-bool FtpClient::Connect(std::string_view host, std::string_view user, std::string_view password) {
-    Close();
-    m_mlst = m_utf8 = m_noEpsv = m_noEprt = m_mlsdRefused = false;
-    m_host = std::string(host);
-    if (HasLineBreak(user) || HasLineBreak(password))
-        return Fail(FtpErrorKind::BadArgument, "user or password holds a line break");
-    if (host.empty() || host.find('\0') != std::string_view::npos)
-        return Fail(FtpErrorKind::ConnectFailed, "no host");
-    auto deadline = Clock::now() + m_opt.connectTimeout;
-
+bool FtpClient::OpenControl(const std::string& host, std::uint16_t port,
+                            Clock::time_point deadline) {
     auto lookup = std::make_shared<Lookup>();
     {
-        std::string h(host), port = std::to_string(m_opt.port);
+        const std::string service = std::to_string(port);
         addrinfo hints{};
         hints.ai_family = AF_UNSPEC;
         hints.ai_socktype = SOCK_STREAM;
         hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV;
         addrinfo* res = nullptr;
-        if (::getaddrinfo(h.c_str(), port.c_str(), &hints, &res) == 0) {
+        if (::getaddrinfo(host.c_str(), service.c_str(), &hints, &res) == 0) {
             lookup->result = res;
             lookup->done = true;
         } else {
-            std::thread([lookup, h, port] {
+            std::thread([lookup, host, service] {
                 addrinfo hints2{};
                 hints2.ai_family = AF_UNSPEC;
                 hints2.ai_socktype = SOCK_STREAM;
                 hints2.ai_flags = AI_NUMERICSERV;
                 addrinfo* r = nullptr;
-                int rc = ::getaddrinfo(h.c_str(), port.c_str(), &hints2, &r);
+                int rc = ::getaddrinfo(host.c_str(), service.c_str(), &hints2, &r);
                 std::lock_guard lock(lookup->mutex);
                 lookup->rc = rc;
                 lookup->result = r;
@@ -387,7 +379,6 @@ bool FtpClient::Connect(std::string_view host, std::string_view user, std::strin
         Close();
         return Fail(FtpErrorKind::ConnectFailed, "socket has no address");
     }
-
     FtpReply r;
     do {
         if (!ReadReply(r)) {
@@ -399,26 +390,60 @@ bool FtpClient::Connect(std::string_view host, std::string_view user, std::strin
         Close();
         return Fail(FtpErrorKind::ConnectFailed, "greeting refused");
     }
+    return true;
+}
+
+bool FtpClient::Login(std::string_view user, std::string_view password, FtpReply& r) {
+    if (!Command("USER", user, r))
+        return false;
+    if (r.code == 331 && !Command("PASS", password, r))
+        return false;
+    if (r.code != 230 && r.code != 202)
+        return Fail(FtpErrorKind::LoginRefused, "login refused");
+    return true;
+}
+
+bool FtpClient::Connect(std::string_view host, std::string_view user, std::string_view password) {
+    Close();
+    m_mlst = m_utf8 = m_noEpsv = m_noEprt = m_mlsdRefused = false;
+    m_host = std::string(host);
+    const FtpProxy* proxy = m_opt.proxy ? &*m_opt.proxy : nullptr;
+    if (HasLineBreak(user) || HasLineBreak(password) ||
+        (proxy && (HasLineBreak(proxy->user) || HasLineBreak(proxy->password))))
+        return Fail(FtpErrorKind::BadArgument, "user or password holds a line break");
+    if (host.empty() || host.find('\0') != std::string_view::npos ||
+        (proxy && (proxy->host.empty() || proxy->host.find('\0') != std::string::npos)))
+        return Fail(FtpErrorKind::ConnectFailed, "no host");
+    const auto deadline = Clock::now() + m_opt.connectTimeout;
+    if (!(proxy ? OpenControl(proxy->host, proxy->port, deadline)
+                : OpenControl(m_host, m_opt.port, deadline)))
+        return false;
+
     auto fail = [&](FtpErrorKind kind, const char* text) {
         if (m_errorKind != FtpErrorKind::Stopped && m_errorKind != FtpErrorKind::Timeout &&
-            m_errorKind != FtpErrorKind::ConnectionLost)
+            m_errorKind != FtpErrorKind::ConnectionLost &&
+            m_errorKind != FtpErrorKind::LoginRefused)
             Fail(kind, text);
         Close();
         return false;
     };
     m_errorKind = FtpErrorKind::None;
-    if (m_opt.tls != FtpTlsMode::Off && !StartTls(host)) {
-        Close();
-        return false;
+    FtpReply r;
+    if (proxy) {
+        if (!proxy->user.empty() && !Login(proxy->user, proxy->password, r))
+            return fail(FtpErrorKind::ConnectionLost, "no reply from the proxy");
+        const std::string target =
+            std::string(user) + "@" + FormatServerAddress({m_host, m_opt.port});
+        if (!Login(target, password, r))
+            return fail(FtpErrorKind::ConnectionLost, "no reply to the login");
+    } else {
+        if (m_opt.tls != FtpTlsMode::Off && !StartTls(host)) {
+            Close();
+            return false;
+        }
+        if (!Login(user, password, r))
+            return fail(FtpErrorKind::ConnectionLost, "no reply to the login");
     }
-    if (!Command("USER", user, r))
-        return fail(FtpErrorKind::ConnectionLost, "no reply to USER");
-    if (r.code == 331) {
-        if (!Command("PASS", password, r))
-            return fail(FtpErrorKind::ConnectionLost, "no reply to PASS");
-    }
-    if (r.code != 230 && r.code != 202)
-        return fail(FtpErrorKind::LoginRefused, "login refused");
     if (m_ctrlTls) {
         if (!Command("PBSZ", "0", r))
             return fail(FtpErrorKind::ConnectionLost, "no reply to PBSZ");

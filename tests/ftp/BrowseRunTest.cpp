@@ -23,10 +23,9 @@ using test::ScriptedFtpServer;
 
 ftp::BrowseRequest Request(std::uint16_t port, bool passive, std::chrono::milliseconds t = 10s) {
     ftp::BrowseRequest r;
-    r.server = "127.0.0.1";
+    r.server = "127.0.0.1:" + std::to_string(port);
     r.userId = "tester";
     r.password = "secret";
-    r.port = port;
     r.passive = passive;
     r.connectTimeout = r.replyTimeout = r.transferTimeout = t;
     return r;

@@ -43,10 +43,9 @@ TEST(BrowseTls, HooksDecideAndHearHowTheSessionIsProtected) {
         SCOPED_TRACE(k.what);
         VsftpdServer& server = k.tlsServer ? tlsServer : plainServer;
         ftp::BrowseRequest req;
-        req.server = "127.0.0.1";
+        req.server = "127.0.0.1:" + std::to_string(server.Port());
         req.userId = VsftpdServer::kUser;
         req.password = "x";
-        req.port = server.Port();
         req.connectTimeout = req.replyTimeout = req.transferTimeout = 10s;
         if (k.pin == Pin::Trusted)
             req.trustedFingerprints = {tlsServer.Sha256()};

@@ -3,7 +3,8 @@
 //   unsigned RunBrowse(const BrowseRequest& request, BrowseSink& sink,
 //                      std::atomic<int>& cancel);
 //
-// connects to request.server, changes to the folder the sink supplies, writes the folder
+// connects to request.server ("host", "host:port", "[v6]:port"; directly or through
+// request.proxy), changes to the folder the sink supplies, writes the folder
 // the server reports back through the sink, lists the sub-folders and then the files
 // that match the mask, and returns 1 after a complete run, 0 after any other end. Every
 // sink call is made on the calling thread, in this order and under these rules:
@@ -36,7 +37,9 @@
 // handshake, or a refused TLS that the mode or confirmPlain does not let pass, ends the
 // run like any failed connection (IDS_CONNECT_FAILED, ForgetPassword) before the login is
 // sent. request.connected hears once after the login whether the session is encrypted.
-// These hooks run on the run's thread, while it waits for them.
+// These hooks run on the run's thread, while it waits for them. Through a proxy TLS is
+// not attempted. A server or proxy text that is not a sound address is a failed
+// connection too.
 //
 // The window runs RunBrowse on its worker thread with a sink that carries each call over
 // to the user-interface thread (ReadFolderAndMask and ShowMessage wait for the answer);
@@ -62,15 +65,22 @@ namespace ftp {
 struct BrowseSecurity {
     bool tls = false;           // the control connection, and so the login, is encrypted
     bool dataProtected = false; // listings are encrypted too
+    bool viaProxy = false;      // logged in through an FTP proxy (never TLS)
     std::optional<inet::FtpCertificate> certificate; // the server's, when tls
 };
 
+// An FTP proxy that takes "USER user@host" logins.
+struct BrowseProxy {
+    std::string server; // "host" or "host:port", as stored
+    std::string userId; // empty: no login at the proxy itself
+    std::string password;
+};
+
 struct BrowseRequest {
-    std::string server;
+    std::string server; // "host" or "host:port", as stored
     std::string userId;
     std::string password;
-    std::string proxyServer; // carried for the caller; browsing connects directly
-    std::uint16_t port = 21;
+    std::optional<BrowseProxy> proxy;
     bool passive = false;
     std::chrono::milliseconds connectTimeout{20000};
     std::chrono::milliseconds replyTimeout{30000};

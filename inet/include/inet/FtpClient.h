@@ -28,6 +28,7 @@
 // effect once they return.
 #pragma once
 
+#include "inet/FtpAddress.h"
 #include "inet/FtpListParser.h"
 #include "inet/FtpReplyFramer.h"
 #include "inet/FtpTls.h"
@@ -63,8 +64,17 @@ enum class FtpErrorKind {
     Stopped,        // the stop flag was set
 };
 
+// An FTP proxy of the "USER user@host" kind: the client connects to it in place of the
+// server, logs in to the proxy itself when user is set, then names the server in its login.
+struct FtpProxy {
+    std::string host;
+    std::uint16_t port = kFtpPort;
+    std::string user; // empty: the proxy wants no login of its own
+    std::string password;
+};
+
 struct FtpOptions {
-    std::uint16_t port = 21;
+    std::uint16_t port = kFtpPort; // the server's
     bool passive = false;
     std::chrono::milliseconds connectTimeout{20000};
     std::chrono::milliseconds replyTimeout{30000};
@@ -78,6 +88,8 @@ struct FtpOptions {
     // attacker's doing, so plain FTP goes on only when confirmPlain returns true.
     bool tlsSeenBefore = false;
     std::function<bool(std::string_view host, std::uint16_t port)> confirmPlain;
+    // Through a proxy TLS is never attempted: the proxy would have to end it.
+    std::optional<FtpProxy> proxy;
 };
 
 // The path of a 257 reply: the text between the first quote and its closing quote,
@@ -91,8 +103,9 @@ public:
     FtpClient(const FtpClient&) = delete;
     FtpClient& operator=(const FtpClient&) = delete;
 
-    // Connects, reads the greeting, sets up TLS as FtpOptions::tls says, logs in, asks
-    // FEAT and switches on UTF-8 when the server offers it (a refusal of OPTS is ignored).
+    // Connects (to the proxy, when there is one), reads the greeting, sets up TLS as
+    // FtpOptions::tls says, logs in, asks FEAT and switches on UTF-8 when the server offers it (a
+    // refusal of OPTS is ignored).
     bool Connect(std::string_view host, std::string_view user, std::string_view password);
     bool ChangeDirectory(std::string_view path);
     bool PrintDirectory(std::string& path);
@@ -138,6 +151,8 @@ private:
                Clock::time_point deadline);
     Io SendAll(int fd, detail::TlsLink* tls, std::string_view bytes, Clock::time_point deadline);
     Io Handshake(int fd, detail::TlsLink& tls, Clock::time_point deadline);
+    bool OpenControl(const std::string& host, std::uint16_t port, Clock::time_point deadline);
+    bool Login(std::string_view user, std::string_view password, FtpReply& r);
     bool StartTls(std::string_view host);
     bool SecureData(int fd, std::unique_ptr<detail::TlsLink>& tls);
     bool SendLine(std::string_view verb, std::string_view arg);

@@ -1,0 +1,155 @@
+// Servers written "host:port", and logins through an FTP proxy: the browse run and
+// tovalo-ls against pyftpdlib behind the scripted proxy.
+#include "RecordingSink.h"
+
+#include "inet/FtpAddress.h"
+#include "res/Ids.h"
+#include "support/ChildProcess.h"
+#include "support/FtpProxy.h"
+#include "support/PyFtpServer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(ServerAddress, SplitsHostAndPortAsUsersWriteThem) {
+    struct Case {
+        const char* text;
+        const char* host; // nullptr: refused
+        std::uint16_t port;
+        const char* formatted;
+    };
+    const Case cases[] = {
+        {"ftp.example.jp", "ftp.example.jp", 21, "ftp.example.jp"},
+        {" ftp.example.jp:2121 ", "ftp.example.jp", 2121, "ftp.example.jp:2121"},
+        {"127.0.0.1:21", "127.0.0.1", 21, "127.0.0.1"},
+        {"[::1]:990", "::1", 990, "[::1]:990"},
+        {"[fe80::1]", "fe80::1", 21, "fe80::1"},
+        {"fe80::1", "fe80::1", 21, "fe80::1"},
+        {"host:0", nullptr, 0, ""},
+        {"host:65536", nullptr, 0, ""},
+        {"host:", nullptr, 0, ""},
+        {"host:21x", nullptr, 0, ""},
+        {"[::1", nullptr, 0, ""},
+        {"[::1]x", nullptr, 0, ""},
+        {"", nullptr, 0, ""},
+        {":21", nullptr, 0, ""},
+        {"user@host", nullptr, 0, ""},
+        {"ho st", nullptr, 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto a = inet::ParseServerAddress(c.text);
+        ASSERT_EQ(a.has_value(), c.host != nullptr);
+        if (!a)
+            continue;
+        EXPECT_EQ(a->host, c.host);
+        EXPECT_EQ(a->port, c.port);
+        EXPECT_EQ(inet::FormatServerAddress(*a), c.formatted);
+    }
+    EXPECT_EQ(inet::FormatServerAddress({"h", 21}, true), "h:21");
+}
+
+class ProxyTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        s_server = new test::PyFtpServer();
+        s_server->MakeFile("pub/a.txt", "a");
+        ASSERT_TRUE(s_server->Start()) << s_server->Error();
+    }
+    static void TearDownTestSuite() {
+        delete s_server;
+        s_server = nullptr;
+    }
+    static std::string Server() { return "127.0.0.1:" + std::to_string(s_server->Port()); }
+
+    static test::PyFtpServer* s_server;
+};
+test::PyFtpServer* ProxyTest::s_server = nullptr;
+
+// The login sequence an FTP proxy expects, TLS never tried, and a refused proxy login.
+TEST_F(ProxyTest, BrowseRunLogsInThroughTheProxy) {
+    for (const bool rightProxyPassword : {true, false}) {
+        SCOPED_TRACE(rightProxyPassword);
+        test::FtpProxy proxy({"pxuser", "pxpass"});
+        ASSERT_TRUE(proxy.Start());
+        ftp::BrowseRequest req;
+        req.server = Server();
+        req.userId = "tester";
+        req.password = "secret";
+        req.proxy = ftp::BrowseProxy{"127.0.0.1:" + std::to_string(proxy.Port()), "pxuser",
+                                     rightProxyPassword ? "pxpass" : "nope"};
+        req.connectTimeout = req.replyTimeout = req.transferTimeout = 10s;
+        std::vector<ftp::BrowseSecurity> reports;
+        req.connected = [&](const ftp::BrowseSecurity& s) { reports.push_back(s); };
+        test::RecordingSink sink;
+        sink.folderIn = "/pub";
+        std::atomic<int> cancel{0};
+        const unsigned result = ftp::RunBrowse(req, sink, cancel);
+
+        const std::vector<std::string> login = {"USER pxuser", "PASS pxpass",
+                                                "USER tester@" + Server()};
+        if (rightProxyPassword) {
+            EXPECT_EQ(result, 1u);
+            EXPECT_EQ(proxy.Lines(), login);
+            ASSERT_EQ(sink.rows.size(), 1u);
+            EXPECT_EQ(sink.rows[0].m_strPath, "/pub/a.txt");
+            ASSERT_EQ(reports.size(), 1u);
+            EXPECT_TRUE(reports[0].viaProxy);
+            EXPECT_FALSE(reports[0].tls);
+        } else {
+            EXPECT_EQ(result, 0u);
+            EXPECT_EQ(sink.messages, std::vector<int>{IDS_CONNECT_FAILED});
+            EXPECT_EQ(proxy.Lines(), (std::vector<std::string>{"USER pxuser", "PASS nope"}));
+        }
+    }
+}
+
+// A server or proxy text that is no address is a failed connection, nothing sent.
+TEST_F(ProxyTest, UnsoundAddressesFailTheConnection) {
+    for (const bool badProxy : {false, true}) {
+        ftp::BrowseRequest req;
+        req.server = badProxy ? Server() : "127.0.0.1:99999";
+        req.userId = "tester";
+        req.password = "secret";
+        if (badProxy)
+            req.proxy = ftp::BrowseProxy{"127.0.0.1:0", "", ""};
+        test::RecordingSink sink;
+        std::atomic<int> cancel{0};
+        EXPECT_EQ(ftp::RunBrowse(req, sink, cancel), 0u);
+        EXPECT_EQ(sink.messages, std::vector<int>{IDS_CONNECT_FAILED});
+        EXPECT_EQ(sink.calls.back(), "end");
+    }
+}
+
+// tovalo-ls: HOST:PORT, --port as its synonym, and --proxy with --proxy-user.
+TEST_F(ProxyTest, ListerTakesPortsAndProxies) {
+    test::FtpProxy open, guarded({"px", "pw"});
+    ASSERT_TRUE(open.Start() && guarded.Start());
+    const std::string port = std::to_string(s_server->Port());
+    const std::vector<std::vector<std::string>> runs = {
+        {Server(), "tester", "/pub"},
+        {"--port", port, "127.0.0.1", "tester", "/pub"},
+        {"--proxy", "127.0.0.1:" + std::to_string(open.Port()), Server(), "tester", "/pub"},
+        {"--proxy", "127.0.0.1:" + std::to_string(guarded.Port()), "--proxy-user", "px", Server(),
+         "tester", "/pub"},
+    };
+    for (auto args : runs) {
+        SCOPED_TRACE(testing::PrintToString(args));
+        args.insert(args.begin(), TOVALO_LS);
+        test::ChildProcess p(args, {"TOVALO_PASSWORD=secret", "TOVALO_PROXY_PASSWORD=pw"});
+        const test::ProcessResult r = p.Wait(60s);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.out, "/pub\nF\ta.txt\t/pub/a.txt\n");
+    }
+    EXPECT_EQ(open.Lines(), std::vector<std::string>{"USER tester@" + Server()});
+    EXPECT_EQ(guarded.Lines(),
+              (std::vector<std::string>{"USER px", "PASS pw", "USER tester@" + Server()}));
+}
+
+} // namespace
