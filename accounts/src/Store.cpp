@@ -202,4 +202,75 @@ bool FindProxy(const std::string& name) {
     return false;
 }
 
+namespace {
+
+int RecordHandle(int& slot, int kind) {
+    if (slot < 0)
+        slot = Api().KorvexNewItem(theApp.m_hInterface, kind);
+    return slot;
+}
+
+// Calls `onRecord` with each stored record of the list loaded into `handle`, until it
+// returns false; the record it stopped at stays loaded.
+template <typename F> void ForEachRecord(int listField, int kind, int handle, F onRecord) {
+    const int n = Api().KorvexGetItemNum(theApp.m_hInterface, theApp.m_items.store, kind);
+    for (int i = 0; i < n; ++i) {
+        if (!Api().KorvexTestData(theApp.m_hInterface, theApp.m_items.store, listField, i, handle))
+            return;
+        if (!onRecord())
+            return;
+    }
+}
+
+} // namespace
+
+std::vector<std::string> TrustedFingerprints(const std::string& server) {
+    const int h = RecordHandle(theApp.m_items.certificate, KORVEX_KIND_CERTIFICATE);
+    std::vector<std::string> out;
+    ForEachRecord(KORVEX_FIELD_FINGERPRINT, KORVEX_KIND_CERTIFICATE, h, [&] {
+        if (ReadTextOrEmpty(h, KORVEX_FIELD_HOST) == server)
+            out.push_back(ReadTextOrEmpty(h, KORVEX_FIELD_FINGERPRINT));
+        return true;
+    });
+    return out;
+}
+
+bool TrustCertificate(const std::string& server, const std::string& fingerprint) {
+    const int h = RecordHandle(theApp.m_items.certificate, KORVEX_KIND_CERTIFICATE);
+    // Each delete renews the snapshot, so the search starts over after it.
+    for (bool removed = true; removed;) {
+        removed = false;
+        ForEachRecord(KORVEX_FIELD_FINGERPRINT, KORVEX_KIND_CERTIFICATE, h, [&] {
+            if (ReadTextOrEmpty(h, KORVEX_FIELD_HOST) != server)
+                return true;
+            removed =
+                Api().KorvexSetDataNum(theApp.m_hInterface, theApp.m_items.store, kDelete, h) != 0;
+            return false;
+        });
+    }
+    StartEmptyRecord(h);
+    SetText(h, KORVEX_FIELD_HOST, server);
+    SetText(h, KORVEX_FIELD_FINGERPRINT, fingerprint);
+    return Api().KorvexSetDataNum(theApp.m_hInterface, theApp.m_items.store, kAppend, h) != 0;
+}
+
+bool SeenWithTls(const std::string& server) {
+    const int h = RecordHandle(theApp.m_items.tlsHost, KORVEX_KIND_TLS_HOST);
+    bool seen = false;
+    ForEachRecord(KORVEX_FIELD_TLS_HOSTS, KORVEX_KIND_TLS_HOST, h, [&] {
+        seen = ReadTextOrEmpty(h, KORVEX_FIELD_HOST) == server;
+        return !seen;
+    });
+    return seen;
+}
+
+void RememberTls(const std::string& server) {
+    if (SeenWithTls(server))
+        return;
+    const int h = theApp.m_items.tlsHost;
+    StartEmptyRecord(h);
+    SetText(h, KORVEX_FIELD_HOST, server);
+    SetNumber(theApp.m_items.store, kAppend, h);
+}
+
 } // namespace accounts

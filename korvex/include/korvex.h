@@ -38,7 +38,9 @@ enum {
     KORVEX_KIND_FOLDER_PART = 8, /* count of "\"-separated parts of KORVEX_FIELD_FOLDER */
     KORVEX_KIND_STORE = 9,
     KORVEX_KIND_ACCOUNT = 10,
-    KORVEX_KIND_PROXY = 11
+    KORVEX_KIND_PROXY = 11,
+    KORVEX_KIND_CERTIFICATE = 12, /* since 1.2.0: a server certificate the user trusts */
+    KORVEX_KIND_TLS_HOST = 13     /* since 1.2.0: a server that was seen speaking TLS */
 };
 
 /* Fields. One number may serve several kinds; the comment says where it is used. */
@@ -72,8 +74,17 @@ enum {
     KORVEX_FIELD_USER_ID = 2001,       /* account, proxy: login ID */
     KORVEX_FIELD_NO_PASSWORD = 2002,   /* account, proxy: 1 = password not recorded */
     KORVEX_FIELD_PASSIVE = 2003,       /* account: 1 = passive mode */
-    KORVEX_FIELD_PROXY = 2004          /* account: proxy name; store: proxy list */
+    KORVEX_FIELD_PROXY = 2004,         /* account: proxy name; store: proxy list */
+    /* certificate: its SHA-256 fingerprint text, "AB:01:...:FF"; store: certificate list */
+    KORVEX_FIELD_FINGERPRINT = 2005,
+    KORVEX_FIELD_TLS_HOSTS = 2006 /* store: list of servers seen with TLS */
 };
+/* Certificate and TLS-host records name their server in KORVEX_FIELD_HOST as
+ * "host:port" (an IPv6 address in brackets), the port always written. They are
+ * made, appended, listed and deleted like accounts and proxies: KorvexNewItem,
+ * KORVEX_FIELD_NEW_RECORD, KORVEX_FIELD_STORE_APPEND and _DELETE, KorvexTestData
+ * with the list field above, KorvexGetItemNum(store, kind). Libraries before 1.2.0
+ * keep such records in the store and do not list them. */
 
 /* Values of number fields. */
 enum {
@@ -120,7 +131,7 @@ KORVEX_API int KORVEX_CALL KorvexGetName(KorvexHandle h, char* buffer, int size)
 /* Stores the user's name, cut to KORVEX_TEXT_BUFFER - 1 bytes at a character
  * boundary; 0 when the store is closed. */
 KORVEX_API int KORVEX_CALL KorvexSetName(KorvexHandle h, const char* name);
-/* A new item of a KORVEX_KIND_ (document kinds, store, account or proxy) without
+/* A new item of a KORVEX_KIND_ (document kinds, store or a record kind) without
  * a parent; its handle, or a negative value for another kind or past the limit. */
 KORVEX_API int KORVEX_CALL KorvexNewItem(KorvexHandle h, int kind);
 /* Sets a number field; a link field adds item `value` as the last child instead,
@@ -140,8 +151,10 @@ KORVEX_API int KORVEX_CALL KorvexGetDataValue(KorvexHandle h, int item, int fiel
  * when there is no such part. */
 KORVEX_API int KORVEX_CALL KorvexGetDataOrderedValue(KorvexHandle h, int item, int field, int index,
                                                      char* buffer, int size);
-/* Loads entry `index` of the store's account (listField KORVEX_FIELD_ACCOUNT) or
- * proxy list (KORVEX_FIELD_PROXY) snapshot into record handle `target`; 0 when absent. */
+/* Loads entry `index` of the store's account (listField KORVEX_FIELD_ACCOUNT), proxy
+ * (KORVEX_FIELD_PROXY), certificate (KORVEX_FIELD_FINGERPRINT) or TLS-host list
+ * (KORVEX_FIELD_TLS_HOSTS) snapshot into record handle `target` of that kind; 0 when
+ * absent. */
 KORVEX_API int KORVEX_CALL KorvexTestData(KorvexHandle h, int item, int listField, int index,
                                           int target);
 /* The number of children of that kind (item -1: items without a parent), of stored

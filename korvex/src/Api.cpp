@@ -28,8 +28,8 @@ struct KorvexInterface {
     int nextHandle = 1;                         // handles are never reused
     std::size_t documentItems = 0;
     std::unique_ptr<Store> store;
-    std::vector<StoredRecord> accounts; // the snapshot the caller's indices refer to
-    std::vector<StoredRecord> proxies;
+    // The snapshot the caller's indices refer to, by record kind.
+    std::map<int, std::vector<StoredRecord>> records;
 };
 
 namespace {
@@ -54,17 +54,15 @@ Item* itemOf(KorvexInterface* in, int handle) {
 // refresh; the previous snapshot then stays.
 bool refreshSnapshot(KorvexInterface* in) {
     try {
-        std::vector<StoredRecord> all, accounts, proxies;
+        std::vector<StoredRecord> all;
+        std::map<int, std::vector<StoredRecord>> records;
         if (!in->store || !in->store->readRecords(all))
             return false;
-        for (auto& r : all) {
-            if (r.list == kAccount)
-                accounts.push_back(std::move(r));
-            else if (r.list == kProxy)
-                proxies.push_back(std::move(r));
-        }
-        in->accounts.swap(accounts);
-        in->proxies.swap(proxies);
+        // Lists of later versions stay in the store, unlisted.
+        for (auto& r : all)
+            if (isRecordKind(r.list))
+                records[r.list].push_back(std::move(r));
+        in->records.swap(records);
         return true;
     } catch (...) {
         return false;
@@ -116,7 +114,7 @@ int link(KorvexInterface* in, int parentHandle, Item* parent, int childHandle) {
 int storeNum(KorvexInterface* in, Item* store, int field, int value) {
     if (field == kStoreAppend || field == kStoreDelete) {
         Item* record = itemOf(in, value);
-        if (record == nullptr || (record->kind != kAccount && record->kind != kProxy) || !in->store)
+        if (record == nullptr || !isRecordKind(record->kind) || !in->store)
             return 0;
         int result = 0;
         if (field == kStoreAppend) {
@@ -291,8 +289,7 @@ KORVEX_API int KORVEX_CALL KorvexFinalize(KorvexHandle h) {
         if (in == nullptr)
             return 0;
         in->store.reset();
-        in->accounts.clear();
-        in->proxies.clear();
+        in->records.clear();
         return 1;
     });
 }
@@ -396,7 +393,7 @@ KORVEX_API int KORVEX_CALL KorvexGetDataNum(KorvexHandle h, int item, int field,
             return 0;
         if (field == KORVEX_FIELD_NEW_RECORD && value == nullptr) {
             // Starts a new, empty record that belongs to no list yet.
-            if (it->kind != kAccount && it->kind != kProxy)
+            if (!isRecordKind(it->kind))
                 return 0;
             it->fields.clear();
             it->loadedRow = 0;
@@ -466,14 +463,12 @@ KORVEX_API int KORVEX_CALL KorvexTestData(KorvexHandle h, int item, int listFiel
         Item* record = itemOf(in, target);
         if (store == nullptr || record == nullptr || store->kind != kStore || !in->store)
             return 0;
-        const std::vector<StoredRecord>* list = nullptr;
-        if (listField == kStoreAccounts && record->kind == kAccount)
-            list = &in->accounts;
-        else if (listField == kStoreProxies && record->kind == kProxy)
-            list = &in->proxies;
-        if (list == nullptr || static_cast<std::size_t>(index) >= list->size())
+        if (recordKindOfList(listField) != record->kind || record->kind == 0)
             return 0;
-        const StoredRecord& r = (*list)[static_cast<std::size_t>(index)];
+        auto list = in->records.find(record->kind);
+        if (list == in->records.end() || static_cast<std::size_t>(index) >= list->second.size())
+            return 0;
+        const StoredRecord& r = list->second[static_cast<std::size_t>(index)];
         FieldMap fields = r.fields;
         record->fields = std::move(fields);
         record->loadedRow = r.id;
@@ -498,11 +493,8 @@ KORVEX_API int KORVEX_CALL KorvexGetItemNum(KorvexHandle h, int item, int kind) 
         if (it == nullptr)
             return -1;
         if (it->kind == kStore) {
-            if (kind == kAccount)
-                return static_cast<int>(in->accounts.size());
-            if (kind == kProxy)
-                return static_cast<int>(in->proxies.size());
-            return 0;
+            auto list = in->records.find(kind);
+            return list != in->records.end() ? static_cast<int>(list->second.size()) : 0;
         }
         if (it->kind == kTask && kind == kFolderPart) {
             auto f = it->fields.find(kTaskFolder);

@@ -33,6 +33,8 @@ enum Kind : int {
     kStore = KORVEX_KIND_STORE,
     kAccount = KORVEX_KIND_ACCOUNT,
     kProxy = KORVEX_KIND_PROXY,
+    kCertificate = KORVEX_KIND_CERTIFICATE,
+    kTlsHost = KORVEX_KIND_TLS_HOST,
 };
 
 // Limits shared by the in-memory document and the task-file format, so that
@@ -47,6 +49,8 @@ inline constexpr std::size_t kMaxNameBytes = KORVEX_TEXT_BUFFER - 1;
 // Store fields with a meaning of their own.
 inline constexpr int kStoreAccounts = KORVEX_FIELD_ACCOUNT;
 inline constexpr int kStoreProxies = KORVEX_FIELD_PROXY;
+inline constexpr int kStoreCertificates = KORVEX_FIELD_FINGERPRINT;
+inline constexpr int kStoreTlsHosts = KORVEX_FIELD_TLS_HOSTS;
 inline constexpr int kStoreAppend = KORVEX_FIELD_STORE_APPEND;
 inline constexpr int kStoreDelete = KORVEX_FIELD_STORE_DELETE;
 inline constexpr int kStoreRefreshA = KORVEX_FIELD_STORE_REFRESH;
@@ -56,8 +60,27 @@ inline constexpr int kTaskFolder = KORVEX_FIELD_FOLDER;
 inline bool isDocumentKind(int kind) {
     return kind >= kDocument && kind <= kFile;
 }
+// Kinds whose items are records of the store.
+inline bool isRecordKind(int kind) {
+    return kind >= kAccount && kind <= kTlsHost;
+}
 inline bool isStoreSideKind(int kind) {
-    return kind >= kStore && kind <= kProxy;
+    return kind == kStore || isRecordKind(kind);
+}
+// The record kind a store list field lists; 0 for any other field.
+inline int recordKindOfList(int listField) {
+    switch (listField) {
+    case kStoreAccounts:
+        return kAccount;
+    case kStoreProxies:
+        return kProxy;
+    case kStoreCertificates:
+        return kCertificate;
+    case kStoreTlsHosts:
+        return kTlsHost;
+    default:
+        return 0;
+    }
 }
 
 // The one link field of each parent kind (0: the kind has none). A link field
@@ -83,7 +106,7 @@ struct Item {
     FieldMap fields;
     std::vector<int> children; // handles, in link order
     int parent = -1;
-    // Record handles (accounts, proxies): the stored record last loaded, if any.
+    // Record handles: the stored record last loaded, if any.
     std::int64_t loadedRow = 0;
 };
 

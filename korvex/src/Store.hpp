@@ -16,7 +16,7 @@ namespace korvex {
 
 struct StoredRecord {
     std::int64_t id = 0; // never reused, so a delete hits only the record read
-    int list = 0;        // kAccount or kProxy
+    int list = 0;        // the record kind
     FieldMap fields;
 };
 

@@ -77,4 +77,15 @@ int DeleteLoadedProxy();
 // none, or a proxy before it cannot be loaded or named.
 bool FindProxy(const std::string& name);
 
+// Certificates the user chose to trust always, and servers seen with TLS, each named
+// "host:port" with the port always written (an IPv6 address in brackets).
+// Fingerprints of the certificates trusted for `server`, as stored.
+std::vector<std::string> TrustedFingerprints(const std::string& server);
+// Makes `fingerprint` the certificate trusted for `server`; one trusted before for it
+// goes. False when the store refused.
+bool TrustCertificate(const std::string& server, const std::string& fingerprint);
+bool SeenWithTls(const std::string& server);
+// Notes that `server` spoke TLS, once.
+void RememberTls(const std::string& server);
+
 } // namespace accounts

@@ -19,6 +19,9 @@ struct AccountItems {
     int store = -1;  // KORVEX_KIND_STORE
     int record = -1; // KORVEX_KIND_ACCOUNT
     int proxy = -1;  // KORVEX_KIND_PROXY
+    // Made when first needed (accounts/): only a TLS connection uses them.
+    int certificate = -1; // KORVEX_KIND_CERTIFICATE
+    int tlsHost = -1;     // KORVEX_KIND_TLS_HOST
 };
 
 // What start-up reaches outside the program; tests replace steps to see its failures.
