@@ -8,10 +8,10 @@
 // the user-interface thread used). The library is bound
 // from beside the program; KORVEX_HOME is a temporary folder; the window's questions
 // (133 and the password prompt) are answered through the modal seam.
-#include "BrowsePort.h"
 #include "library/App.h"
 #include "library/Globals.h"
 #include "platform/Modal.h"
+#include "res/Ids.h"
 #include "ui/MainDlg.h"
 
 #include <korvex.h>
@@ -74,18 +74,20 @@ bool OpenLibrary() {
     return true;
 }
 
-void AddAccount(const std::string& user) {
+void AddAccount(const std::string& user, int port) {
     KorvexApi& api = theApp.m_api;
     KorvexHandle h = theApp.m_hInterface;
-    api.KorvexGetDataNum(h, theApp.m_items.record, 0, nullptr);
-    api.KorvexSetDataValue(h, theApp.m_items.record, 1011, "bench");
-    api.KorvexSetDataValue(h, theApp.m_items.record, 2001, user.c_str());
-    api.KorvexSetDataNum(h, theApp.m_items.record, 2002, 1);
-    api.KorvexSetDataValue(h, theApp.m_items.record, 1302, "127.0.0.1");
-    api.KorvexSetDataNum(h, theApp.m_items.record, 1301, 131);
-    api.KorvexSetDataNum(h, theApp.m_items.record, 2003, 1);
-    api.KorvexSetDataValue(h, theApp.m_items.record, 2004, "");
-    api.KorvexSetDataNum(h, theApp.m_items.store, 1014, theApp.m_items.record);
+    const int record = theApp.m_items.record;
+    const std::string server = "127.0.0.1:" + std::to_string(port);
+    api.KorvexGetDataNum(h, record, KORVEX_FIELD_NEW_RECORD, nullptr);
+    api.KorvexSetDataValue(h, record, KORVEX_FIELD_NAME, "bench");
+    api.KorvexSetDataValue(h, record, KORVEX_FIELD_USER_ID, user.c_str());
+    api.KorvexSetDataNum(h, record, KORVEX_FIELD_NO_PASSWORD, 1);
+    api.KorvexSetDataValue(h, record, KORVEX_FIELD_HOST, server.c_str());
+    api.KorvexSetDataNum(h, record, KORVEX_FIELD_SERVER_TYPE, KORVEX_SERVER_TYPE_FTP);
+    api.KorvexSetDataNum(h, record, KORVEX_FIELD_PASSIVE, 1);
+    api.KorvexSetDataValue(h, record, KORVEX_FIELD_PROXY, "");
+    api.KorvexSetDataNum(h, theApp.m_items.store, KORVEX_FIELD_STORE_APPEND, record);
 }
 
 // CPU time of the calling (user-interface) thread, in seconds.
@@ -137,16 +139,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "libKORVEX could not be bound\n");
         return 1;
     }
-    AddAccount(o.user);
-    ftp::SetBrowsePortForTesting(static_cast<std::uint16_t>(o.port));
+    AddAccount(o.user, o.port);
     platform::modal::SetHandler(&answers);
 
     int status = 0;
     {
         CMainDlg w;
         theApp.m_pMainWnd = &w;
-        w.Create(102);
-        w.SendCommand(1029); // the wizard gives the panel back
+        w.Create(IDD_MAIN);
+        w.SendCommand(IDC_WIZARD); // the wizard gives the panel back
         for (int run = 0; run < o.runs && status == 0; ++run) {
             w.m_editFolder.SetWindowText(o.folder);
 
@@ -167,7 +168,7 @@ int main(int argc, char** argv) {
             t.start();
             tick.start();
             timer.start();
-            w.SendCommand(1033);
+            w.SendCommand(IDC_BACK_OR_CONNECT);
             // A real event loop, as the application runs it: no busy polling.
             QEventLoop loop;
             QTimer done;

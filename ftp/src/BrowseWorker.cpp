@@ -1,7 +1,5 @@
 #include "ftp/BrowseWorker.h"
 
-#include "BrowsePort.h"
-
 #include <QElapsedTimer>
 #include <QMetaObject>
 #include <QTimer>
@@ -10,21 +8,6 @@
 #include <utility>
 
 namespace ftp {
-namespace {
-
-std::atomic<std::uint16_t> g_portForTesting{0};
-
-} // namespace
-
-void SetBrowsePortForTesting(std::uint16_t port) {
-    g_portForTesting.store(port);
-}
-
-std::uint16_t BrowsePort() {
-    const std::uint16_t p = g_portForTesting.load();
-    return p != 0 ? p : 21;
-}
-
 // Lambdas hold the worker, not the sink: they may run after the run has returned.
 class BrowseWorker::Sink : public BrowseSink {
 public:
@@ -95,6 +78,28 @@ void BrowseWorker::Wait() {
 }
 
 void BrowseWorker::run() {
+    // The answers are written on the user-interface thread while this one waits; a
+    // shutdown meanwhile leaves them at no.
+    if (m_calls.verifyCertificate) {
+        m_request.verifyCertificate = [this](std::string_view host, std::uint16_t port,
+                                             const inet::FtpCertificate& cert) {
+            bool yes = false;
+            Post([&] { yes = m_calls.verifyCertificate(host, port, cert); }, true);
+            return yes;
+        };
+    }
+    if (m_calls.confirmPlain) {
+        m_request.confirmPlain = [this](std::string_view host, std::uint16_t port) {
+            bool yes = false;
+            Post([&] { yes = m_calls.confirmPlain(host, port); }, true);
+            return yes;
+        };
+    }
+    if (m_calls.connected) {
+        m_request.connected = [this](const BrowseSecurity& security) {
+            Post([this, security] { m_calls.connected(security); }, false);
+        };
+    }
     Sink sink(*this);
     const unsigned result = RunBrowse(m_request, sink, m_cancel);
     std::lock_guard lock(m_mutex);

@@ -288,6 +288,8 @@ BOOL CDialog::BuildWindow(bool modal) {
             l->setAlignment(((c.style & res::kRight) ? Qt::AlignRight : Qt::AlignLeft) |
                             Qt::AlignTop);
             l->setAttribute(Qt::WA_TransparentForMouseEvents);
+            // A label taller than one line wraps, as the dialog manager's do.
+            l->setWordWrap(c.cy >= 16);
             focus = Qt::NoFocus;
             w = l;
             break;

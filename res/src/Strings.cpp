@@ -108,6 +108,16 @@ constexpr Entry kStrings[] = {
     {IDS_SAVE_FAILED, "保存で失敗しました"},
     {IDS_LIST_FAILED, "ファイル一覧を取得できませんでした。"},
     {IDS_VERSION_FORMAT, "Tovalo バージョン %s"},
+    {IDS_STATUS_CONNECTED_TLS, "サーバーに接続しました（TLS）"},
+    {IDS_STATUS_CONNECTED_PROXY, "プロキシ経由でサーバーに接続しました（暗号化なし）"},
+    {IDS_CONFIRM_PLAIN,
+     "このサーバーには以前 TLS で暗号化して接続しましたが、今回は暗号化を断られました。"
+     "\r\n通信が途中で書き換えられている可能性があります。"
+     "\r\nパスワードを暗号化せずに送って接続を続けますか？"},
+    {IDS_CERT_NOT_VERIFIED,
+     "サーバーの証明書を確認できませんでした。内容を確かめて、信頼するかどうかを選んでください。"},
+    {IDS_CERT_CHANGED, "サーバーの証明書が、常に信頼するとした証明書から変わっています。"
+                       "内容を確かめて、信頼するかどうかを選んでください。"},
     {AFX_IDS_SCCLOSE, "閉じる(&C)"},
     {AFX_IDP_PARSE_STRING_SIZE, "%s 文字以内で入力してください。"},
     {AFX_IDP_PARSE_UINT, "正の整数を入力してください。"},

@@ -180,7 +180,7 @@ void CMainDlg::OnBrowseProgress(int percent) {
         textId = IDS_STATUS_CONNECTING;
         break;
     case ftp::kProgressConnected:
-        textId = IDS_STATUS_CONNECTED;
+        textId = m_nConnectedStatus != 0 ? m_nConnectedStatus : IDS_STATUS_CONNECTED;
         break;
     case ftp::kProgressFolders:
         textId = IDS_STATUS_FOLDERS;

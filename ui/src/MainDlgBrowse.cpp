@@ -4,9 +4,11 @@
 #include "accounts/PasswordDlg.h"
 #include "accounts/Store.h"
 #include "ftp/RemoteName.h"
+#include "inet/FtpAddress.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
 #include "res/Ids.h"
+#include "ui/CertificateDlg.h"
 
 #include <utility>
 
@@ -19,11 +21,12 @@ CMainDlg::~CMainDlg() {
     }
 }
 
-bool CMainDlg::AskPassword(std::string& password) {
+bool CMainDlg::AskPassword(const std::string& server, const std::string& userId,
+                           std::string& password) {
     CPasswordDlg dlg(this);
     dlg.m_strProtocol = "FTP";
-    dlg.m_strServer = m_strServer;
-    dlg.m_strUserID = m_strUserID;
+    dlg.m_strServer = server;
+    dlg.m_strUserID = userId;
     if (dlg.DoModal() != IDOK)
         return false;
     password = dlg.m_strPassword;
@@ -42,11 +45,16 @@ void CMainDlg::OnConnect() {
     m_strUserID = account.userId;
     m_strServer = account.server;
     m_strProxyName = account.proxyName;
+    // Nothing of an earlier account's proxy or certificate carries over.
+    m_strProxyServer.clear();
+    m_strProxyUserID.clear();
+    m_strProxyPassword.clear();
+    m_strTrustedOnce.clear();
     // Without the account's passive flag a user behind NAT would get nothing listed.
     m_bPassive = account.passive;
 
     std::string password;
-    if (!AskPassword(password)) {
+    if (!AskPassword(m_strServer, m_strUserID, password)) {
         m_strPassword.clear();
         return;
     }
@@ -56,12 +64,61 @@ void CMainDlg::OnConnect() {
         return;
     }
 
-    if (!m_strProxyName.empty()) {
-        if (!accounts::FindProxy(m_strProxyName))
-            return;
-        m_strProxyServer = accounts::LoadedProxyServer();
-    }
+    if (!ReadProxy())
+        return;
     StartBrowseRun(FALSE);
+}
+
+bool CMainDlg::ReadProxy() {
+    if (m_strProxyName.empty())
+        return true;
+    if (!accounts::FindProxy(m_strProxyName))
+        return false;
+    const accounts::ProxyFields proxy = accounts::ReadLoadedProxy();
+    m_strProxyServer = proxy.server;
+    m_strProxyUserID = proxy.userId;
+    m_strProxyPassword = proxy.password;
+    if (m_strProxyUserID.empty() || !m_strProxyPassword.empty())
+        return true;
+    if (!AskPassword(m_strProxyServer, m_strProxyUserID, m_strProxyPassword)) {
+        m_strPassword.clear();
+        return false;
+    }
+    if (m_strProxyPassword.empty()) {
+        m_strPassword.clear();
+        AfxMessageBox(IDS_PASSWORD_NEEDED, MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    return true;
+}
+
+bool CMainDlg::AskCertificate(const std::string& server, const inet::FtpCertificate& certificate) {
+    if (!m_strTrustedOnce.empty() && m_strTrustedOnce == certificate.sha256)
+        return true;
+    CCertificateDlg dlg(server, certificate, !accounts::TrustedFingerprints(server).empty(), this);
+    switch (dlg.DoModal()) {
+    case IDC_TRUST_ONCE:
+        m_strTrustedOnce = certificate.sha256;
+        return true;
+    case IDC_TRUST_ALWAYS:
+        accounts::TrustCertificate(server, certificate.sha256);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CMainDlg::AskPlain() {
+    return AfxMessageBox(IDS_CONFIRM_PLAIN, MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK;
+}
+
+void CMainDlg::OnConnected(const std::string& server, const ftp::BrowseSecurity& security) {
+    if (security.viaProxy) {
+        m_nConnectedStatus = IDS_STATUS_CONNECTED_PROXY;
+    } else if (security.tls) {
+        m_nConnectedStatus = IDS_STATUS_CONNECTED_TLS;
+        accounts::RememberTls(server);
+    }
 }
 
 void CMainDlg::OnParentFolder() {
@@ -141,15 +198,16 @@ void CMainDlg::StartBrowseRun(BOOL bResetProgress) {
     request.server = m_strServer;
     request.userId = m_strUserID;
     request.password = m_strPassword;
-    request.proxyServer = m_strProxyServer;
-    request.port = ftp::BrowsePort();
+    if (!m_strProxyServer.empty())
+        request.proxy = ftp::BrowseProxy{m_strProxyServer, m_strProxyUserID, m_strProxyPassword};
     request.passive = m_bPassive != 0;
-    // Until the window can ask about a certificate it cannot verify, such a server is
-    // still used encrypted rather than refused: never worse than the clear text it
-    // would otherwise get.
-    request.verifyCertificate = [](std::string_view, std::uint16_t, const inet::FtpCertificate&) {
-        return true;
-    };
+    // Trust and TLS history are kept per "host:port", however the account writes it.
+    const auto address = inet::ParseServerAddress(m_strServer);
+    const std::string server =
+        address ? inet::FormatServerAddress(*address, true) : std::string(m_strServer);
+    request.trustedFingerprints = accounts::TrustedFingerprints(server);
+    request.tlsSeenBefore = !request.proxy && accounts::SeenWithTls(server);
+    m_nConnectedStatus = IDS_STATUS_CONNECTED;
 
     ftp::BrowseWindowCalls calls;
     calls.clearList = [this] { ClearRemoteList(); };
@@ -172,6 +230,14 @@ void CMainDlg::StartBrowseRun(BOOL bResetProgress) {
         AfxMessageBox(static_cast<UINT>(id), MB_OK | MB_ICONEXCLAMATION);
     };
     calls.forgetPassword = [this] { m_strPassword.clear(); };
+    calls.verifyCertificate = [this, server](std::string_view, std::uint16_t,
+                                             const inet::FtpCertificate& certificate) {
+        return AskCertificate(server, certificate);
+    };
+    calls.confirmPlain = [this](std::string_view, std::uint16_t) { return AskPlain(); };
+    calls.connected = [this, server](const ftp::BrowseSecurity& security) {
+        OnConnected(server, security);
+    };
     calls.end = [this](unsigned) {
         m_bBrowsing = FALSE;
         EnableWindow(TRUE);

@@ -1,8 +1,8 @@
 // The window's browse worker: a thread that runs RunBrowse and carries every sink call over
 // to the user-interface thread, where the window's own functions run.
 //
-// Calls that need an answer (ReadFolderAndMask, ShowMessage) wait on a condition variable
-// that the user-interface thread signals once the call has returned; Shutdown() releases
+// Calls that need an answer (ReadFolderAndMask, ShowMessage, the TLS questions) wait on a condition
+// variable that the user-interface thread signals once the call has returned; Shutdown() releases
 // every such wait, so the owner can always wait for the worker, even from its destructor.
 // Row batches in flight are capped: the worker waits while too many are still queued.
 //
@@ -37,6 +37,11 @@ struct BrowseWindowCalls {
     std::function<void(int id)> showMessage;
     std::function<void()> forgetPassword;
     std::function<void(unsigned result)> end; // enable the window, hide the progress
+    // Optional; the run waits for the answers. Unset, the request's own hooks stay.
+    std::function<bool(std::string_view host, std::uint16_t port, const inet::FtpCertificate&)>
+        verifyCertificate;
+    std::function<bool(std::string_view host, std::uint16_t port)> confirmPlain;
+    std::function<void(const BrowseSecurity&)> connected;
 };
 
 class BrowseWorker : public QThread {
@@ -89,8 +94,5 @@ private:
     std::deque<Call> m_pending; // guarded by m_mutex
     bool m_wakePending = false; // guarded by m_mutex: RunCalls is queued or running
 };
-
-// Port of the window's runs: the FTP default port 21 (an account holds none).
-std::uint16_t BrowsePort();
 
 } // namespace ftp

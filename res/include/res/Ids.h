@@ -11,6 +11,7 @@ inline constexpr int IDD_ACCOUNT = 132;
 inline constexpr int IDD_PASSWORD = 150;
 inline constexpr int IDD_PROXY = 156;
 inline constexpr int IDD_SAVENAME = 158;
+inline constexpr int IDD_CERTIFICATE = 160;
 
 // Icon and bitmap.
 inline constexpr int IDI_APP = 128;
@@ -77,6 +78,17 @@ inline constexpr int IDC_PROXY_DETAILS = 1042;
 inline constexpr int IDC_DELETE_PROXY = 1043;
 inline constexpr int IDC_PROMPT = 1104;
 inline constexpr int IDC_PROXY_NO_PASSWORD = 1116;
+
+// Certificate dialog; DoModal returns the button: IDC_TRUST_ONCE, IDC_TRUST_ALWAYS or IDCANCEL.
+inline constexpr int IDC_CERT_PROMPT = 1200;
+inline constexpr int IDC_CERT_SERVER = 1201;
+inline constexpr int IDC_CERT_SUBJECT = 1202;
+inline constexpr int IDC_CERT_ISSUER = 1203;
+inline constexpr int IDC_CERT_VALIDITY = 1204;
+inline constexpr int IDC_CERT_FINGERPRINT = 1205;
+inline constexpr int IDC_CERT_ERROR = 1206;
+inline constexpr int IDC_TRUST_ONCE = 1207;
+inline constexpr int IDC_TRUST_ALWAYS = 1208;
 
 // File entry dialog.
 inline constexpr int IDC_SAVE_NAME = 1015;
@@ -150,6 +162,11 @@ inline constexpr int IDS_HELP_FAILED = 163;
 inline constexpr int IDS_SAVE_FAILED = 164;
 inline constexpr int IDS_LIST_FAILED = 165;
 inline constexpr int IDS_VERSION_FORMAT = 166;
+inline constexpr int IDS_STATUS_CONNECTED_TLS = 167;   // in place of IDS_STATUS_CONNECTED
+inline constexpr int IDS_STATUS_CONNECTED_PROXY = 168; // likewise, through a proxy
+inline constexpr int IDS_CONFIRM_PLAIN = 169;
+inline constexpr int IDS_CERT_NOT_VERIFIED = 170;
+inline constexpr int IDS_CERT_CHANGED = 171;
 
 // The framework's own strings.
 inline constexpr int AFX_IDS_SCCLOSE = 0xEF06;           // the window menu's close item

@@ -49,11 +49,15 @@ public:
     std::atomic<int> m_bCancel{0};                             // stop request of a run
     std::string m_strUserID; // connection data of the account being browsed
     std::string m_strServer;
-    std::string m_strProxyName;
-    std::string m_strProxyServer;
-    std::string m_strPassword; // typed at the last Connect; empty: not connected
-    BOOL m_bPassive = FALSE;   // the account's passive-mode flag, read at Connect
-    BOOL m_bBrowsing = FALSE;  // a run lives: from its start until the worker's end
+    std::string m_strProxyName;     // empty: the account connects directly
+    std::string m_strProxyServer;   // of the proxy Connect found; empty: none
+    std::string m_strProxyUserID;   // empty: no login at the proxy
+    std::string m_strProxyPassword; // stored or typed at Connect
+    std::string m_strPassword;      // typed at the last Connect; empty: not connected
+    std::string m_strTrustedOnce;   // fingerprint trusted "this time" since the last Connect
+    int m_nConnectedStatus = 0;     // the status string of the run's connected stage
+    BOOL m_bPassive = FALSE;        // the account's passive-mode flag, read at Connect
+    BOOL m_bBrowsing = FALSE;       // a run lives: from its start until the worker's end
 
     CButton m_btnNewAccount;
     CButton m_btnSave; // IDOK
@@ -146,8 +150,15 @@ public:
     // What a run sends for the text of IDC_FOLDER: the remembered bytes while the text is
     // what ShowFolder showed, else the typed text.
     std::string FolderBytes(const std::string& text) const;
-    // The password prompt of Connect; false when it was not confirmed.
-    bool AskPassword(std::string& password);
+    // The password prompt of Connect for `server` and `userId`; false when it was not
+    // confirmed.
+    bool AskPassword(const std::string& server, const std::string& userId, std::string& password);
+    // Reads the proxy the account names; false when Connect must not go on.
+    bool ReadProxy();
+    // The TLS questions of a run, on this thread while the run waits.
+    bool AskCertificate(const std::string& server, const inet::FtpCertificate& certificate);
+    bool AskPlain();
+    void OnConnected(const std::string& server, const ftp::BrowseSecurity& security);
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
