@@ -45,7 +45,8 @@ int Handler::MessageBox(const std::string& text, UINT style, UINT) {
     QMessageBox box(icon, ToQ(res::kProductName), ToQMultiLine(text),
                     okCancel ? (QMessageBox::Ok | QMessageBox::Cancel) : QMessageBox::Ok,
                     QApplication::activeWindow());
-    box.setDefaultButton(QMessageBox::Ok);
+    box.setDefaultButton(okCancel && (style & MB_DEFBUTTON2) ? QMessageBox::Cancel
+                                                             : QMessageBox::Ok);
     box.setEscapeButton(okCancel ? QMessageBox::Cancel : QMessageBox::Ok);
     return box.exec() == QMessageBox::Ok ? IDOK : IDCANCEL;
 }

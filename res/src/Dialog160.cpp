@@ -18,19 +18,20 @@ constexpr Control kControls[] = {
     {IDC_STATIC, Kind::Static, 7, 80, 50, 8, "有効期間", kRight},
     {IDC_CERT_VALIDITY, Kind::Edit, 62, 78, 211, 12, "", kField},
     {IDC_STATIC, Kind::Static, 7, 96, 50, 8, "SHA-256", kRight},
-    {IDC_CERT_FINGERPRINT, Kind::Edit, 62, 94, 211, 12, "", kField},
-    {IDC_STATIC, Kind::Static, 7, 112, 50, 8, "確認結果", kRight},
-    {IDC_CERT_ERROR, Kind::Edit, 62, 110, 211, 12, "", kField},
-    {IDC_TRUST_ONCE, Kind::Button, 62, 132, 70, 14, "今回だけ信頼する", kNone},
-    {IDC_TRUST_ALWAYS, Kind::Button, 137, 132, 70, 14, "常に信頼する", kNone},
-    {IDCANCEL, Kind::DefButton, 223, 132, 50, 14, "キャンセル", kNone},
+    // 95 characters: two lines, all of it in sight.
+    {IDC_CERT_FINGERPRINT, Kind::Edit, 62, 94, 211, 24, "", kBorder | kReadOnly | kMultiLine},
+    {IDC_STATIC, Kind::Static, 7, 122, 50, 8, "確認結果", kRight},
+    {IDC_CERT_ERROR, Kind::Edit, 62, 120, 211, 12, "", kField},
+    {IDC_TRUST_ONCE, Kind::Button, 62, 142, 70, 14, "今回だけ信頼する", kNone},
+    {IDC_TRUST_ALWAYS, Kind::Button, 137, 142, 70, 14, "常に信頼する", kNone},
+    {IDCANCEL, Kind::DefButton, 223, 142, 50, 14, "キャンセル", kNone},
 };
 
 } // namespace
 
 const Dialog& DialogTemplate160() {
     static const Dialog d{
-        IDD_CERTIFICATE, "証明書の確認", 280, 153, "ＭＳ Ｐゴシック", 9, kDsSysMenu | kDsModalFrame,
+        IDD_CERTIFICATE, "証明書の確認", 280, 163, "ＭＳ Ｐゴシック", 9, kDsSysMenu | kDsModalFrame,
         kControls};
     return d;
 }

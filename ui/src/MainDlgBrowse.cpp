@@ -109,7 +109,9 @@ bool CMainDlg::AskCertificate(const std::string& server, const inet::FtpCertific
 }
 
 bool CMainDlg::AskPlain() {
-    return AfxMessageBox(IDS_CONFIRM_PLAIN, MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK;
+    // Going on in clear is the exception: Enter keeps the password safe.
+    return AfxMessageBox(IDS_CONFIRM_PLAIN, MB_OKCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2) ==
+           IDOK;
 }
 
 void CMainDlg::OnConnected(const std::string& server, const ftp::BrowseSecurity& security) {

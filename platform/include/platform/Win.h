@@ -31,6 +31,7 @@ inline constexpr UINT MB_ICONQUESTION = 0x0020;
 inline constexpr UINT MB_ICONEXCLAMATION = 0x0030;
 inline constexpr UINT MB_TYPEMASK = 0x000F;
 inline constexpr UINT MB_ICONMASK = 0x00F0;
+inline constexpr UINT MB_DEFBUTTON2 = 0x0100; // the second button (Cancel) is the default
 
 // Show commands.
 inline constexpr int SW_HIDE = 0;
