@@ -1,17 +1,17 @@
-// The main window browsing a local server: the window's runs are pointed at the test
-// server's port, accounts name 127.0.0.1, and every run is waited for with a bound.
+// The main window browsing a local server: accounts name 127.0.0.1 and the test server's
+// port, and every run is waited for with a bound.
 #pragma once
 
-#include "BrowsePort.h"
 #include "ftp/RemoteName.h"
 #include "gui_support/GuiTest.h"
-#include "support/PyFtpServer.h"
+#include "support/RealServers.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QThread>
+#include <QTest>
+#include <QTreeWidget>
 
 #include <algorithm>
 #include <memory>
@@ -21,6 +21,7 @@
 namespace browse_test {
 
 using Strings = std::vector<std::string>;
+const std::vector<int> kComplete = {10, 20, 30, 40, 100};
 
 // The window with its progress messages recorded.
 class RecordingMainDlg : public CMainDlg {
@@ -32,10 +33,9 @@ public:
     std::vector<int> progress;
 };
 
-// One row of the remote list as the window holds it: row text, image, record.
+// One row of the remote list as the window holds it.
 struct Row {
-    std::string name;
-    std::string path;
+    std::string name, path;
     int folder = 0;
     bool operator==(const Row&) const = default;
 };
@@ -43,48 +43,38 @@ struct Row {
 class BrowseFixture : public gui::GuiTest {
 protected:
     // The shared server: folders and files with spaces and Japanese names.
-    static void StartServer() {
+    static void SetUpTestSuite() {
         s_server = std::make_unique<test::PyFtpServer>(std::vector<test::PyFtpServer::User>{
             {"tester", "secret", ""}, {"other", "pw2", "pub/b"}});
-        auto& s = *s_server;
-        s.MakeDir("pub/sub dir");
-        s.MakeDir("pub/日本語フォルダ");
-        s.MakeDir("pub/b");
-        s.MakeFile("pub/a.txt", "1");
-        s.MakeFile("pub/c.TXT", "2");
-        s.MakeFile("pub/b.log", "3");
-        s.MakeFile("pub/試験 ファイル.txt", "4");
-        s.MakeFile("pub/sub dir/inner.txt", "5");
-        s.MakeFile("pub/b/only_in_b.txt", "6");
-        s.MakeDir("empty");
-        s.MakeFile("root.txt", "7");
-        if (!s.Start())
-            ADD_FAILURE() << "pyftpdlib: " << s.Error();
+        for (const char* dir : {"pub/sub dir", "pub/日本語フォルダ", "pub/b", "empty"})
+            s_server->MakeDir(dir);
+        for (const char* file : {"pub/a.txt", "pub/c.TXT", "pub/b.log", "pub/試験 ファイル.txt",
+                                 "pub/sub dir/inner.txt", "pub/b/only_in_b.txt", "root.txt"})
+            s_server->MakeFile(file, "1");
+        if (!s_server->Start())
+            ADD_FAILURE() << "pyftpdlib: " << s_server->Error();
     }
-    static void SetUpTestSuite() { StartServer(); }
     static void TearDownTestSuite() { s_server.reset(); }
 
-    void SetUp() override {
-        gui::GuiTest::SetUp();
-        ASSERT_TRUE(s_server && s_server->Port() != 0);
-        ftp::SetBrowsePortForTesting(s_server->Port());
-    }
     void TearDown() override {
         CloseWindow();
-        ftp::SetBrowsePortForTesting(0);
         gui::GuiTest::TearDown();
     }
 
-    // The recorded password is never the one typed: Connect must not use it.
+    // An account of 127.0.0.1:port (0: the shared server). The recorded password is never
+    // the one typed: Connect must not use it.
     static gui::AccountValues Account(const std::string& name, int passive = 0,
-                                      const std::string& user = "tester") {
+                                      const std::string& user = "tester", std::uint16_t port = 0) {
         gui::AccountValues a;
         a.name = name;
         a.userId = user;
         a.password = "recorded-not-used";
-        a.server = "127.0.0.1";
+        a.server = Server(port);
         a.passive = passive;
         return a;
+    }
+    static std::string Server(std::uint16_t port = 0) {
+        return "127.0.0.1:" + std::to_string(port != 0 ? port : s_server ? s_server->Port() : 21);
     }
 
     // The window, normally with the wizard stopped so that the FTP panel is in use.
@@ -100,9 +90,7 @@ protected:
         return *m_win;
     }
     void CloseWindow() {
-        if (!m_win)
-            return;
-        if (theApp.m_pMainWnd == m_win.get())
+        if (m_win && theApp.m_pMainWnd == m_win.get())
             theApp.m_pMainWnd = nullptr;
         m_win.reset();
         ProcessEvents();
@@ -112,10 +100,8 @@ protected:
     static bool WaitForRun(CMainDlg& w) {
         QElapsedTimer t;
         t.start();
-        while (w.m_bBrowsing && t.elapsed() < 30000) {
+        while (w.m_bBrowsing && t.elapsed() < 30000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            QThread::msleep(1);
-        }
         QCoreApplication::processEvents();
         return !w.m_bBrowsing;
     }
@@ -138,7 +124,8 @@ protected:
         Click(w, IDC_BACK_OR_CONNECT);
         ASSERT_TRUE(WaitForRun(w));
     }
-    // The rows of list view 1021, checked against the window's records.
+    // The rows of the remote list, checked against the window's records: folder rows
+    // first, no dots.
     static std::vector<Row> RemoteRows(CMainDlg& w) {
         std::vector<Row> rows;
         const auto texts = Rows(w, IDC_REMOTE);
@@ -146,26 +133,18 @@ protected:
         for (std::size_t i = 0; i < texts.size() && i < w.m_arrRemote.size(); ++i) {
             const CRemoteEntry& e = *w.m_arrRemote[i];
             EXPECT_EQ(texts[i].at(0), ftp::DisplayName(e.m_strEntryName)) << "row " << i;
-            EXPECT_EQ(w.m_listRemote.GetItemImage(static_cast<int>(i)), e.m_bFolder ? 0 : 1)
-                << "image of row " << i;
+            EXPECT_EQ(w.m_listRemote.GetItemImage(static_cast<int>(i)), e.m_bFolder ? 0 : 1);
+            EXPECT_TRUE(rows.empty() || e.m_bFolder <= rows.back().folder) << e.m_strEntryName;
+            EXPECT_TRUE(e.m_strEntryName != "." && e.m_strEntryName != "..");
             rows.push_back({e.m_strEntryName, e.m_strPath, e.m_bFolder});
         }
         return rows;
     }
-    // Names of the folder rows and of the file rows, each sorted; every folder row must
-    // come first.
+    // Names of the folder rows and of the file rows, each sorted.
     static std::pair<Strings, Strings> Listed(CMainDlg& w) {
         Strings folders, files;
-        for (const Row& r : RemoteRows(w)) {
-            EXPECT_NE(r.name, ".");
-            EXPECT_NE(r.name, "..");
-            if (r.folder) {
-                EXPECT_TRUE(files.empty()) << "folder " << r.name << " after a file";
-                folders.push_back(r.name);
-            } else {
-                files.push_back(r.name);
-            }
-        }
+        for (const Row& r : RemoteRows(w))
+            (r.folder ? folders : files).push_back(r.name);
         std::sort(folders.begin(), folders.end());
         std::sort(files.begin(), files.end());
         return {folders, files};
@@ -176,12 +155,20 @@ protected:
         EXPECT_TRUE(w.IsWindowEnabled());
         EXPECT_FALSE(w.m_dlgConnecting.IsWindowVisible());
     }
+    static void DoubleClickRow(CMainDlg& w, const std::string& name) {
+        auto* tree = qobject_cast<QTreeWidget*>(Control(w, IDC_REMOTE));
+        const auto it = std::find_if(w.m_arrRemote.begin(), w.m_arrRemote.end(),
+                                     [&](const auto& e) { return e->m_strEntryName == name; });
+        QTreeWidgetItem* item = tree->topLevelItem(static_cast<int>(it - w.m_arrRemote.begin()));
+        ASSERT_NE(item, nullptr) << name;
+        tree->scrollToItem(item);
+        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier,
+                           tree->visualItemRect(item).center());
+    }
 
-    static std::unique_ptr<test::PyFtpServer> s_server;
+    static inline std::unique_ptr<test::PyFtpServer> s_server;
     std::unique_ptr<RecordingMainDlg> m_win;
     Strings prompt; // protocol, server and user the last password prompt showed
 };
-
-inline std::unique_ptr<test::PyFtpServer> BrowseFixture::s_server;
 
 } // namespace browse_test

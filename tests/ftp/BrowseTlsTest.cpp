@@ -1,99 +1,146 @@
-// The browse run's TLS hooks: trusted fingerprints, the caller's certificate and
-// plain-FTP questions, and the report of how the session is protected.
+// The browse run's TLS hooks and tovalo-ls --tls and --trust, against vsftpd with TLS
+// (clear logins refused, TLS data with session reuse demanded) and without.
 #include "RecordingSink.h"
+#include "RunLs.h"
 #include "ftp/BrowseRun.h"
 #include "res/Ids.h"
-#include "support/VsftpdServer.h"
+#include "res/Resources.h"
+#include "support/RealServers.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <optional>
+#include <fstream>
 
 namespace {
 
 using namespace std::chrono_literals;
-using test::RecordingSink;
 using test::VsftpdServer;
 
-TEST(BrowseTls, HooksDecideAndHearHowTheSessionIsProtected) {
-    enum class Pin { None, Trusted, Asked };
-    struct Case {
+std::size_t Count(const std::vector<std::string>& all, std::size_t from,
+                  const std::string& prefix) {
+    return static_cast<std::size_t>(
+        std::count_if(all.begin() + static_cast<long>(from), all.end(),
+                      [&](const std::string& c) { return c.rfind(prefix, 0) == 0; }));
+}
+
+class TlsServers : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        for (VsftpdServer* s : {&s_tls, &s_plain}) {
+            std::ofstream(s->Root() / "a.txt") << "a";
+            std::filesystem::create_directory(s->Root() / "sub");
+            ASSERT_TRUE(s->Start()) << s->Error();
+        }
+    }
+    static inline VsftpdServer s_tls{true}, s_plain{false};
+};
+
+TEST_F(TlsServers, BrowseHooksDecideAndHearHowTheSessionIsProtected) {
+    const struct {
         const char* what;
-        bool tlsServer;
-        Pin pin;
-        bool seenBefore;
-        std::optional<bool> confirmPlain;
+        bool tlsServer, trusted, accept, seenBefore;
         unsigned result;
         int verifyCalls, confirmCalls;
+    } cases[] = {
+        {"trusted fingerprint", true, true, false, false, 1, 0, 0},
+        {"accepted by the caller", true, false, true, false, 1, 1, 0},
+        {"the caller says no", true, false, false, false, 0, 1, 0},
+        {"plain after TLS, confirmed", false, false, false, true, 1, 0, 1},
     };
-    const Case cases[] = {
-        {"trusted fingerprint", true, Pin::Trusted, false, std::nullopt, 1, 0, 0},
-        {"accepted by the caller", true, Pin::Asked, false, std::nullopt, 1, 1, 0},
-        {"the caller says no", true, Pin::None, false, std::nullopt, 0, 1, 0},
-        {"plain after TLS, refused", false, Pin::None, true, false, 0, 0, 1},
-        {"plain after TLS, confirmed", false, Pin::None, true, true, 1, 0, 1},
-    };
-    VsftpdServer tlsServer({.tls = true}), plainServer({.tls = false});
-    for (VsftpdServer* s : {&tlsServer, &plainServer}) {
-        std::filesystem::create_directory(s->Root() / "sub");
-        ASSERT_TRUE(s->Start()) << s->Error();
-    }
-    for (const Case& k : cases) {
+    const std::string sha256 = s_tls.Certificate().sha256;
+    for (const auto& k : cases) {
         SCOPED_TRACE(k.what);
-        VsftpdServer& server = k.tlsServer ? tlsServer : plainServer;
+        VsftpdServer& server = k.tlsServer ? s_tls : s_plain;
         ftp::BrowseRequest req;
         req.server = "127.0.0.1:" + std::to_string(server.Port());
         req.userId = VsftpdServer::kUser;
         req.password = "x";
         req.connectTimeout = req.replyTimeout = req.transferTimeout = 10s;
-        if (k.pin == Pin::Trusted)
-            req.trustedFingerprints = {tlsServer.Sha256()};
+        req.passive = true;
+        if (k.trusted)
+            req.trustedFingerprints = {sha256};
         int verifyCalls = 0, confirmCalls = 0, reports = 0;
         req.verifyCertificate = [&](std::string_view, std::uint16_t,
                                     const inet::FtpCertificate& c) {
             ++verifyCalls;
-            return k.pin == Pin::Asked && c.sha256 == tlsServer.Sha256();
+            return k.accept && c.sha256 == sha256;
         };
         req.tlsSeenBefore = k.seenBefore;
-        if (k.confirmPlain) {
-            req.confirmPlain = [&, answer = *k.confirmPlain](std::string_view host,
-                                                             std::uint16_t port) {
-                ++confirmCalls;
-                EXPECT_EQ(host, "127.0.0.1");
-                EXPECT_EQ(port, server.Port());
-                return answer;
-            };
-        }
+        req.confirmPlain = [&](std::string_view, std::uint16_t) { return ++confirmCalls; };
         ftp::BrowseSecurity security;
         req.connected = [&](const ftp::BrowseSecurity& s) {
             ++reports;
             security = s;
         };
-        RecordingSink sink;
+        test::RecordingSink sink;
         std::atomic<int> cancel{0};
         const std::size_t before = server.Commands().size();
-        const unsigned result = ftp::RunBrowse(req, sink, cancel);
-
-        EXPECT_EQ(result, k.result);
+        EXPECT_EQ(ftp::RunBrowse(req, sink, cancel), k.result);
         EXPECT_EQ(verifyCalls, k.verifyCalls);
         EXPECT_EQ(confirmCalls, k.confirmCalls);
-        EXPECT_EQ(reports, k.result == 1 ? 1 : 0);
-        if (k.result == 1) {
-            EXPECT_EQ(sink.Names(1), std::vector<std::string>{"sub"});
-            EXPECT_EQ(security.tls, k.tlsServer);
-            EXPECT_EQ(security.dataProtected, k.tlsServer);
-            EXPECT_EQ(security.certificate.has_value(), k.tlsServer);
-            if (security.certificate) {
-                EXPECT_EQ(security.certificate->sha256, tlsServer.Sha256());
-            }
-        } else {
-            EXPECT_EQ(sink.messages, std::vector<int>{IDS_CONNECT_FAILED});
-            EXPECT_NE(std::find(sink.calls.begin(), sink.calls.end(), "forget"), sink.calls.end());
-            const auto all = server.Commands();
-            EXPECT_TRUE(std::none_of(all.begin() + static_cast<long>(before), all.end(),
-                                     [](const std::string& c) { return c.rfind("USER", 0) == 0; }));
-        }
+        EXPECT_EQ(reports, static_cast<int>(k.result));
+        EXPECT_EQ(sink.Names(1),
+                  k.result ? std::vector<std::string>{"sub"} : std::vector<std::string>{});
+        EXPECT_EQ(security.tls && security.dataProtected, k.result && k.tlsServer);
+        EXPECT_EQ(security.certificate ? security.certificate->sha256 : "",
+                  k.result && k.tlsServer ? sha256 : "");
+        EXPECT_EQ(sink.messages,
+                  k.result ? std::vector<int>{} : std::vector<int>{IDS_CONNECT_FAILED});
+        EXPECT_EQ(Count(server.Commands(), before, "USER"), k.result);
+    }
+}
+
+TEST_F(TlsServers, ListerModesAndTrust) {
+    const struct {
+        const char* what;
+        bool tlsServer;
+        std::vector<std::string> options;
+        bool lists, untrustedLine, authSent, userSent;
+    } cases[] = {
+        {"pin in lower case without colons",
+         true,
+         {"--tls", "require", "--trust", ""},
+         true,
+         false,
+         true,
+         true},
+        {"no pin", true, {}, false, true, true, false},
+        {"clear login refused by the TLS server",
+         true,
+         {"--tls", "off"},
+         false,
+         false,
+         false,
+         true},
+        {"require against a plain server", false, {"--tls", "require"}, false, false, true, false},
+    };
+    const std::string right = s_tls.Certificate().sha256;
+    std::string lowerPlain;
+    for (char c : right)
+        if (c != ':')
+            lowerPlain += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        VsftpdServer& server = k.tlsServer ? s_tls : s_plain;
+        std::vector<std::string> args = {"--passive"};
+        args.insert(args.end(), k.options.begin(), k.options.end());
+        if (args.back().empty())
+            args.back() = lowerPlain;
+        args.insert(args.end(), {"127.0.0.1:" + std::to_string(server.Port()), VsftpdServer::kUser});
+        const std::size_t before = server.Commands().size();
+        const test::ProcessResult r =
+            test::RunLs({"-u", "SSL_CERT_FILE", "-u", "SSL_CERT_DIR", "TOVALO_PASSWORD=x"}, args);
+        const std::string untrusted = "certificate not trusted: SHA256 " + right + "\n";
+        EXPECT_EQ(r.exitCode, k.lists ? 0 : 1);
+        EXPECT_EQ(r.out, k.lists ? "/\nD\tsub\t/sub\nF\ta.txt\t/a.txt\n" : "\n");
+        EXPECT_EQ(r.err, k.lists ? ""
+                                 : (k.untrustedLine ? untrusted : "") +
+                                       std::string(res::LoadString(IDS_CONNECT_FAILED)) + "\n");
+        const auto commands = server.Commands();
+        EXPECT_EQ(Count(commands, before, "AUTH TLS"), k.authSent ? 1u : 0u);
+        EXPECT_EQ(Count(commands, before, "USER"), k.userSent ? 1u : 0u);
+        EXPECT_EQ(Count(commands, before, "PROT P"), k.lists ? 1u : 0u);
     }
 }
 

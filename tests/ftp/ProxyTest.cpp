@@ -1,12 +1,12 @@
 // Servers written "host:port", and logins through an FTP proxy: the browse run and
 // tovalo-ls against pyftpdlib behind the scripted proxy.
 #include "RecordingSink.h"
+#include "RunLs.h"
 
 #include "inet/FtpAddress.h"
 #include "res/Ids.h"
-#include "support/ChildProcess.h"
 #include "support/FtpProxy.h"
-#include "support/PyFtpServer.h"
+#include "support/RealServers.h"
 
 #include <gtest/gtest.h>
 
@@ -139,11 +139,10 @@ TEST_F(ProxyTest, ListerTakesPortsAndProxies) {
         {"--proxy", "127.0.0.1:" + std::to_string(guarded.Port()), "--proxy-user", "px", Server(),
          "tester", "/pub"},
     };
-    for (auto args : runs) {
+    for (const auto& args : runs) {
         SCOPED_TRACE(testing::PrintToString(args));
-        args.insert(args.begin(), TOVALO_LS);
-        test::ChildProcess p(args, {"TOVALO_PASSWORD=secret", "TOVALO_PROXY_PASSWORD=pw"});
-        const test::ProcessResult r = p.Wait(60s);
+        const test::ProcessResult r =
+            test::RunLs({"TOVALO_PASSWORD=secret", "TOVALO_PROXY_PASSWORD=pw"}, args);
         EXPECT_EQ(r.exitCode, 0) << r.err;
         EXPECT_EQ(r.out, "/pub\nF\ta.txt\t/pub/a.txt\n");
     }

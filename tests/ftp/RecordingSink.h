@@ -18,7 +18,6 @@ public:
     std::vector<std::string> folderTexts; // every SetFolderText
     std::vector<CRemoteEntry> rows;
     std::vector<std::size_t> batchSizes;
-    int results = 0; // End calls
     unsigned result = 99;
     std::function<void(int)> onProgress; // test hooks, run inside the sink call
     std::function<void(const std::vector<CRemoteEntry>&)> onRows;
@@ -41,8 +40,7 @@ public:
         batchSizes.push_back(batch.size());
         if (onRows)
             onRows(batch);
-        for (auto& r : batch)
-            rows.push_back(std::move(r));
+        rows.insert(rows.end(), batch.begin(), batch.end());
     }
     void PostProgress(int percent) override {
         calls.push_back("progress");
@@ -57,7 +55,6 @@ public:
     void ForgetPassword() override { calls.push_back("forget"); }
     void End(unsigned r) override {
         calls.push_back("end");
-        ++results;
         result = r;
     }
 

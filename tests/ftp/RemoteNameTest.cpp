@@ -1,8 +1,8 @@
 // Names in the server's bytes: how they are shown, re-encoded and filtered, and how
 // tovalo-ls lists a Japanese server that names its files in CP932.
 #include "ftp/RemoteName.h"
-#include "support/ChildProcess.h"
-#include "support/VsftpdServer.h"
+#include "RunLs.h"
+#include "support/RealServers.h"
 
 #include <gtest/gtest.h>
 
@@ -10,23 +10,19 @@
 
 namespace {
 
-using namespace std::chrono_literals;
-
 // "ソ", "表" and "能" end in 0x5C, the byte of "\" in ASCII.
 const std::string kSo = "\x83\x5c", kHyo = "\x95\x5c", kNo = "\x94\x5c";
 
 TEST(RemoteName, DisplayDecodesUtf8ThenCp932ThenShowsBytes) {
-    struct Case {
+    const struct {
         std::string bytes, shown;
     } cases[] = {
-        {"plain.txt", "plain.txt"},
         {"日本語.txt", "日本語.txt"},              // UTF-8 stays
-        {kSo + ".txt", "ソ.txt"},                  // CP932
         {kHyo + "/" + kNo, "表/能"},               // 0x5C trail bytes are no separators
         {"a\xff" + kSo + "\x83", "a\\xFFソ\\x83"}, // undecodable and cut-off bytes
         {"\xed\xa0\x80", "恝\\x80"},               // a UTF-8 surrogate: no UTF-8, but CP932
     };
-    for (const Case& c : cases)
+    for (const auto& c : cases)
         EXPECT_EQ(ftp::DisplayName(c.bytes), c.shown) << c.shown;
 }
 
@@ -45,53 +41,41 @@ TEST(RemoteName, ControlBytesAreEscapedAndUnfetchableNamesKnown) {
         EXPECT_FALSE(ftp::IsFetchableName(bad));
 }
 
-class Cp932Server : public testing::Test {
-protected:
-    void SetUp() override {
-        const auto root = server.Root();
-        std::filesystem::create_directories(root / kHyo / ("sub" + kSo));
-        std::ofstream(root / (kSo + ".txt")) << "x";
-        std::ofstream(root / "日本.txt") << "x";
-        std::ofstream(root / kHyo / (kNo + ".dat")) << "x";
-        for (const auto& e : std::filesystem::recursive_directory_iterator(root))
-            std::filesystem::permissions(e.path(), std::filesystem::perms(0755));
-        ASSERT_TRUE(server.Start()) << server.Error();
-    }
-
-    // tovalo-ls [--bytes] against the server, with FOLDER when given.
-    test::ProcessResult Ls(bool bytes, const std::string& folder = {}) {
-        std::vector<std::string> args = {TOVALO_LS, "--port", std::to_string(server.Port()),
-                                         "--passive"};
-        if (bytes)
-            args.push_back("--bytes");
-        args.insert(args.end(), {"127.0.0.1", test::VsftpdServer::kUser});
-        if (!folder.empty())
-            args.push_back(folder);
-        test::ChildProcess p(args, {"TOVALO_PASSWORD=guest"}, {});
-        EXPECT_TRUE(p.Started());
-        test::ProcessResult r = p.Wait(60s);
-        EXPECT_FALSE(r.timedOut);
-        return r;
-    }
-
+// Names readable or as the server's bytes (--bytes); a folder given as bytes or typed in
+// UTF-8 is opened.
+TEST(RemoteName, ListerOnACp932Server) {
     test::VsftpdServer server;
-};
-
-TEST_F(Cp932Server, ListsReadableNamesOrTheServersBytes) {
-    test::ProcessResult shown = Ls(false);
-    EXPECT_EQ(shown.exitCode, 0) << shown.err;
-    EXPECT_EQ(shown.out, "/\nD\t表\t/表\nF\tソ.txt\t/ソ.txt\nF\t日本.txt\t/日本.txt\n");
-    test::ProcessResult bytes = Ls(true);
-    EXPECT_EQ(bytes.out, "/\nD\t" + kHyo + "\t/" + kHyo + "\nF\t" + kSo + ".txt\t/" + kSo +
-                             ".txt\nF\t日本.txt\t/日本.txt\n");
-}
-
-TEST_F(Cp932Server, AFolderGivenAsBytesOrTypedInUtf8IsOpened) {
-    for (const std::string& folder : {"/" + kHyo, std::string("/表")}) {
-        test::ProcessResult r = Ls(true, folder);
+    const auto root = server.Root();
+    std::filesystem::create_directories(root / kHyo / ("sub" + kSo));
+    std::ofstream(root / (kSo + ".txt")) << "x";
+    std::ofstream(root / "日本.txt") << "x";
+    std::ofstream(root / kHyo / (kNo + ".dat")) << "x";
+    for (const auto& e : std::filesystem::recursive_directory_iterator(root))
+        std::filesystem::permissions(e.path(), std::filesystem::perms(0755));
+    ASSERT_TRUE(server.Start()) << server.Error();
+    const std::string inHyo = "/" + kHyo + "\nD\tsub" + kSo + "\t/" + kHyo + "/sub" + kSo +
+                              "\nF\t" + kNo + ".dat\t/" + kHyo + "/" + kNo + ".dat\n";
+    const struct {
+        bool bytes;
+        std::string folder, out;
+    } cases[] = {
+        {false, "", "/\nD\t表\t/表\nF\tソ.txt\t/ソ.txt\nF\t日本.txt\t/日本.txt\n"},
+        {true, "",
+         "/\nD\t" + kHyo + "\t/" + kHyo + "\nF\t" + kSo + ".txt\t/" + kSo +
+             ".txt\nF\t日本.txt\t/日本.txt\n"},
+        {true, "/" + kHyo, inHyo},
+        {true, "/表", inHyo},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"--port", std::to_string(server.Port()), "--passive",
+                                         "127.0.0.1", test::VsftpdServer::kUser};
+        if (c.bytes)
+            args.insert(args.begin(), "--bytes");
+        if (!c.folder.empty())
+            args.push_back(c.folder);
+        const test::ProcessResult r = test::RunLs({"TOVALO_PASSWORD=guest"}, args);
         EXPECT_EQ(r.exitCode, 0) << r.err;
-        EXPECT_EQ(r.out, "/" + kHyo + "\nD\tsub" + kSo + "\t/" + kHyo + "/sub" + kSo + "\nF\t" +
-                             kNo + ".dat\t/" + kHyo + "/" + kNo + ".dat\n");
+        EXPECT_EQ(r.out, c.out) << ftp::DisplayName(c.folder);
     }
 }
 

@@ -19,26 +19,6 @@ std::string Show(const FtpReply& r) {
     return s + "}";
 }
 
-struct Framed {
-    std::vector<std::string> replies;
-    Status last = Status::NeedMore;
-    std::size_t pending = 0;
-};
-
-// Feeds `bytes` `chunk` bytes at a time, taking every reply as soon as it is whole.
-Framed Frame(std::string_view bytes, std::size_t chunk) {
-    FtpReplyFramer framer;
-    Framed out;
-    for (std::size_t at = 0; at < bytes.size() && out.last != Status::Malformed; at += chunk) {
-        framer.Feed(bytes.substr(at, chunk));
-        FtpReply r;
-        while ((out.last = framer.Next(r)) == Status::Complete)
-            out.replies.push_back(Show(r));
-    }
-    out.pending = framer.Pending();
-    return out;
-}
-
 TEST(ReplyFramer, SingleAndMultiLineRepliesSplitAnywhere) {
     struct Case {
         const char* what;
@@ -50,14 +30,9 @@ TEST(ReplyFramer, SingleAndMultiLineRepliesSplitAnywhere) {
     const Case cases[] = {
         {"one line", "220 ready\r\n", {"220{220 ready}"}, Status::NeedMore, 0},
         {"bare code, LF alone", "230\n", {"230{230}"}, Status::NeedMore, 0},
-        {"multi-line",
-         "211-Features:\r\n MLST size*;\r\n UTF8\r\n211 End\r\n",
-         {"211{211-Features:| MLST size*;| UTF8|211 End}"},
-         Status::NeedMore,
-         0},
-        {"other codes and dashed lines inside",
-         "150-a\r\n226 b\r\n150-c\r\n150\r\n",
-         {"150{150-a|226 b|150-c|150}"},
+        {"multi-line with other codes and dashed lines inside",
+         "211-Features:\r\n MLST size*;\r\n226 b\r\n211-c\r\n211 End\r\n",
+         {"211{211-Features:| MLST size*;|226 b|211-c|211 End}"},
          Status::NeedMore,
          0},
         {"two in one read",
@@ -66,21 +41,29 @@ TEST(ReplyFramer, SingleAndMultiLineRepliesSplitAnywhere) {
          Status::NeedMore,
          0},
         {"only the CR before LF goes", "200 a\rb\r\r\n", {"200{200 a\rb\r}"}, Status::NeedMore, 0},
-        {"line without its end", "220 rea", {}, Status::NeedMore, 7},
         {"multi-line without its last line", "211-a\r\n b\r\n211-c\r\n", {}, Status::NeedMore, 18},
         {"a reply and the start of the next", "200 ok\r\n2", {"200{200 ok}"}, Status::NeedMore, 1},
         {"no code", "hello\r\n", {}, Status::Malformed, 7},
         {"two-digit code", "20 x\r\n", {}, Status::Malformed, 6},
         {"code runs on", "2000 x\r\n", {}, Status::Malformed, 8},
-        {"empty line", "\r\n", {}, Status::Malformed, 2},
         {"garbage after a reply", "200 ok\r\nxyz\r\n", {"200{200 ok}"}, Status::Malformed, 5},
     };
     for (const Case& c : cases) {
         for (std::size_t chunk : {c.bytes.size(), std::size_t{1}, std::size_t{3}}) {
-            const Framed f = Frame(c.bytes, chunk);
-            EXPECT_EQ(f.replies, c.replies) << c.what << ", chunk " << chunk;
-            EXPECT_EQ(f.last, c.last) << c.what << ", chunk " << chunk;
-            EXPECT_EQ(f.pending, c.pending) << c.what << ", chunk " << chunk;
+            SCOPED_TRACE(std::string(c.what) + ", chunk " + std::to_string(chunk));
+            FtpReplyFramer framer;
+            std::vector<std::string> replies;
+            Status last = Status::NeedMore;
+            for (std::size_t at = 0; at < c.bytes.size() && last != Status::Malformed;
+                 at += chunk) {
+                framer.Feed(std::string_view(c.bytes).substr(at, chunk));
+                FtpReply r;
+                while ((last = framer.Next(r)) == Status::Complete)
+                    replies.push_back(Show(r));
+            }
+            EXPECT_EQ(replies, c.replies);
+            EXPECT_EQ(last, c.last);
+            EXPECT_EQ(framer.Pending(), c.pending);
         }
     }
 }
@@ -93,7 +76,6 @@ TEST(ReplyFramer, MalformedStaysUntilClear) {
     framer.Feed("220 late\r\n");
     EXPECT_EQ(framer.Next(r), Status::Malformed);
     framer.Clear();
-    EXPECT_EQ(framer.Pending(), 0u);
     framer.Feed("220 fresh\r\n");
     ASSERT_EQ(framer.Next(r), Status::Complete);
     EXPECT_EQ(Show(r), "220{220 fresh}");

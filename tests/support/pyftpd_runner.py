@@ -1,12 +1,11 @@
 # Runs pyftpdlib on 127.0.0.1 for the tests. Usage:
 #   pyftpd_runner.py ROOT USER:PASSWORD:HOME [...]
-# HOME is relative to ROOT. Prints "PORT <n>" once listening; ends on SIGTERM or when
-# its standard input closes (the test process died).
-import logging
+# HOME is relative to ROOT. Prints "PORT <n>" once listening; ends when killed or when
+# the test process that started it is gone.
 import os
-import signal
 import sys
 import threading
+import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler
@@ -14,31 +13,21 @@ from pyftpdlib.servers import FTPServer
 
 
 def main():
-    logging.basicConfig(level=logging.WARNING)
-    root = sys.argv[1]
     authorizer = DummyAuthorizer()
     for entry in sys.argv[2:]:
         name, password, home = entry.split(":", 2)
-        authorizer.add_user(name, password, os.path.join(root, home), perm="elr")
+        authorizer.add_user(name, password, os.path.join(sys.argv[1], home), perm="elr")
+    FTPHandler.authorizer = authorizer
+    FTPHandler.auth_failed_timeout = 0.1
+    server = FTPServer(("127.0.0.1", 0), FTPHandler)
+    parent = os.getppid()
 
-    class Handler(FTPHandler):
-        pass
+    def watch_parent():
+        while os.getppid() == parent:
+            time.sleep(0.5)
+        os._exit(0)
 
-    Handler.authorizer = authorizer
-    Handler.banner = "test server ready"
-    Handler.auth_failed_timeout = 0.1
-    Handler.timeout = 60
-    server = FTPServer(("127.0.0.1", 0), Handler)
-    server.max_cons = 32
-
-    def watch_stdin():
-        try:
-            sys.stdin.read()
-        finally:
-            os.kill(os.getpid(), signal.SIGTERM)
-
-    threading.Thread(target=watch_stdin, daemon=True).start()
-    signal.signal(signal.SIGTERM, lambda *_: os._exit(0))
+    threading.Thread(target=watch_parent, daemon=True).start()
     print("PORT %d" % server.address[1], flush=True)
     server.serve_forever(timeout=0.2)
 

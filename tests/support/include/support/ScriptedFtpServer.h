@@ -8,19 +8,18 @@
 //   s.stallAt = "LIST";                  // never answer LIST
 //   test::ScriptedFtpServer server(s);
 //   ASSERT_TRUE(server.Start());
-//   ... client to 127.0.0.1:server.Port() ...
+//   ... client to 127.0.0.1:server.Port() as tester/secret ...
 //   EXPECT_TRUE(server.WaitStalled(std::chrono::seconds(10)));
 //   server.Commands();                   // every command line received, in order
 //
-// The server serves one control connection after another on its own thread; the
-// destructor (or Stop) ends it. It never sends traffic outside 127.0.0.0/8.
+// The server serves one control connection after another on its own thread until it is
+// destroyed. It never sends traffic outside 127.0.0.0/8.
 #pragma once
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <mutex>
 #include <set>
@@ -30,38 +29,27 @@
 
 namespace test {
 
+// A listening socket on 127.0.0.1 at a port the system chose; -1 on failure.
+int ListenOnLoopback(std::uint16_t& port);
+
 class ScriptedFtpServer {
 public:
-    enum class DataFault {
-        None,
-        BreakMidway, // half the listing, then a reset and 426
-        StallMidway, // half the listing, then silence with the data connection open
-        Refuse,      // 425 instead of opening the data connection
-    };
-
     struct Script {
         std::string greeting = "220 scripted server ready\r\n"; // raw, may be multi-line
-        std::string user = "tester";
-        std::string password = "secret";
         // Folders CWD may enter (others give 550); the login folder is /home/tester.
         std::set<std::string> folders = {"/home/tester"};
-        bool featMlst = false;
-        bool refuseMlsd = false;
-        bool refuseEpsv = false;
-        bool refuseEprt = false;
+        bool featMlst = false, refuseMlsd = false, refuseEpsv = false, refuseEprt = false;
         std::string pasvAddress = "127.0.0.1"; // the address the 227 reply names
         std::string activeSource;              // bind active data connections to this
-        std::string listing;                   // LIST bytes
-        std::string mlsdListing;               // MLSD bytes
-        DataFault dataFault = DataFault::None;
-        // A verb (USER, PASS, FEAT, CWD, PWD, TYPE, EPSV, LIST, ...) that gets no reply,
-        // "GREETING" for no greeting, or "DATA" for a data connection that opens and
-        // never sends.
+        std::string listing, mlsdListing;      // LIST and MLSD bytes
+        bool breakData = false;                // half the listing, then a reset and 426
+        // A verb (USER, PASS, CWD, LIST, ...) that gets no reply, "GREETING" for no
+        // greeting, or "DATA" for half the listing, then silence with the data connection
+        // open.
         std::string stallAt;
-        // Raw replies that replace the scripted answer to a verb (e.g. multi-line ones).
+        // Raw replies that replace the scripted answer to a verb; for LIST and MLSD without
+        // opening the data connection.
         std::map<std::string, std::string> replies;
-        // Called on the server's thread with each verb before it is answered.
-        std::function<void(const std::string& verb)> onCommand;
     };
 
     explicit ScriptedFtpServer(Script script);
@@ -70,16 +58,12 @@ public:
     ScriptedFtpServer& operator=(const ScriptedFtpServer&) = delete;
 
     bool Start();
-    void Stop();
     std::uint16_t Port() const { return m_port; }
-
     // True once the server reached Script::stallAt (waits at most timeout).
     bool WaitStalled(std::chrono::milliseconds timeout);
-    // Every command line received so far.
     std::vector<std::string> Commands() const;
 
 private:
-    void Serve();
     void Session(int fd);
     bool Reply(int fd, const std::string& verb, const std::string& text);
     void StallUntilGone(int fd);
@@ -99,6 +83,24 @@ private:
     std::string m_activeHost;
     int m_activePort = 0;
     std::string m_cwd;
+};
+
+// A loopback port where a TCP connect neither succeeds nor fails: the listener's accept
+// queue is kept full, so further SYNs go unanswered. For connect time-outs and stops.
+class HangingPort {
+public:
+    HangingPort();
+    ~HangingPort();
+    HangingPort(const HangingPort&) = delete;
+    HangingPort& operator=(const HangingPort&) = delete;
+
+    bool Ready() const { return m_ready; }
+    std::uint16_t Port() const { return m_port; }
+
+private:
+    int m_listen = -1, m_filler = -1;
+    std::uint16_t m_port = 0;
+    bool m_ready = false;
 };
 
 } // namespace test

@@ -1,0 +1,112 @@
+#include "support/Process.h"
+
+#include <csignal>
+#include <fstream>
+#include <thread>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace test {
+
+TempDir::TempDir() {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "tovalo-test-XXXXXX").string();
+    if (::mkdtemp(tmpl.data()))
+        path = tmpl;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    if (!path.empty())
+        std::filesystem::remove_all(path, ec);
+}
+
+namespace {
+
+std::string ReadFile(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+} // namespace
+
+ChildProcess::ChildProcess(std::vector<std::string> args) {
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    for (auto [fd, name] : {std::pair{1, "out"}, {2, "err"}})
+        posix_spawn_file_actions_addopen(&fa, fd, (m_dir.path / name).c_str(), O_WRONLY | O_CREAT,
+                                         0600);
+    if (m_dir.path.empty() ||
+        ::posix_spawn(&m_pid, argv[0], &fa, nullptr, argv.data(), environ) != 0)
+        m_pid = -1;
+    posix_spawn_file_actions_destroy(&fa);
+}
+
+ChildProcess::~ChildProcess() {
+    if (Running()) {
+        ::kill(m_pid, SIGKILL);
+        ::waitpid(m_pid, nullptr, 0);
+    }
+}
+
+bool ChildProcess::Running() {
+    if (m_pid > 0 && !m_ended)
+        m_ended = ::waitpid(m_pid, &m_status, WNOHANG) == m_pid;
+    return m_pid > 0 && !m_ended;
+}
+
+std::string ChildProcess::Output() const {
+    return ReadFile(m_dir.path / "out");
+}
+
+void ChildProcess::Signal(int sig) {
+    if (Running())
+        ::kill(m_pid, sig);
+}
+
+ProcessResult ChildProcess::Wait(std::chrono::milliseconds timeout) {
+    ProcessResult r;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (Running() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (Running()) {
+        r.timedOut = true;
+        ::kill(m_pid, SIGKILL);
+        m_ended = ::waitpid(m_pid, &m_status, 0) == m_pid;
+    }
+    if (m_pid > 0 && WIFEXITED(m_status))
+        r.exitCode = WEXITSTATUS(m_status);
+    r.out = Output();
+    r.err = ReadFile(m_dir.path / "err");
+    return r;
+}
+
+TestCertificate MakeTestCertificate(const std::filesystem::path& dir, const std::string& altNames) {
+    TestCertificate c{dir / "cert.pem", dir / "key.pem", {}, {}};
+    std::vector<std::string> args = {"/usr/bin/openssl", "req", "-x509", "-newkey", "rsa:2048"};
+    args.insert(args.end(), {"-nodes", "-subj", "/CN=localhost", "-days", "2"});
+    args.insert(args.end(), {"-keyout", c.keyFile.string(), "-out", c.certFile.string()});
+    if (!altNames.empty())
+        args.insert(args.end(), {"-addext", "subjectAltName=" + altNames});
+    const ProcessResult made = ChildProcess(args).Wait(std::chrono::seconds(30));
+    const ProcessResult printed =
+        ChildProcess({"/usr/bin/openssl", "x509", "-in", c.certFile.string(), "-noout",
+                      "-fingerprint", "-sha256"})
+            .Wait(std::chrono::seconds(30));
+    const std::size_t eq = printed.out.find('=');
+    if (made.exitCode != 0 || printed.exitCode != 0 || eq == std::string::npos)
+        c.error = "openssl failed: " + made.err + printed.err;
+    else
+        c.sha256 = printed.out.substr(eq + 1, printed.out.find_first_of("\r\n", eq) - eq - 1);
+    return c;
+}
+
+} // namespace test
