@@ -4,7 +4,6 @@
 
 #include "gui_support/GuiTest.h"
 
-#include "gui_support/ScriptedModal.h"
 #include "library/App.h"
 #include "library/Globals.h"
 #include "platform/Win.h"
@@ -14,13 +13,13 @@
 
 #include <functional>
 #include <map>
-#include <set>
-#include <string>
-#include <vector>
+
+namespace modal = platform::modal;
 
 namespace accounts_test {
 
 using Names = std::vector<std::string>;
+using Fields = std::map<int, std::string>; // numbers as "#n"
 
 class Test : public gui::GuiTest {
 protected:
@@ -42,58 +41,35 @@ protected:
     // Answers the next dialog `templateId` by running `script`; DoModal then returns what
     // the dialog ended with. `boxes` message boxes that follow are answered with OK.
     static void Expect(UINT templateId, std::function<void(CDialog&)> script, int boxes = 0) {
-        platform::modal::QueueDialog(templateId, [script](CDialog& d) {
+        modal::QueueDialog(templateId, [script](CDialog& d) {
             script(d);
-            return platform::modal::kAsEnded;
+            return modal::kAsEnded;
         });
         for (int i = 0; i < boxes; ++i)
-            platform::modal::QueueMessageBox(IDOK);
+            modal::QueueMessageBox(IDOK);
     }
-    static void ExpectBox(std::size_t i, UINT id, UINT style) {
-        ASSERT_LT(i, Shown().size());
-        EXPECT_EQ(Shown()[i].kind, platform::modal::Kind::MessageBox);
-        EXPECT_EQ(Shown()[i].id, id);
-        EXPECT_EQ(Shown()[i].style, style);
-    }
-
-    // Loads entry `i` of the store's account or proxy list into its record handle.
-    static bool LoadAccountAt(int i) {
-        return Load(KORVEX_FIELD_ACCOUNT, i, theApp.m_items.record);
-    }
-    static bool LoadProxyAt(int i) { return Load(KORVEX_FIELD_PROXY, i, theApp.m_items.proxy); }
-    static bool Load(int list, int i, int record) {
-        return theApp.m_api.KorvexTestData(theApp.m_hInterface, theApp.m_items.store, list, i,
-                                           record) != 0;
-    }
-    // The loaded record holds exactly the fields of `texts` and `numbers`, with these values.
-    void ExpectRecord(int item, const std::map<int, std::string>& texts,
-                      const std::map<int, int>& numbers) const {
-        std::set<int> present, expected;
+    // Every field of entry `i` of the store's account or proxy list.
+    Fields StoredAt(int list, int i) const {
+        const int item =
+            list == KORVEX_FIELD_ACCOUNT ? theApp.m_items.record : theApp.m_items.proxy;
+        Fields out;
+        if (!theApp.m_api.KorvexTestData(theApp.m_hInterface, theApp.m_items.store, list, i, item))
+            return {{0, "<none>"}};
         for (int field : {KORVEX_FIELD_NAME, KORVEX_FIELD_PASSWORD, KORVEX_FIELD_SERVER_TYPE,
                           KORVEX_FIELD_HOST, KORVEX_FIELD_USER_ID, KORVEX_FIELD_NO_PASSWORD,
                           KORVEX_FIELD_PASSIVE, KORVEX_FIELD_PROXY}) {
             char buf[KORVEX_TEXT_BUFFER] = {};
             int num = 0;
             if (theApp.m_api.KorvexGetDataValue(theApp.m_hInterface, item, field, buf, sizeof buf))
-                present.insert(field);
-            else if (theApp.m_api.KorvexGetDataNum(theApp.m_hInterface, item, field, &num)) {
-                present.insert(field);
-                if (numbers.count(field)) {
-                    EXPECT_EQ(num, numbers.at(field)) << "field " << field;
-                }
-            }
+                out[field] = buf;
+            else if (theApp.m_api.KorvexGetDataNum(theApp.m_hInterface, item, field, &num))
+                out[field] = "#" + std::to_string(num);
         }
-        for (const auto& [field, text] : texts) {
-            expected.insert(field);
-            EXPECT_EQ(FieldText(item, field), text) << "field " << field;
-        }
-        for (const auto& entry : numbers)
-            expected.insert(entry.first);
-        EXPECT_EQ(present, expected);
+        return out;
     }
     Names ProxyNames() const {
         Names out;
-        for (int i = 0; LoadProxyAt(i); ++i)
+        for (int i = 0; StoredAt(KORVEX_FIELD_PROXY, i).count(0) == 0; ++i)
             out.push_back(FieldText(theApp.m_items.proxy, KORVEX_FIELD_NAME));
         return out;
     }

@@ -17,10 +17,9 @@ TEST_F(PasswordDlgTest, ShowsTheAccountAndReturnsWhatWasTyped) {
         const char* typed;
         int button; // IDOK, IDCANCEL, or 0 for Enter in the edit
     };
-    for (const Case& c :
-         {Case{"s3cret", IDOK}, Case{"", IDOK}, Case{"パス word", 0}, Case{"typed", IDCANCEL}}) {
+    for (const Case& c : {Case{"", IDOK}, Case{"パス word", 0}, Case{"typed", IDCANCEL}}) {
         SCOPED_TRACE(c.typed);
-        platform::modal::BeginScript();
+        modal::BeginScript();
         CPasswordDlg dlg;
         dlg.m_strProtocol = "FTP";
         dlg.m_strServer = "ftp.example.jp";
@@ -31,9 +30,8 @@ TEST_F(PasswordDlgTest, ShowsTheAccountAndReturnsWhatWasTyped) {
             EXPECT_EQ(Text(d, IDC_USER_ID), "山田");
             EXPECT_EQ(Text(d, IDC_PROTOCOL), "FTP");
             EXPECT_EQ(Text(d, IDC_PASSWORD), "");
-            for (int id : {IDC_SERVER, IDC_USER_ID, IDC_PROTOCOL})
-                EXPECT_TRUE(ReadOnly(d, id)) << id;
-            EXPECT_FALSE(ReadOnly(d, IDC_PASSWORD));
+            EXPECT_TRUE(ReadOnly(d, IDC_SERVER) && ReadOnly(d, IDC_USER_ID) &&
+                        ReadOnly(d, IDC_PROTOCOL) && !ReadOnly(d, IDC_PASSWORD));
             EXPECT_TRUE(IsPasswordEdit(d, IDC_PASSWORD));
             Type(d, IDC_PASSWORD, c.typed);
             if (c.button == 0)
@@ -46,9 +44,7 @@ TEST_F(PasswordDlgTest, ShowsTheAccountAndReturnsWhatWasTyped) {
         if (ok) {
             EXPECT_EQ(dlg.m_strPassword, c.typed);
         }
-        EXPECT_EQ(dlg.m_strServer, "ftp.example.jp");
         EXPECT_EQ(dlg.m_strUserID, "山田");
-        EXPECT_EQ(dlg.m_strProtocol, "FTP");
         ExpectNoUnexpectedModals();
     }
 }

@@ -10,11 +10,10 @@ protected:
 };
 
 // A new proxy opens empty with port 0; details show the stored values with name and user ID
-// read-only. Either way an empty server is refused, and the password edit hides its text.
+// read-only. The password edit hides its text.
 TEST_F(ProxyDlgTest, OpensEmptyOrShowingTheStoredProxy) {
     for (bool details : {false, true}) {
         SCOPED_TRACE(details);
-        platform::modal::BeginScript();
         CProxyDlg dlg;
         dlg.m_bReadOnly = details;
         const std::map<int, std::string> texts = {{IDC_RECORD_NAME, details ? "社内" : ""},
@@ -26,68 +25,22 @@ TEST_F(ProxyDlgTest, OpensEmptyOrShowingTheStoredProxy) {
         dlg.m_strServer = texts.at(IDC_SERVER);
         dlg.m_strUserID = texts.at(IDC_USER_ID);
         dlg.m_strPassword = texts.at(IDC_PASSWORD);
-        Expect(
-            IDD_PROXY,
-            [&](CDialog& d) {
-                for (const auto& [id, text] : texts) {
-                    EXPECT_EQ(Text(d, id), text) << id;
-                    EXPECT_TRUE(Enabled(d, id)) << id;
-                    EXPECT_EQ(ReadOnly(d, id),
-                              details && (id == IDC_RECORD_NAME || id == IDC_USER_ID))
-                        << id;
-                }
-                EXPECT_FALSE(Checked(d, IDC_PROXY_NO_PASSWORD));
-                EXPECT_TRUE(IsPasswordEdit(d, IDC_PASSWORD));
-                SetText(d, IDC_SERVER, "");
-                Click(d, IDOK);
-                EXPECT_TRUE(IsOpen(d));
-                Click(d, IDCANCEL);
-            },
-            1);
+        Expect(IDD_PROXY, [&](CDialog& d) {
+            for (const auto& [id, text] : texts) {
+                EXPECT_EQ(Text(d, id), text) << id;
+                EXPECT_EQ(ReadOnly(d, id), details && (id == IDC_RECORD_NAME || id == IDC_USER_ID))
+                    << id;
+            }
+            EXPECT_TRUE(IsPasswordEdit(d, IDC_PASSWORD));
+            Click(d, IDCANCEL);
+        });
         EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-        EXPECT_EQ(ShownBoxIds(), std::vector<UINT>{IDS_NAME_AND_SERVER_REQUIRED});
-        ExpectNoUnexpectedModals();
     }
 }
 
-// The box disables the password edit and keeps its text, which OK hands back: the opener
-// decides not to record it. It does so even while the port does not read (the framework's
-// message then comes on each click).
-TEST_F(ProxyDlgTest, NoSavePasswordTogglesPasswordEdit) {
-    for (const std::string port : {"0", "x"}) {
-        SCOPED_TRACE(port);
-        platform::modal::BeginScript();
-        const bool bad = port == "x";
-        CProxyDlg dlg;
-        Expect(
-            IDD_PROXY,
-            [&](CDialog& d) {
-                SetText(d, IDC_RECORD_NAME, "p");
-                SetText(d, IDC_SERVER, "proxy.example");
-                SetText(d, IDC_PORT, port);
-                Type(d, IDC_PASSWORD, "pw");
-                for (bool ticked : {true, false, true}) {
-                    Click(d, IDC_PROXY_NO_PASSWORD);
-                    EXPECT_EQ(Checked(d, IDC_PROXY_NO_PASSWORD), ticked);
-                    EXPECT_EQ(Enabled(d, IDC_PASSWORD), !ticked);
-                    EXPECT_EQ(Text(d, IDC_PASSWORD), "pw");
-                }
-                Click(d, bad ? IDCANCEL : IDOK);
-            },
-            bad ? 3 : 0);
-        EXPECT_EQ(dlg.DoModal(), bad ? IDCANCEL : IDOK);
-        EXPECT_EQ(ShownBoxIds(), std::vector<UINT>(bad ? 3 : 0, AFX_IDP_PARSE_UINT));
-        if (!bad) {
-            EXPECT_EQ(dlg.m_bNoSavePassword, TRUE);
-            EXPECT_EQ(dlg.m_strPassword, "pw");
-        }
-        ExpectNoUnexpectedModals();
-    }
-}
-
-// Name and server are required (user ID and password are not); the port must read as a
-// number. A refusal shows one message and keeps the dialog open with what was typed; a bad
-// port also takes the focus.
+// Name and server are required, the port must read as a number: a refusal shows one
+// message and keeps the dialog open with what was typed; a bad port takes the focus.
+// "Do not record" disables the password edit and keeps its text, which OK hands back.
 TEST_F(ProxyDlgTest, OkNeedsNameServerAndReadablePort) {
     struct Case {
         const char *name, *server;
@@ -95,25 +48,27 @@ TEST_F(ProxyDlgTest, OkNeedsNameServerAndReadablePort) {
         UINT refusal;     // 0: accepted
         unsigned int value = 0;
     };
-    const UINT kMissing = IDS_NAME_AND_SERVER_REQUIRED;
     const Case cases[] = {
-        {"", "", nullptr, kMissing},
-        {"p", "", nullptr, kMissing},
-        {"", "proxy.example", nullptr, kMissing},
+        {"p", "", nullptr, IDS_NAME_AND_SERVER_REQUIRED},
+        {"", "proxy.example", nullptr, IDS_NAME_AND_SERVER_REQUIRED},
         {"p", "proxy.example", " 8080 ", 0, 8080},
-        // One message only: the missing-name check does not follow the port's.
-        {"", "", "", AFX_IDP_PARSE_UINT},
+        {"", "", "", AFX_IDP_PARSE_UINT}, // the port's message only
         {"p", "proxy.example", "12a", AFX_IDP_PARSE_UINT},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.name) + "/" + c.server + "/" + (c.port ? c.port : "-"));
-        platform::modal::BeginScript();
+        modal::BeginScript();
         CProxyDlg dlg;
         Expect(
             IDD_PROXY,
             [&](CDialog& d) {
                 Type(d, IDC_RECORD_NAME, c.name);
                 Type(d, IDC_SERVER, c.server);
+                Type(d, IDC_PASSWORD, "pw");
+                for (bool ticked : {true, false, true}) {
+                    Click(d, IDC_PROXY_NO_PASSWORD);
+                    EXPECT_EQ(Enabled(d, IDC_PASSWORD), !ticked);
+                }
                 if (c.port)
                     SetText(d, IDC_PORT, c.port);
                 Click(d, IDOK);
@@ -130,12 +85,13 @@ TEST_F(ProxyDlgTest, OkNeedsNameServerAndReadablePort) {
         EXPECT_EQ(dlg.DoModal(), c.refusal ? IDCANCEL : IDOK);
         if (c.refusal) {
             EXPECT_EQ(ShownBoxIds(), std::vector<UINT>{c.refusal});
-            ExpectBox(0, c.refusal, MB_OK | MB_ICONEXCLAMATION);
+            EXPECT_EQ(Shown()[0].style, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
         } else {
             EXPECT_TRUE(ShownBoxIds().empty());
-            EXPECT_EQ(dlg.m_strName, c.name);
             EXPECT_EQ(dlg.m_strServer, c.server);
             EXPECT_EQ(dlg.m_nPort, c.value);
+            EXPECT_EQ(dlg.m_bNoSavePassword, TRUE);
+            EXPECT_EQ(dlg.m_strPassword, "pw");
         }
         ExpectNoUnexpectedModals();
     }

@@ -7,7 +7,6 @@
 #include <QComboBox>
 
 #include <algorithm>
-#include <optional>
 
 namespace modal = platform::modal;
 
@@ -111,68 +110,47 @@ protected:
     std::unique_ptr<ProbeMainDlg> m_probe;
 };
 
-TEST_F(BackupFileListTest, AddingTheSamePathTwiceAsksWithTheDerivedValues) {
+// A new name is added without asking; a taken name or a folder path opens the entry dialog
+// with the derived values, and each refusal reopens it as the user left it.
+TEST_F(BackupFileListTest, AddingAsksForTakenOrMissingNamesAndRefusalsKeepTheInput) {
     CMainDlg& w = OpenMainWindow();
     Type(w, IDC_ADD_PATH, "/pub/a.txt");
     Click(w, IDC_ADD_FILE);
-    EXPECT_EQ(Rows(w, IDC_FILES), (Table{{"a.txt", "Auto", "Get", "/pub/a.txt"}}));
-    EXPECT_TRUE(Shown().empty()) << "a new name is added without asking";
-
+    EXPECT_TRUE(Shown().empty());
     modal::QueueMessageBox(IDOK);
     QueueEntry({.button = IDCANCEL});
     Click(w, IDC_ADD_FILE);
-    ExpectBoxes({IDS_SAVE_NAME_INVALID});
-    EXPECT_EQ(m_seen, (std::vector<EntryShown>{{"a.txt", "/pub/a.txt", 0, 0}}));
-    EXPECT_EQ(Rows(w, IDC_FILES).size(), 1u) << "Cancel adds nothing";
     EXPECT_EQ(Text(w, IDC_ADD_PATH), "/pub/a.txt") << "the add edit keeps its text";
-
-    modal::QueueMessageBox(IDOK);
-    QueueEntry({.name = "a2.txt", .mode = 2, .method = 1});
-    Click(w, IDC_ADD_FILE);
-    EXPECT_EQ(Rows(w, IDC_FILES), (Table{{"a.txt", "Auto", "Get", "/pub/a.txt"},
-                                         {"a2.txt", "Text", "Mget", "/pub/a.txt"}}));
-    ExpectInStep(w);
-}
-
-TEST_F(BackupFileListTest, FolderPathAsksForANameAndRefusalsKeepTheInput) {
-    CMainDlg& w = OpenMainWindow();
-    Add(w, "/x/a.txt");
     modal::QueueMessageBox(IDOK);
     QueueEntry({.name = "", .path = "/pub/index.html", .mode = 1}, true);
     QueueEntry({.name = "a.txt"}, true);
-    QueueEntry({.name = "index.html"});
+    QueueEntry({.name = "index.html", .method = 1});
     Add(w, "/pub/");
-    ExpectBoxes({IDS_SAVE_NAME_INVALID, IDS_SAVE_NAME_REQUIRED, IDS_SAVE_NAME_DUPLICATE});
-    // Each refusal reopens the dialog as the user left it.
-    EXPECT_EQ(m_seen, (std::vector<EntryShown>{{"", "/pub/", 0, 0},
+    ExpectBoxes({IDS_SAVE_NAME_INVALID, IDS_SAVE_NAME_INVALID, IDS_SAVE_NAME_REQUIRED,
+                 IDS_SAVE_NAME_DUPLICATE});
+    EXPECT_EQ(m_seen, (std::vector<EntryShown>{{"a.txt", "/pub/a.txt", 0, 0},
+                                               {"", "/pub/", 0, 0},
                                                {"", "/pub/index.html", 1, 0},
                                                {"a.txt", "/pub/index.html", 1, 0}}));
-    EXPECT_EQ(Rows(w, IDC_FILES), (Table{{"a.txt", "Auto", "Get", "/x/a.txt"},
-                                         {"index.html", "Bin", "Get", "/pub/index.html"}}));
+    EXPECT_EQ(Rows(w, IDC_FILES), (Table{{"a.txt", "Auto", "Get", "/pub/a.txt"},
+                                         {"index.html", "Bin", "Mget", "/pub/index.html"}}));
     ExpectInStep(w);
 }
 
 TEST_F(BackupFileListTest, PathLimitsCountBytesAndRefuseSilently) {
     CMainDlg& w = OpenMainWindow();
     const std::string at260 = "/pub/" + std::string(255, 'n');
-    Add(w, at260 + "x");
-    Add(w, "");
-    EXPECT_TRUE(Rows(w, IDC_FILES).empty());
-    Add(w, at260);
-    // Multibyte: 87 characters are already 261 bytes.
-    SetText(w, IDC_ADD_PATH, "");
-    Type(w, IDC_ADD_PATH, "/公開/データ/報告書.txt");
-    Click(w, IDC_ADD_FILE);
     std::string jp;
     for (int i = 0; i < 86; ++i)
         jp += "あ";
-    Add(w, "/" + jp + "b");
-    Add(w, "/" + jp + "bc");
-    EXPECT_EQ(Rows(w, IDC_FILES), (Table{{std::string(255, 'n'), "Auto", "Get", at260},
-                                         {"報告書.txt", "Auto", "Get", "/公開/データ/報告書.txt"},
-                                         {jp + "b", "Auto", "Get", "/" + jp + "b"}}));
+    for (const std::string& path : {at260 + "x", std::string(), at260, "/" + jp + "b",
+                                    "/" + jp + "bc", std::string("/公開/データ/報告書.txt")})
+        Add(w, path);
+    EXPECT_EQ(Rows(w, IDC_FILES),
+              (Table{{std::string(255, 'n'), "Auto", "Get", at260},
+                     {jp + "b", "Auto", "Get", "/" + jp + "b"},
+                     {"報告書.txt", "Auto", "Get", "/公開/データ/報告書.txt"}}));
     EXPECT_TRUE(Shown().empty()) << "too long or empty: ignored without a message";
-    ExpectInStep(w);
 }
 
 TEST_F(BackupFileListTest, EditKeepsItsOwnNameRefusesAnothersAndRewritesTheRow) {
@@ -182,87 +160,61 @@ TEST_F(BackupFileListTest, EditKeepsItsOwnNameRefusesAnothersAndRewritesTheRow) 
     QueueEntry({});
     Edit(w, 1);
     EXPECT_TRUE(ShownBoxIds().empty()) << "its own name is no duplicate";
-
     QueueEntry({.name = "one.txt", .mode = 2}, true);
     QueueEntry({.name = ""}, true);
     QueueEntry({.button = IDCANCEL});
     Edit(w, 1);
     ExpectBoxes({IDS_SAVE_NAME_DUPLICATE, IDS_SAVE_NAME_REQUIRED});
-    EXPECT_EQ(m_seen, (std::vector<EntryShown>{{"*.log", "/logs/*.log", 0, 0},
-                                               {"*.log", "/logs/*.log", 0, 0},
-                                               {"one.txt", "/logs/*.log", 2, 0},
-                                               {"", "/logs/*.log", 2, 0}}));
+    EXPECT_EQ(m_seen.back(), (EntryShown{"", "/logs/*.log", 2, 0}));
     EXPECT_EQ(Rows(w, IDC_FILES)[1], (Row{"*.log", "Auto", "Get", "/logs/*.log"}))
         << "Cancel changes nothing";
-
     QueueEntry({.name = "zwei.txt", .path = "/c/zwei.txt", .mode = 1, .method = 1});
     Edit(w, 1);
-    EXPECT_EQ(Rows(w, IDC_FILES), (Table{{"one.txt", "Auto", "Get", "/a/one.txt"},
-                                         {"zwei.txt", "Bin", "Mget", "/c/zwei.txt"}}));
     QueueEntry({.mode = 2, .method = 0});
     Edit(w, 1);
     EXPECT_EQ(m_seen.back(), (EntryShown{"zwei.txt", "/c/zwei.txt", 1, 1}))
         << "the dialog opens with the entry's own values";
-    EXPECT_EQ(Rows(w, IDC_FILES)[1], (Row{"zwei.txt", "Text", "Get", "/c/zwei.txt"}));
+    EXPECT_EQ(Rows(w, IDC_FILES), (Table{{"one.txt", "Auto", "Get", "/a/one.txt"},
+                                         {"zwei.txt", "Text", "Get", "/c/zwei.txt"}}));
     ExpectInStep(w);
 }
 
+// Without a selection Edit and Delete only say why; Delete and Delete all ask first, and
+// freed names are free again.
 TEST_F(BackupFileListTest, DeleteAsksAndKeepsEveryRowWithItsEntry) {
-    CMainDlg& w = OpenMainWindow();
-    // Without a selection Edit and Delete only say why.
-    for (int i = 0; i < 2; ++i) {
-        if (i == 1)
-            Add(w, "/d/1.txt");
-        SelectRows(w, IDC_FILES, {});
-        for (int id : {IDC_EDIT_FILE, IDC_DELETE_FILE}) {
-            modal::QueueMessageBox(IDOK);
-            Click(w, id);
-        }
-    }
-    ExpectBoxes({IDS_SELECT_FILE_TO_EDIT, IDS_SELECT_FILE_TO_DELETE, IDS_SELECT_FILE_TO_EDIT,
-                 IDS_SELECT_FILE_TO_DELETE});
-    Add(w, "/d/2.txt");
-    Add(w, "/d/3.txt");
-    modal::BeginScript();
-    SelectRows(w, IDC_FILES, {1});
-    modal::QueueMessageBox(IDCANCEL);
-    Click(w, IDC_DELETE_FILE);
-    ExpectBoxes({IDS_CONFIRM_DELETE}, MB_OKCANCEL | MB_ICONQUESTION);
-    EXPECT_EQ(Rows(w, IDC_FILES).size(), 3u) << "Cancel deletes nothing";
-
-    SelectRows(w, IDC_FILES, {1});
-    modal::QueueMessageBox(IDOK);
-    Click(w, IDC_DELETE_FILE);
-    EXPECT_EQ(Rows(w, IDC_FILES),
-              (Table{{"1.txt", "Auto", "Get", "/d/1.txt"}, {"3.txt", "Auto", "Get", "/d/3.txt"}}));
-    QueueEntry({.name = "drei.txt"});
-    Edit(w, 1);
-    EXPECT_EQ(m_seen.back(), (EntryShown{"3.txt", "/d/3.txt", 0, 0}));
-    EXPECT_EQ(Rows(w, IDC_FILES)[1], (Row{"drei.txt", "Auto", "Get", "/d/3.txt"}));
-    Add(w, "/e/2.txt"); // the freed name is free again
-    EXPECT_EQ(Rows(w, IDC_FILES).size(), 3u);
-    ExpectInStep(w);
-}
-
-TEST_F(BackupFileListTest, DeleteAllAsksOnceAndEmptiesTheList) {
     CMainDlg& w = OpenMainWindow();
     Click(w, IDC_DELETE_ALL_FILES);
     EXPECT_TRUE(Shown().empty()) << "nothing to delete: no question";
-    Add(w, "/a/one.txt");
-    Add(w, "/b/two.txt");
-    modal::QueueMessageBox(IDCANCEL);
-    Click(w, IDC_DELETE_ALL_FILES);
-    EXPECT_EQ(Rows(w, IDC_FILES).size(), 2u);
-    EXPECT_EQ(w.m_arrFiles.size(), 2u);
-    modal::QueueMessageBox(IDOK);
-    Click(w, IDC_DELETE_ALL_FILES);
-    ExpectBoxes({IDS_CONFIRM_DELETE, IDS_CONFIRM_DELETE}, MB_OKCANCEL | MB_ICONQUESTION);
-    EXPECT_TRUE(Rows(w, IDC_FILES).empty());
-    EXPECT_TRUE(w.m_arrFiles.empty());
+    Add(w, "/d/1.txt");
+    SelectRows(w, IDC_FILES, {});
+    for (int id : {IDC_EDIT_FILE, IDC_DELETE_FILE}) {
+        modal::QueueMessageBox(IDOK);
+        Click(w, id);
+    }
+    ExpectBoxes({IDS_SELECT_FILE_TO_EDIT, IDS_SELECT_FILE_TO_DELETE});
+    Add(w, "/d/2.txt");
+    Add(w, "/d/3.txt");
     modal::BeginScript();
-    Add(w, "/a/one.txt");
-    EXPECT_TRUE(Shown().empty()) << "the names are free again";
+    for (int answer : {IDCANCEL, IDOK}) {
+        SelectRows(w, IDC_FILES, {1});
+        modal::QueueMessageBox(answer);
+        Click(w, IDC_DELETE_FILE);
+    }
+    ExpectBoxes({IDS_CONFIRM_DELETE, IDS_CONFIRM_DELETE}, MB_OKCANCEL | MB_ICONQUESTION);
+    EXPECT_EQ(Rows(w, IDC_FILES),
+              (Table{{"1.txt", "Auto", "Get", "/d/1.txt"}, {"3.txt", "Auto", "Get", "/d/3.txt"}}));
     ExpectInStep(w);
+    Add(w, "/e/2.txt");
+    EXPECT_EQ(Rows(w, IDC_FILES).size(), 3u);
+    for (int answer : {IDCANCEL, IDOK}) {
+        modal::QueueMessageBox(answer);
+        Click(w, IDC_DELETE_ALL_FILES);
+        EXPECT_EQ(w.m_arrFiles.size(), answer == IDOK ? 0u : 3u);
+    }
+    EXPECT_TRUE(Rows(w, IDC_FILES).empty());
+    modal::BeginScript();
+    Add(w, "/a/1.txt");
+    EXPECT_TRUE(Shown().empty());
 }
 
 TEST_F(BackupFileListTest, EnterInTheAddEditAddsOnceAndNeverSaves) {
@@ -278,7 +230,6 @@ TEST_F(BackupFileListTest, EnterInTheAddEditAddsOnceAndNeverSaves) {
     QueueEntry({.button = IDCANCEL});
     PressKey(w, IDC_ADD_PATH, Qt::Key_Enter);
     EXPECT_EQ(m_seen.size(), 1u) << "one press, one dialog";
-    EXPECT_EQ(Rows(w, IDC_FILES).size(), 1u);
     EXPECT_EQ(w.saves, 0);
     // Elsewhere Enter still presses the default button.
     PressKey(w, IDC_TITLE, Qt::Key_Return);
@@ -286,37 +237,27 @@ TEST_F(BackupFileListTest, EnterInTheAddEditAddsOnceAndNeverSaves) {
     EXPECT_EQ(Rows(w, IDC_FILES).size(), 1u);
 }
 
-TEST_F(BackupFileListTest, AFailedExchangeAddsNothing) {
-    CMainDlg& w = OpenMainWindow();
-    Add(w, "/a/one.txt");
-    // A title over its limit fails the exchange before the add path is read: the path read
-    // by the previous add must not be added again.
-    SetText(w, IDC_TITLE, std::string(261, 't'));
-    modal::QueueMessageBox(IDOK);
-    Add(w, "/b/two.txt");
-    EXPECT_EQ(ShownBoxIds(), (std::vector<UINT>{AFX_IDP_PARSE_STRING_SIZE}));
-    EXPECT_EQ(Rows(w, IDC_FILES), (Table{{"one.txt", "Auto", "Get", "/a/one.txt"}}));
-    SetText(w, IDC_TITLE, "ok");
-    Click(w, IDC_ADD_FILE);
-    EXPECT_EQ(Rows(w, IDC_FILES).size(), 2u);
-    ExpectInStep(w);
-}
-
+// The browser adds through the same operation; a combo left without a selection is stored
+// as Auto and Get. A failed exchange (a title over its limit) adds nothing.
 TEST_F(BackupFileListTest, TheBrowserAddsThroughTheSameOperation) {
     CMainDlg& w = OpenMainWindow();
     w.AddBackupFile("/srv/files/a.bin");
     modal::QueueMessageBox(IDOK);
-    QueueEntry({.name = "a-2.bin", .mode = 2, .method = 1});
+    QueueEntry({.name = "a-2.bin", .mode = kNone, .method = kNone});
     w.AddBackupFile("/srv/other/a.bin");
-    // A combo left without a selection is stored as Auto and Get.
-    modal::QueueMessageBox(IDOK);
-    QueueEntry({.name = "a-3.bin", .mode = kNone, .method = kNone});
-    w.AddBackupFile("/srv/third/a.bin");
     EXPECT_EQ(Rows(w, IDC_FILES), (Table{{"a.bin", "Auto", "Get", "/srv/files/a.bin"},
-                                         {"a-2.bin", "Text", "Mget", "/srv/other/a.bin"},
-                                         {"a-3.bin", "Auto", "Get", "/srv/third/a.bin"}}));
-    EXPECT_EQ(w.m_arrFiles[2]->m_nMode, document::kModeAuto);
-    EXPECT_EQ(w.m_arrFiles[2]->m_nMethod, document::kMethodGet);
+                                         {"a-2.bin", "Auto", "Get", "/srv/other/a.bin"}}));
+    EXPECT_EQ(w.m_arrFiles[1]->m_nMode, document::kModeAuto);
+    EXPECT_EQ(w.m_arrFiles[1]->m_nMethod, document::kMethodGet);
+
+    SetText(w, IDC_TITLE, std::string(261, 't'));
+    modal::QueueMessageBox(IDOK);
+    Add(w, "/b/two.txt");
+    EXPECT_EQ(ShownBoxIds().back(), static_cast<UINT>(AFX_IDP_PARSE_STRING_SIZE));
+    EXPECT_EQ(Rows(w, IDC_FILES).size(), 2u);
+    SetText(w, IDC_TITLE, "ok");
+    Click(w, IDC_ADD_FILE);
+    EXPECT_EQ(Rows(w, IDC_FILES).size(), 3u);
     ExpectInStep(w);
 }
 

@@ -1,17 +1,10 @@
 // Texts that are not UTF-8 (CP932 names of Japanese servers): kept as bytes by
 // fields, folder parts, the name, task files, the account store and the dump tool.
-#include "korvex.h"
+#include "KorvexTest.hpp"
 
-#include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -19,39 +12,12 @@ namespace {
 const std::string kSo = "\x83\x5c";
 const std::string kHyo = "\x95\x5c";
 
-class BytesTest : public ::testing::Test {
-protected:
-    std::filesystem::path root;
-    KorvexHandle h = nullptr;
+using BytesTest = KorvexTest;
 
-    void SetUp() override {
-        std::string tmpl =
-            (std::filesystem::temp_directory_path() / "korvex-bytes-XXXXXX").string();
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        root = tmpl;
-        setenv("KORVEX_HOME", (root / "store").c_str(), 1);
-        h = KorvexNewInterface();
-    }
-    void TearDown() override {
-        KorvexDeleteInterface(h);
-        std::error_code ec;
-        std::filesystem::remove_all(root, ec);
-    }
-
-    static std::string read(KorvexHandle in, int item, int field, int size = 70000) {
-        std::string buf(static_cast<std::size_t>(size), '#');
-        if (KorvexGetDataValue(in, item, field, buf.data(), size) == 0)
-            return "<absent>";
-        return buf.c_str();
-    }
-    static int load(KorvexHandle in, const std::string& data) {
-        return KorvexLoadSDA(in, data.data(), static_cast<int>(data.size()));
-    }
-    static std::string file(int version, const std::string& value) {
-        return R"({"format": "sendera-task", "version": )" + std::to_string(version) +
-               R"(, "document": {"kind": 1, "fields": {"1011": )" + value + "}}}";
-    }
-};
+std::string file(int version, const std::string& value) {
+    return R"({"format": "sendera-task", "version": )" + std::to_string(version) +
+           R"(, "document": {"kind": 1, "fields": {"1011": )" + value + "}}}";
+}
 
 TEST_F(BytesTest, TextsComeBackAsTheirBytesFromFieldsAndSavedFiles) {
     const std::vector<std::string> values = {
@@ -67,30 +33,28 @@ TEST_F(BytesTest, TextsComeBackAsTheirBytesFromFieldsAndSavedFiles) {
         std::string(65535, '\x83'),
     };
     const int doc = KorvexNewItem(h, KORVEX_KIND_DOCUMENT);
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        ASSERT_NE(KorvexSetDataValue(h, doc, 3000 + static_cast<int>(i), values[i].c_str()), 0)
-            << i;
-        EXPECT_EQ(read(h, doc, 3000 + static_cast<int>(i)), values[i]) << i;
+    for (int i = 0; i < static_cast<int>(values.size()); ++i) {
+        ASSERT_NE(KorvexSetDataValue(h, doc, 3000 + i, values[i].c_str()), 0) << i;
+        EXPECT_EQ(text(h, doc, 3000 + i), values[i]) << i;
     }
-    const std::string path = (root / "bytes.sd").string();
+    const auto path = root / "bytes.sd";
     ASSERT_NE(KorvexSave(h, doc, path.c_str(), KORVEX_SAVE_DEFAULT), 0);
-
-    std::ifstream in(path, std::ios::binary);
-    const auto j = nlohmann::json::parse(in);
+    const auto j = nlohmann::json::parse(readFile(path));
     EXPECT_EQ(j.at("version"), 2);
     const auto& fields = j.at("document").at("fields");
     EXPECT_EQ(fields.at("3000"), nlohmann::json({{"bytes", "835c2e747874"}}));
     EXPECT_EQ(fields.at("3002"), nlohmann::json({{"bytes", "ff"}}));
     EXPECT_EQ(fields.at("3008"), "日本.txt");
 
-    KorvexHandle other = KorvexNewInterface();
+    KorvexHandle other = fresh();
     ASSERT_NE(KorvexLoad(other, path.c_str()), 0);
     const int loaded = KorvexGetID(other, -1, KORVEX_KIND_DOCUMENT, 0);
-    for (std::size_t i = 0; i < values.size(); ++i)
-        EXPECT_EQ(read(other, loaded, 3000 + static_cast<int>(i)), values[i]) << i;
-    KorvexDeleteInterface(other);
+    for (int i = 0; i < static_cast<int>(values.size()); ++i)
+        EXPECT_EQ(text(other, loaded, 3000 + i), values[i]) << i;
 }
 
+// Field and folder-part reads into a caller's buffer: the longest run of whole characters
+// that fits with its terminator, and not a byte beyond the size.
 TEST_F(BytesTest, ReadsCutWholeCharactersOfEitherKind) {
     struct Case {
         std::string text;
@@ -112,15 +76,19 @@ TEST_F(BytesTest, ReadsCutWholeCharactersOfEitherKind) {
         {"\xa0\x40", 2, "\xa0"},
         {"\xdf\x40", 2, "\xdf"},
         {"\xfd\x40", 2, "\xfd"},
-        {"日本", 4, "日"}, // UTF-8 as before
-        {"日本", 3, ""},
+        {"ab日本語é", 1, ""}, // UTF-8
+        {"ab日本語é", 3, "ab"},
+        {"ab日本語é", 6, "ab日"},
+        {"ab日本語é", 13, "ab日本語"},
+        {"ab日本語é", 14, "ab日本語é"},
+        {"ab日本語é", 16, "ab日本語é"},
     };
     const int task = KorvexNewItem(h, KORVEX_KIND_TASK);
     for (const Case& c : cases) {
         ASSERT_NE(KorvexSetDataValue(h, task, KORVEX_FIELD_NAME, c.text.c_str()), 0);
         ASSERT_NE(KorvexSetDataValue(h, task, KORVEX_FIELD_FOLDER, ("x\\" + c.text).c_str()), 0);
         for (int ordered = 0; ordered < 2; ++ordered) {
-            char buf[16];
+            char buf[20];
             std::memset(buf, '#', sizeof buf);
             const int r =
                 ordered ? KorvexGetDataOrderedValue(h, task, KORVEX_FIELD_FOLDER, 1, buf, c.size)
@@ -130,58 +98,67 @@ TEST_F(BytesTest, ReadsCutWholeCharactersOfEitherKind) {
             EXPECT_EQ(buf[c.size], '#');
         }
     }
+    char buf[4] = "##";
+    EXPECT_EQ(KorvexGetDataValue(h, task, KORVEX_FIELD_NAME, buf, 0), 0);
+    EXPECT_EQ(buf[0], '#');
+    // A failed read leaves an empty text behind, never stale bytes.
+    EXPECT_EQ(KorvexGetDataValue(h, task, 1777, buf, sizeof buf), 0);
+    EXPECT_STREQ(buf, "");
 }
 
 TEST_F(BytesTest, FolderPartsSplitOnlyAtSeparatorBytes) {
-    struct Case {
-        std::string folder;
-        std::vector<std::string> parts;
-    };
-    const std::vector<Case> cases = {
-        {kHyo + "\\" + kSo, {kHyo, kSo}}, {"a\\" + kSo + ".txt\\b", {"a", kSo + ".txt", "b"}},
-        {kSo + "\\", {kSo, ""}},          {"\x83\\", {"\x83\\"}},
-        {"\xff\\b", {"\xff", "b"}}, // 0xFF leads nothing
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {kHyo + "\\" + kSo, {kHyo, kSo}},
+        {"a\\" + kSo + ".txt\\b", {"a", kSo + ".txt", "b"}},
+        {kSo + "\\", {kSo, ""}},
+        {"\x83\\", {"\x83\\"}},
+        {"\xff\\b", {"\xff", "b"}},               // 0xFF leads nothing
+        {"山田\\表ソ\\c", {"山田", "表ソ", "c"}}, // UTF-8 never splits
     };
     const int task = KorvexNewItem(h, KORVEX_KIND_TASK);
-    for (const Case& c : cases) {
-        ASSERT_NE(KorvexSetDataValue(h, task, KORVEX_FIELD_FOLDER, c.folder.c_str()), 0);
+    char buf[KORVEX_TEXT_BUFFER];
+    EXPECT_EQ(KorvexGetItemNum(h, task, KORVEX_KIND_FOLDER_PART), 0);
+    EXPECT_EQ(KorvexGetDataOrderedValue(h, task, KORVEX_FIELD_FOLDER, 0, buf, sizeof buf), 0);
+    for (const auto& [folder, parts] : cases) {
+        ASSERT_NE(KorvexSetDataValue(h, task, KORVEX_FIELD_FOLDER, folder.c_str()), 0);
         const int n = KorvexGetItemNum(h, task, KORVEX_KIND_FOLDER_PART);
-        ASSERT_EQ(n, static_cast<int>(c.parts.size())) << c.folder;
-        for (int i = 0; i < n; ++i) {
-            char buf[KORVEX_TEXT_BUFFER];
-            ASSERT_NE(KorvexGetDataOrderedValue(h, task, KORVEX_FIELD_FOLDER, i, buf, sizeof buf),
-                      0);
-            EXPECT_EQ(std::string(buf), c.parts[static_cast<std::size_t>(i)]) << c.folder << i;
+        ASSERT_EQ(n, static_cast<int>(parts.size())) << folder;
+        for (int i = 0; i <= n; ++i) {
+            EXPECT_EQ(KorvexGetDataOrderedValue(h, task, KORVEX_FIELD_FOLDER, i, buf, sizeof buf) !=
+                          0,
+                      i < n);
+            EXPECT_EQ(std::string(buf), i < n ? parts[static_cast<std::size_t>(i)] : "") << i;
         }
     }
 }
 
+// Stored in 259 bytes, cut to whole characters; reads into a small buffer cut the same way.
 TEST_F(BytesTest, TheNameKeepsBytesCutToWholeCharacters) {
-    struct Case {
-        std::string name, stored;
-    };
-    const Case cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {kSo + ".txt", kSo + ".txt"},
         {std::string(258, 'n') + kSo, std::string(258, 'n')},
         {std::string(257, 'n') + kSo + "\xff", std::string(257, 'n') + kSo},
+        {std::string(258, 'n') + "名前", std::string(258, 'n')},
+        {std::string(256, 'n') + "名", std::string(256, 'n') + "名"},
     };
     ASSERT_NE(KorvexInitialize(h), 0);
-    for (const Case& c : cases) {
-        ASSERT_NE(KorvexSetName(h, c.name.c_str()), 0);
-        KorvexHandle again = KorvexNewInterface();
-        ASSERT_NE(KorvexInitialize(again), 0);
-        char buf[KORVEX_TEXT_BUFFER];
-        ASSERT_NE(KorvexGetName(again, buf, sizeof buf), 0);
-        EXPECT_EQ(std::string(buf), c.stored);
-        KorvexDeleteInterface(again);
+    char buf[KORVEX_TEXT_BUFFER];
+    for (const auto& [name, stored] : cases) {
+        ASSERT_NE(KorvexSetName(h, name.c_str()), 0);
+        ASSERT_NE(KorvexGetName(open(), buf, sizeof buf), 0);
+        EXPECT_EQ(std::string(buf), stored);
     }
+    std::memset(buf, '#', 4);
+    ASSERT_NE(KorvexGetName(h, buf, 3), 0);
+    EXPECT_STREQ(buf, "nn");
+    EXPECT_EQ(buf[3], '#');
 }
 
 TEST_F(BytesTest, TheStoreKeepsByteFieldsAcrossAReopen) {
-    const std::vector<std::pair<int, std::string>> fields = {{KORVEX_FIELD_NAME, "サーバー" + kSo},
-                                                             {KORVEX_FIELD_USER_ID, kSo + ".txt"},
-                                                             {KORVEX_FIELD_PASSWORD, "p\xff"},
-                                                             {KORVEX_FIELD_HOST, "ftp.example.jp"}};
+    const std::pair<int, std::string> fields[] = {{KORVEX_FIELD_NAME, "サーバー" + kSo},
+                                                  {KORVEX_FIELD_USER_ID, kSo + ".txt"},
+                                                  {KORVEX_FIELD_PASSWORD, "p\xff"},
+                                                  {KORVEX_FIELD_HOST, "ftp.example.jp"}};
     ASSERT_NE(KorvexInitialize(h), 0);
     const int store = KorvexNewItem(h, KORVEX_KIND_STORE);
     const int record = KorvexNewItem(h, KORVEX_KIND_ACCOUNT);
@@ -194,18 +171,14 @@ TEST_F(BytesTest, TheStoreKeepsByteFieldsAcrossAReopen) {
     const int loaded = KorvexNewItem(h, KORVEX_KIND_ACCOUNT);
     ASSERT_NE(KorvexTestData(h, store, KORVEX_FIELD_ACCOUNT, 0, loaded), 0);
     for (const auto& [field, value] : fields)
-        EXPECT_EQ(read(h, loaded, field), value) << field;
+        EXPECT_EQ(text(h, loaded, field), value) << field;
 }
 
 TEST_F(BytesTest, TaskFilesTakeTheEscapedFormOnlyInItsOneSpellingAndVersion) {
-    struct Case {
-        std::string data;
-        std::string name; // "<refused>" when the load must fail
-    };
     const std::string so = R"({"bytes": "835c2e747874"})";
     const std::string noVersion =
         R"({"format": "sendera-task", "document": {"kind": 1, "fields": {"1011": )" + so + "}}, ";
-    const Case cases[] = {
+    const std::pair<std::string, std::string> cases[] = {
         {file(1, R"("日本")"), "日本"},
         {file(2, R"("日本")"), "日本"},
         {file(2, so), kSo + ".txt"},
@@ -225,27 +198,20 @@ TEST_F(BytesTest, TaskFilesTakeTheEscapedFormOnlyInItsOneSpellingAndVersion) {
         {file(2, R"({"bytes": 131})"), "<refused>"},
         {file(2, R"({"bytes": {"bytes": "83"}})"), "<refused>"},
     };
-    for (const Case& c : cases) {
-        ASSERT_NE(load(h, file(2, R"("before")")), 0);
-        const bool ok = load(h, c.data) != 0;
+    for (const auto& [data, expected] : cases) {
+        ASSERT_NE(loadText(h, file(2, R"("before")")), 0);
+        const bool ok = loadText(h, data) != 0;
         // A refused file leaves the document as it was.
-        const std::string name = read(h, KorvexGetID(h, -1, KORVEX_KIND_DOCUMENT, 0), 1011);
-        EXPECT_EQ(ok ? name : "<refused>", c.name) << c.data;
-        EXPECT_TRUE(ok || name == "before") << c.data;
+        const std::string name = text(h, KorvexGetID(h, -1, KORVEX_KIND_DOCUMENT, 0), 1011);
+        EXPECT_EQ(ok ? name : "<refused>", expected) << data;
+        EXPECT_TRUE(ok || name == "before") << data;
     }
 }
 
 TEST_F(BytesTest, TheDumpToolShowsBytesOutsideUtf8AsEscapes) {
-    const std::string path = (root / "dump.sd").string();
-    std::ofstream(path, std::ios::binary) << file(2, R"({"bytes": "e697a5835c2e747874ff"})");
-    const std::string cmd = std::string("'") + KORVEX_DUMP_PATH + "' '" + path + "'";
-    FILE* f = popen(cmd.c_str(), "r");
-    ASSERT_NE(f, nullptr);
+    writeFile(root / "dump.sd", file(2, R"({"bytes": "e697a5835c2e747874ff"})"));
     std::string out;
-    char buf[512];
-    for (std::size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;)
-        out.append(buf, n);
-    EXPECT_EQ(pclose(f), 0);
+    EXPECT_EQ(dump("'" + (root / "dump.sd").string() + "'", out), 0);
     EXPECT_NE(out.find(R"(1011="日\x83\\.txt\xff")"), std::string::npos) << out;
 }
 

@@ -1,13 +1,15 @@
 // Fixture of the library tests: a private KORVEX_HOME per test, interfaces deleted at its
-// end, and child processes that use the same store.
+// end, child processes that use the same store, and the dump tool.
 #pragma once
 
 #include "korvex.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <sys/wait.h>
@@ -48,13 +50,33 @@ protected:
         return i;
     }
 
-    static std::string text(KorvexHandle in, int item, int field) {
-        char buf[KORVEX_TEXT_BUFFER] = "unchanged";
-        return KorvexGetDataValue(in, item, field, buf, sizeof buf) ? buf : "<absent>";
+    static std::string text(KorvexHandle in, int item, int field, int size = 70000) {
+        std::string buf(static_cast<std::size_t>(size), '#');
+        return KorvexGetDataValue(in, item, field, buf.data(), size) ? buf.c_str() : "<absent>";
     }
     static int num(KorvexHandle in, int item, int field) {
         int v = -12345;
         return KorvexGetDataNum(in, item, field, &v) ? v : -12345;
+    }
+    static int loadText(KorvexHandle in, const std::string& data) {
+        return KorvexLoadSDA(in, data.data(), static_cast<int>(data.size()));
+    }
+    static std::string readFile(const std::filesystem::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), {});
+    }
+    static void writeFile(const std::filesystem::path& p, const std::string& data) {
+        std::ofstream(p, std::ios::binary) << data;
+    }
+    // Runs the dump tool with `args` (shell words); its exit status, its output in `out`.
+    static int dump(const std::string& args, std::string& out) {
+        out.clear();
+        FILE* f = popen(("'" KORVEX_DUMP_PATH "' " + args).c_str(), "r");
+        char buf[512];
+        for (std::size_t n; f != nullptr && (n = fread(buf, 1, sizeof buf, f)) > 0;)
+            out.append(buf, n);
+        const int status = f != nullptr ? pclose(f) : -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
     // Runs `body` in a child process (which must use interfaces of its own) and returns

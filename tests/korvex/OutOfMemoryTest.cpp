@@ -5,9 +5,6 @@
 #include <dlfcn.h>
 
 #include <cstring>
-#include <fstream>
-#include <functional>
-#include <iterator>
 #include <new>
 
 namespace {
@@ -30,11 +27,6 @@ namespace {
 
 using OutOfMemoryTest = KorvexTest;
 
-std::string contents(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 TEST_F(OutOfMemoryTest, EveryFailedAllocationFailsTheCallAndChangesNothing) {
     const int doc = KorvexNewItem(h, KORVEX_KIND_DOCUMENT);
     const int task = KorvexNewItem(h, KORVEX_KIND_TASK);
@@ -51,7 +43,7 @@ TEST_F(OutOfMemoryTest, EveryFailedAllocationFailsTheCallAndChangesNothing) {
     KorvexSetDataNum(other, newDoc, KORVEX_FIELD_DOCUMENT_TASK,
                      KorvexNewItem(other, KORVEX_KIND_TASK));
     ASSERT_NE(KorvexSave(other, newDoc, (root / "new.sd").c_str(), KORVEX_SAVE_DEFAULT), 0);
-    const std::string newFile = contents(root / "new.sd");
+    const std::string newFile = readFile(root / "new.sd");
 
     char buf[KORVEX_TEXT_BUFFER];
     struct Case {
@@ -62,7 +54,7 @@ TEST_F(OutOfMemoryTest, EveryFailedAllocationFailsTheCallAndChangesNothing) {
     const Case cases[] = {
         {"save", [&] { return KorvexSave(h, doc, saved.c_str(), KORVEX_SAVE_DEFAULT); },
          [&] {
-             EXPECT_EQ(contents(saved), "previous");
+             EXPECT_EQ(readFile(saved), "previous");
              EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root / "save"),
                                      std::filesystem::directory_iterator()),
                        1);
@@ -99,7 +91,7 @@ TEST_F(OutOfMemoryTest, EveryFailedAllocationFailsTheCallAndChangesNothing) {
         }
         EXPECT_GT(failedRuns, 0) << c.call << " allocates nothing: the failures never reached it";
     }
-    EXPECT_NE(contents(saved), "previous");
+    EXPECT_NE(readFile(saved), "previous");
     EXPECT_STREQ(buf, "bbs");
     EXPECT_EQ(text(h, KorvexGetID(h, -1, KORVEX_KIND_DOCUMENT, 0), KORVEX_FIELD_NAME), "new");
 }

@@ -43,11 +43,8 @@ TEST_F(BindTest, FillsEverySlotWithTheExportOfThatName) {
     ASSERT_TRUE(BindLibrary(StubPath("complete").c_str(), &module, &api, &error));
     ASSERT_NE(module, nullptr);
     EXPECT_EQ(error, -7) << "success leaves the error code alone";
-    for (std::size_t i = 0; i < kKorvexEntryNames.size(); ++i) {
-        void* expected = ::dlsym(module, kKorvexEntryNames[i]);
-        ASSERT_NE(expected, nullptr) << kKorvexEntryNames[i];
-        EXPECT_EQ(KorvexApiSlot(api, i), expected) << kKorvexEntryNames[i];
-    }
+    for (std::size_t i = 0; i < kKorvexEntryNames.size(); ++i)
+        EXPECT_EQ(KorvexApiSlot(api, i), ::dlsym(module, kKorvexEntryNames[i])) << i;
     // The table is usable: calls reach the library.
     KorvexHandle h = api.KorvexNewInterface();
     ASSERT_NE(h, nullptr);
@@ -70,13 +67,6 @@ TEST_F(BindTest, BindingAgainWhileBoundTouchesNothing) {
         EXPECT_EQ(KorvexApiSlot(fresh, i), nullptr);
 }
 
-TEST_F(BindTest, FileThatCannotBeLoadedGivesError100) {
-    EXPECT_FALSE(BindLibrary("NoSuchLibrary.dll", &module, &api, &error));
-    EXPECT_EQ(error, kBindErrorNotLoadable);
-    EXPECT_EQ(module, nullptr);
-    EXPECT_EQ(api.KorvexNewInterface, nullptr);
-}
-
 TEST_F(BindTest, BareNameIsLookedForInTheLoadersFolderOnly) {
     // The current directory holds a library of that name; the executable's folder does not.
     const auto cwd = std::filesystem::current_path();
@@ -89,21 +79,12 @@ TEST_F(BindTest, BareNameIsLookedForInTheLoadersFolderOnly) {
     std::filesystem::current_path(cwd);
     EXPECT_FALSE(bound);
     EXPECT_EQ(error, kBindErrorNotLoadable);
+    EXPECT_EQ(module, nullptr);
+    EXPECT_EQ(api.KorvexNewInterface, nullptr);
 
     // In the loader's folder it is found, whatever the current directory.
     loader.directory = kStubs + "/complete/";
     EXPECT_TRUE(BindLibrary("KORVEX.dll", &module, &api, &error, loader));
-}
-
-TEST_F(BindTest, LibraryLackingAnExportIsRefusedAndUnloaded) {
-    const std::string path = StubPath("lacking");
-    ASSERT_FALSE(IsResident(path));
-    EXPECT_FALSE(BindLibrary(path.c_str(), &module, &api, &error));
-    EXPECT_EQ(error, 21) << "KorvexFinalize is last in the binding order";
-    EXPECT_EQ(module, nullptr);
-    EXPECT_FALSE(IsResident(path)) << "the library is unloaded after the failure";
-    EXPECT_NE(api.KorvexGetID, nullptr) << "slots bound before the failure keep their values";
-    EXPECT_EQ(api.KorvexFinalize, nullptr);
 }
 
 TEST_F(BindTest, MissingEntryPointAtEveryPositionGivesThatPosition) {
@@ -122,13 +103,10 @@ TEST_F(BindTest, MissingEntryPointAtEveryPositionGivesThatPosition) {
         EXPECT_FALSE(BindLibrary(path.c_str(), &h, &table, &err, loader));
         EXPECT_EQ(err, static_cast<int>(missing) + 1);
         EXPECT_EQ(h, nullptr);
-        for (std::size_t i = 0; i < kKorvexEntryNames.size(); ++i) {
-            if (i < missing)
-                EXPECT_NE(KorvexApiSlot(table, i), nullptr) << "slot " << i;
-            else
-                EXPECT_EQ(KorvexApiSlot(table, i), nullptr) << "slot " << i;
-        }
-        EXPECT_FALSE(IsResident(path));
+        // Slots bound before the failure keep their values.
+        for (std::size_t i = 0; i < kKorvexEntryNames.size(); ++i)
+            EXPECT_EQ(KorvexApiSlot(table, i) != nullptr, i < missing) << "slot " << i;
+        EXPECT_FALSE(IsResident(path)) << "the library is unloaded after the failure";
     }
 }
 

@@ -1,39 +1,33 @@
-// UTF-8 byte limits: cuts never split a character and buffers are always terminated.
+// UTF-8 byte limits: cuts never split a character and buffers are always terminated; the
+// loader's file names and folders.
 #include "platform/Text.h"
+#include "platform/Loader.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 using namespace platform;
 
 TEST(Utf8Text, CutsStopAtTheLastWholeCharacter) {
-    const std::string aiu = "あいう"; // 3 bytes each
-    EXPECT_EQ(Utf8Cut(aiu, 9), aiu);
-    EXPECT_EQ(Utf8Cut(aiu, 8), "あい");
-    EXPECT_EQ(Utf8Cut(aiu, 6), "あい");
-    EXPECT_EQ(Utf8Cut(aiu, 2), "");
-    EXPECT_EQ(Utf8Cut("a😀b", 4), "a");
-    EXPECT_EQ(Utf8Cut("a😀b", 5), "a😀");
-    EXPECT_EQ(Utf8Cut("abc", 0), "");
-
-    std::string name;
-    for (int i = 0; i < 100; ++i)
-        name += "名"; // 300 bytes
-    const std::string cut = Utf8Cut(name, 259);
-    EXPECT_EQ(cut.size(), 258u);
-    EXPECT_TRUE(IsValidUtf8(cut));
-}
-
-TEST(Utf8Text, StrayBytesCountAsOneCharacterEach) {
-    EXPECT_EQ(Utf8Cut("\xff\xfe"
-                      "a",
-                      1),
-              "\xff");
+    const std::tuple<std::string, std::size_t, std::string> cases[] = {
+        {"あいう", 9, "あいう"},
+        {"あいう", 8, "あい"},
+        {"あいう", 6, "あい"},
+        {"あいう", 2, ""},
+        {"a😀b", 4, "a"},
+        {"a😀b", 5, "a😀"},
+        {"abc", 0, ""},
+        {"\xff\xfe"
+         "a",
+         1, "\xff"}, // a stray byte is one character
+    };
+    for (const auto& [text, limit, cut] : cases)
+        EXPECT_EQ(Utf8Cut(text, limit), cut) << text << " " << limit;
     EXPECT_EQ(Utf8PrefixLength("\xe3\x81", 5), 2u) << "a truncated sequence is two stray bytes";
-    EXPECT_FALSE(IsValidUtf8("\xc0\xaf"));     // overlong "/"
-    EXPECT_FALSE(IsValidUtf8("\xed\xa0\x80")); // surrogate
-    EXPECT_FALSE(IsValidUtf8("\xe3\x81"));
+    for (const char* bad : {"\xc0\xaf", "\xed\xa0\x80", "\xe3\x81"}) // overlong, surrogate
+        EXPECT_FALSE(IsValidUtf8(bad));
     EXPECT_TRUE(IsValidUtf8("Tovalo バージョン"));
 }
 
@@ -42,13 +36,13 @@ TEST(Utf8Text, BufferCopiesAreCutAndTerminated) {
     std::memset(buf, 'x', sizeof buf);
     EXPECT_EQ(Utf8CopyToBuffer("あい", buf, 4), 3u);
     EXPECT_STREQ(buf, "あ");
+    EXPECT_EQ(buf[4], 'x');
     EXPECT_EQ(Utf8CopyToBuffer("abc", buf, 1), 0u);
     EXPECT_STREQ(buf, "");
     buf[0] = 'q';
     EXPECT_EQ(Utf8CopyToBuffer("abc", buf, 0), 0u);
     EXPECT_EQ(buf[0], 'q') << "a zero-sized buffer is not written";
     EXPECT_EQ(Utf8CopyToBuffer("abc", nullptr, 8), 0u);
-
     const char unterminated[2] = {'a', 'b'};
     EXPECT_EQ(FromBuffer(unterminated, 2), "ab");
     EXPECT_EQ(FromBuffer("ab\0cd", 5), "ab");
@@ -56,10 +50,27 @@ TEST(Utf8Text, BufferCopiesAreCutAndTerminated) {
 
 TEST(Utf8Text, TrimAndFormat) {
     EXPECT_EQ(TrimRight("/pub/ \t\r\n"), "/pub/");
-    EXPECT_EQ(TrimRight("   "), "");
     EXPECT_EQ(TrimRight(" a b "), " a b");
     EXPECT_EQ(FormatString("%s というアカウントを削除", "C"), "C というアカウントを削除");
-    EXPECT_EQ(FormatString("Tovalo バージョン %s", "1.0.3"), "Tovalo バージョン 1.0.3");
     EXPECT_EQ(FormatString("no placeholder", "x"), "no placeholder");
     EXPECT_EQ(FormatString("%s%s", "%s"), "%s%s") << "only the first is replaced, once";
+}
+
+TEST(Loader, NamesMapToSharedObjectsLoadedFromTheGivenFolder) {
+    for (const auto& [name, file] : {std::pair{"KORVEX.dll", "libKORVEX.so"},
+                                     {"Other.DLL", "libOther.so"},
+                                     {"libKORVEX.so", "libKORVEX.so"},
+                                     {"dir/KORVEX.dll", "dir/KORVEX.dll"},
+                                     {".dll", ".dll"}})
+        EXPECT_EQ(LibraryFileName(name), file);
+    const std::string dir = GetModuleDirectory();
+    EXPECT_TRUE(std::filesystem::exists(dir + "platform_test")) << dir;
+    HMODULE h = LoadLibrary("KORVEX.dll", std::string(TOVALO_STUB_DIR) + "/complete/");
+    ASSERT_NE(h, nullptr);
+    EXPECT_NE(GetProcAddress(h, "KorvexClear"), nullptr);
+    EXPECT_EQ(GetProcAddress(h, "NoSuchExport"), nullptr);
+    EXPECT_TRUE(FreeLibrary(h));
+    EXPECT_EQ(LoadLibrary("KORVEX.dll", std::string(TOVALO_STUB_DIR) + "/"), nullptr);
+    EXPECT_EQ(LoadLibrary(""), nullptr);
+    EXPECT_FALSE(FreeLibrary(nullptr));
 }

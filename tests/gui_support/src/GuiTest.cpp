@@ -18,6 +18,9 @@
 
 namespace gui {
 
+namespace {
+
+// True when the real library was found and bound (once per process).
 bool BindRealLibrary() {
     static const bool bound = [] {
         int error = 0;
@@ -26,6 +29,8 @@ bool BindRealLibrary() {
     return bound && theApp.m_hLibrary != nullptr;
 }
 
+} // namespace
+
 void GuiTest::SetUp() {
     platform::modal::BeginScript();
     m_home = std::make_unique<QTemporaryDir>();
@@ -33,9 +38,9 @@ void GuiTest::SetUp() {
     ::setenv("KORVEX_HOME", m_home->path().toUtf8().constData(), 1);
     ::setenv("XDG_CONFIG_HOME", m_home->path().toUtf8().constData(), 1);
     if (!BindRealLibrary()) {
+        g_strVersion = "1.0.3";
         if (NeedsLibrary())
             GTEST_SKIP() << "libKORVEX.so is not beside the test program";
-        g_strVersion = "1.0.3";
         return;
     }
     KorvexApi& api = theApp.m_api;
@@ -62,10 +67,6 @@ void GuiTest::TearDown() {
     }
     platform::modal::EndScript();
     m_home.reset();
-}
-
-std::string GuiTest::KorvexHome() const {
-    return m_home ? m_home->path().toStdString() : std::string();
 }
 
 void GuiTest::AddAccount(const AccountValues& a) {
@@ -102,21 +103,18 @@ void GuiTest::AddProxy(const ProxyValues& p) {
 }
 
 int GuiTest::AccountCount() const {
-    if (!m_interfaceOpen)
-        return 0;
-    return theApp.m_api.KorvexGetItemNum(theApp.m_hInterface, theApp.m_items.store,
-                                         KORVEX_KIND_ACCOUNT);
+    return m_interfaceOpen ? theApp.m_api.KorvexGetItemNum(
+                                 theApp.m_hInterface, theApp.m_items.store, KORVEX_KIND_ACCOUNT)
+                           : 0;
 }
 
 std::vector<std::string> GuiTest::AccountNames() const {
     std::vector<std::string> out;
-    const int n = AccountCount();
-    for (int i = 0; i < n; ++i) {
-        if (!theApp.m_api.KorvexTestData(theApp.m_hInterface, theApp.m_items.store, 1304, i,
-                                         theApp.m_items.record))
-            break;
+    for (int i = 0, n = AccountCount();
+         i < n && theApp.m_api.KorvexTestData(theApp.m_hInterface, theApp.m_items.store, 1304, i,
+                                              theApp.m_items.record);
+         ++i)
         out.push_back(FieldText(theApp.m_items.record, 1011));
-    }
     return out;
 }
 
@@ -148,33 +146,11 @@ void GuiTest::CloseMainWindow() {
     ProcessEvents();
 }
 
-INT_PTR GuiTest::RunMainWindow(std::function<INT_PTR(CMainDlg&)> script,
-                               const std::string& userName) {
-    CloseMainWindow();
-    CMainDlg dlg;
-    dlg.m_strName = userName.empty() ? theApp.m_strUserName : userName;
-    theApp.m_pMainWnd = &dlg;
-    platform::modal::QueueDialog(
-        102, [script](CDialog& d) { return script(static_cast<CMainDlg&>(d)); });
-    const INT_PTR r = dlg.DoModal();
-    theApp.m_pMainWnd = nullptr;
-    return r;
-}
-
-QWidget* GuiTest::Control(CDialog& dlg, int id) {
-    CWnd* w = dlg.GetDlgItem(id);
-    return w ? w->widget() : nullptr;
-}
-
 void GuiTest::Click(CDialog& dlg, int id) {
     QWidget* w = Control(dlg, id);
     ASSERT_NE(w, nullptr) << "no control " << id;
-    if (auto* b = qobject_cast<QAbstractButton*>(w)) {
-        // A real click: a disabled or hidden button does not react.
-        QTest::mouseClick(b, Qt::LeftButton, Qt::NoModifier, b->rect().center());
-    } else {
-        QTest::mouseClick(w, Qt::LeftButton);
-    }
+    // A real click: a disabled or hidden button does not react.
+    QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, w->rect().center());
     ProcessEvents();
 }
 
@@ -198,11 +174,6 @@ void GuiTest::SetText(CDialog& dlg, int id, const std::string& text) {
     w->SetWindowText(text);
 }
 
-std::string GuiTest::Text(CDialog& dlg, int id) {
-    CWnd* w = dlg.GetDlgItem(id);
-    return w ? w->GetWindowText() : std::string();
-}
-
 std::string GuiTest::SelectedText(CDialog& dlg, int id) {
     QWidget* w = Control(dlg, id);
     if (auto* e = qobject_cast<QLineEdit*>(w))
@@ -210,16 +181,6 @@ std::string GuiTest::SelectedText(CDialog& dlg, int id) {
     if (auto* m = qobject_cast<QPlainTextEdit*>(w))
         return platform::FromQ(m->textCursor().selectedText());
     return {};
-}
-
-bool GuiTest::Enabled(CDialog& dlg, int id) {
-    QWidget* w = Control(dlg, id);
-    return w && w->isEnabled();
-}
-
-bool GuiTest::Visible(CDialog& dlg, int id) {
-    QWidget* w = Control(dlg, id);
-    return w && !w->isHidden();
 }
 
 bool GuiTest::Checked(CDialog& dlg, int id) {
@@ -249,13 +210,10 @@ int GuiTest::FocusId(CDialog& dlg) {
 std::vector<std::vector<std::string>> GuiTest::Rows(CDialog& dlg, int listViewId) {
     std::vector<std::vector<std::string>> out;
     auto* t = qobject_cast<QTreeWidget*>(Control(dlg, listViewId));
-    if (!t)
-        return out;
-    for (int i = 0; i < t->topLevelItemCount(); ++i) {
-        std::vector<std::string> row;
+    for (int i = 0; t && i < t->topLevelItemCount(); ++i) {
+        out.emplace_back();
         for (int c = 0; c < t->columnCount(); ++c)
-            row.push_back(platform::FromQ(t->topLevelItem(i)->text(c)));
-        out.push_back(row);
+            out.back().push_back(platform::FromQ(t->topLevelItem(i)->text(c)));
     }
     return out;
 }
@@ -272,31 +230,17 @@ void GuiTest::SelectRows(CDialog& dlg, int listViewId, const std::vector<int>& r
 
 std::vector<std::string> GuiTest::ListBoxRows(CDialog& dlg, int listBoxId) {
     std::vector<std::string> out;
-    auto* l = qobject_cast<QListWidget*>(Control(dlg, listBoxId));
-    if (!l)
-        return out;
-    for (int i = 0; i < l->count(); ++i)
-        out.push_back(platform::FromQ(l->item(i)->text()));
+    if (auto* l = qobject_cast<QListWidget*>(Control(dlg, listBoxId)))
+        for (int i = 0; i < l->count(); ++i)
+            out.push_back(platform::FromQ(l->item(i)->text()));
     return out;
-}
-
-int GuiTest::ListBoxSelection(CDialog& dlg, int listBoxId) {
-    CListBox lb(Control(dlg, listBoxId));
-    return lb.GetCurSel();
-}
-
-void GuiTest::SelectListBoxRow(CDialog& dlg, int listBoxId, int row) {
-    CListBox lb(Control(dlg, listBoxId));
-    lb.SetCurSel(row);
 }
 
 std::vector<std::string> GuiTest::ComboRows(CDialog& dlg, int comboId) {
     std::vector<std::string> out;
-    auto* c = qobject_cast<QComboBox*>(Control(dlg, comboId));
-    if (!c)
-        return out;
-    for (int i = 0; i < c->count(); ++i)
-        out.push_back(platform::FromQ(c->itemText(i)));
+    if (auto* c = qobject_cast<QComboBox*>(Control(dlg, comboId)))
+        for (int i = 0; i < c->count(); ++i)
+            out.push_back(platform::FromQ(c->itemText(i)));
     return out;
 }
 
@@ -311,16 +255,9 @@ void GuiTest::ProcessEvents() {
 
 std::vector<UINT> GuiTest::ShownBoxIds() {
     std::vector<UINT> ids;
-    for (const auto& r : platform::modal::Shown()) {
-        if (r.kind == platform::modal::Kind::MessageBox)
-            ids.push_back(r.id);
-    }
+    for (const auto& r : platform::modal::ShownOf(platform::modal::Kind::MessageBox))
+        ids.push_back(r.id);
     return ids;
-}
-
-void GuiTest::ExpectNoUnexpectedModals() {
-    for (const std::string& e : platform::modal::Errors())
-        ADD_FAILURE() << e;
 }
 
 } // namespace gui

@@ -26,8 +26,7 @@ public:
 
     int MessageBox(const std::string& text, UINT style, UINT id) override {
         Answer a;
-        const bool ok =
-            Take(Kind::MessageBox, 0, a, "message box " + std::to_string(id) + " \"" + text + "\"");
+        const bool ok = Take(Kind::MessageBox, 0, a, "message box " + std::to_string(id));
         const int result = ok && a.code == IDOK ? IDOK : IDCANCEL;
         shown.push_back({.kind = Kind::MessageBox,
                          .id = id,
@@ -67,7 +66,7 @@ public:
                 w->activateWindow();
             }
             const INT_PTR s = dlg.HasEnded() || !a.script ? kAsEnded : a.script(dlg);
-            if (s == kRunForReal || (s == kAsEnded && dlg.HasEnded()))
+            if (s == kAsEnded && dlg.HasEnded())
                 rec.result = dlg.RunModalLoop();
             else if (s != kAsEnded)
                 rec.result = s;
@@ -87,8 +86,7 @@ public:
     }
 
 private:
-    // Takes the next answer when it is of kind `kind` (for dialogs: for `templateId`);
-    // records an error otherwise.
+    // Takes the next answer when it fits `kind` (and a dialog's template); else records why.
     bool Take(Kind kind, UINT templateId, Answer& out, const std::string& what) {
         if (queue.empty()) {
             errors.push_back("unexpected " + what + ": nothing queued");
@@ -96,14 +94,11 @@ private:
         }
         const Answer& front = queue.front();
         const bool fileKind = kind == Kind::FileOpen || kind == Kind::FileSave;
-        const bool kindOk = front.kind == kind || (fileKind && front.kind == Kind::FileOpen);
-        const bool idOk =
-            kind != Kind::Dialog || front.templateId == 0 || front.templateId == templateId;
-        if (!kindOk || !idOk) {
+        if ((front.kind != kind && !(fileKind && front.kind == Kind::FileOpen)) ||
+            (kind == Kind::Dialog && front.templateId != 0 && front.templateId != templateId)) {
             errors.push_back("unexpected " + what + ": queued was a " +
-                             kKindNames[static_cast<int>(front.kind)] +
-                             (front.kind == Kind::Dialog ? " " + std::to_string(front.templateId)
-                                                         : std::string()));
+                             kKindNames[static_cast<int>(front.kind)] + " " +
+                             std::to_string(front.templateId));
             return false;
         }
         out = std::move(queue.front());
@@ -145,7 +140,7 @@ void QueueFile(const std::string& path) {
 }
 
 void QueueFileCancel() {
-    Queue({.kind = Kind::FileOpen, .code = IDCANCEL});
+    Queue({.kind = Kind::FileOpen});
 }
 
 void QueueDialog(UINT templateId, DialogScript script) {

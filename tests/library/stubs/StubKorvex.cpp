@@ -4,7 +4,7 @@
 //   oldversion  every entry point, KorvexCheckVersion refuses
 #include "korvex.h"
 
-#include <cstring>
+#include <cstdio>
 
 struct KorvexInterface {
     int items;
@@ -17,52 +17,36 @@ KorvexHandle KorvexNewInterface(void) {
     g_interface.items = 0;
     return &g_interface;
 }
-int KorvexDeleteInterface(KorvexHandle h) {
-    return h == &g_interface;
-}
 int KorvexGetVersion(int* major, int* minor, int* patch) {
-    if (major)
-        *major = 1;
-    if (minor)
-        *minor = 1;
-    if (patch)
-        *patch = 0;
+    int* parts[] = {major, minor, patch};
+    for (int i = 0; i < 3; ++i)
+        if (parts[i])
+            *parts[i] = i < 2 ? 1 : 0; // 1.1.0
     return 1;
 }
 int KorvexCheckVersion(int major, int minor, int patch) {
 #ifdef STUB_FAIL_VERSION
-    (void)major;
-    (void)minor;
-    (void)patch;
-    return 0;
+    return major < 0 && minor < 0 && patch < 0; // no version a caller asks for
 #else
     return major == 1 && minor >= 0 && patch >= 0;
 #endif
 }
-int KorvexInitialize(KorvexHandle h) {
-    return h != nullptr;
-}
-int KorvexClear(KorvexHandle h) {
-    return h != nullptr;
-}
 int KorvexGetName(KorvexHandle h, char* buffer, int size) {
-    if (!h || !buffer || size <= 0)
-        return 0;
-    strncpy(buffer, g_name, static_cast<size_t>(size) - 1);
-    buffer[size - 1] = '\0';
-    return 1;
+    return h && buffer && size > 0 &&
+           std::snprintf(buffer, static_cast<size_t>(size), "%s", g_name) >= 0;
 }
 int KorvexSetName(KorvexHandle h, const char* name) {
-    if (!h || !name)
-        return 0;
-    strncpy(g_name, name, sizeof g_name - 1);
-    return 1;
+    return h && name && std::snprintf(g_name, sizeof g_name, "%s", name) >= 0;
 }
 int KorvexNewItem(KorvexHandle h, int) {
     return h ? ++g_interface.items : -1;
 }
-// Entry points with nothing to do fail, as they would on an empty document; reads leave an
-// empty text.
+// Calls on the interface succeed; calls with nothing to do fail, as they would on an empty
+// document, and reads leave an empty text.
+#define STUB_OK(name)                                                                              \
+    int name(KorvexHandle h) {                                                                     \
+        return h == &g_interface;                                                                  \
+    }
 #define STUB_FAILS(name, ...)                                                                      \
     int name(__VA_ARGS__) {                                                                        \
         return 0;                                                                                  \
@@ -73,6 +57,12 @@ int KorvexNewItem(KorvexHandle h, int) {
             buffer[0] = '\0';                                                                      \
         return 0;                                                                                  \
     }
+STUB_OK(KorvexDeleteInterface)
+STUB_OK(KorvexInitialize)
+STUB_OK(KorvexClear)
+#ifndef STUB_OMIT_FINALIZE
+STUB_OK(KorvexFinalize)
+#endif
 STUB_FAILS(KorvexSetDataNum, KorvexHandle, int, int, int)
 STUB_FAILS(KorvexSetDataValue, KorvexHandle, int, int, const char*)
 STUB_FAILS(KorvexGetDataNum, KorvexHandle, int, int, int*)
@@ -86,8 +76,3 @@ STUB_FAILS(KorvexLoadSDA, KorvexHandle, const char*, int)
 int KorvexGetID(KorvexHandle, int, int, int) {
     return -1;
 }
-#ifndef STUB_OMIT_FINALIZE
-int KorvexFinalize(KorvexHandle h) {
-    return h != nullptr;
-}
-#endif

@@ -25,7 +25,6 @@
 
 #include <QTemporaryDir>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,12 +56,11 @@ protected:
     // Tests that never reach the library return false: they run even where libKORVEX.so
     // is missing (the others are skipped there).
     virtual bool NeedsLibrary() const { return true; }
-    bool HaveLibrary() const { return m_interfaceOpen; }
     void TearDown() override;
 
     // --- library ---
     // Folder that KORVEX_HOME names for this test.
-    std::string KorvexHome() const;
+    std::string KorvexHome() const { return m_home ? m_home->path().toStdString() : ""; }
     // Writes an account / proxy record and appends it to the store, as the dialogs'
     // openers do.
     void AddAccount(const AccountValues& a);
@@ -75,29 +73,42 @@ protected:
     // --- main window ---
     // Creates the main window modeless (OnInitDialog has run, the window is shown).
     CMainDlg& OpenMainWindow(const std::string& userName = {});
-    CMainDlg* MainWindow() const { return m_main.get(); }
     void CloseMainWindow();
-    // Runs the main window with DoModal; `script` gets the live window.
-    INT_PTR RunMainWindow(std::function<INT_PTR(CMainDlg&)> script,
-                          const std::string& userName = {});
 
     // --- controls (any dialog) ---
-    static QWidget* Control(CDialog& dlg, int id);
+    static QWidget* Control(CDialog& dlg, int id) {
+        CWnd* w = dlg.GetDlgItem(id);
+        return w ? w->widget() : nullptr;
+    }
     static void Click(CDialog& dlg, int id); // a real mouse click on the control
     static void Type(CDialog& dlg, int id, const std::string& text); // keystrokes
     static void SetText(CDialog& dlg, int id, const std::string& text);
-    static std::string Text(CDialog& dlg, int id);
+    static std::string Text(CDialog& dlg, int id) {
+        CWnd* w = dlg.GetDlgItem(id);
+        return w ? w->GetWindowText() : std::string();
+    }
     static std::string SelectedText(CDialog& dlg, int id); // edits
-    static bool Enabled(CDialog& dlg, int id);
-    static bool Visible(CDialog& dlg, int id); // the control's own visibility flag
+    static bool Enabled(CDialog& dlg, int id) {
+        QWidget* w = Control(dlg, id);
+        return w && w->isEnabled();
+    }
+    // The control's own visibility flag.
+    static bool Visible(CDialog& dlg, int id) {
+        QWidget* w = Control(dlg, id);
+        return w && !w->isHidden();
+    }
     static bool Checked(CDialog& dlg, int id);
     static void PressKey(CDialog& dlg, int id, int qtKey); // focus the control, press the key
     static int FocusId(CDialog& dlg);                      // 0: none
     static std::vector<std::vector<std::string>> Rows(CDialog& dlg, int listViewId);
     static void SelectRows(CDialog& dlg, int listViewId, const std::vector<int>& rows);
     static std::vector<std::string> ListBoxRows(CDialog& dlg, int listBoxId);
-    static int ListBoxSelection(CDialog& dlg, int listBoxId);
-    static void SelectListBoxRow(CDialog& dlg, int listBoxId, int row);
+    static int ListBoxSelection(CDialog& dlg, int id) {
+        return CListBox(Control(dlg, id)).GetCurSel();
+    }
+    static void SelectListBoxRow(CDialog& dlg, int id, int row) {
+        CListBox(Control(dlg, id)).SetCurSel(row);
+    }
     static std::vector<std::string> ComboRows(CDialog& dlg, int comboId);
     static int ComboSelection(CDialog& dlg, int comboId);
     static void ProcessEvents();
@@ -105,15 +116,15 @@ protected:
     // --- modal seam shortcuts ---
     static const std::vector<platform::modal::Record>& Shown() { return platform::modal::Shown(); }
     static std::vector<UINT> ShownBoxIds();
-    static void ExpectNoUnexpectedModals();
+    static void ExpectNoUnexpectedModals() {
+        for (const std::string& e : platform::modal::Errors())
+            ADD_FAILURE() << e;
+    }
 
 private:
     std::unique_ptr<QTemporaryDir> m_home;
     std::unique_ptr<CMainDlg> m_main;
     bool m_interfaceOpen = false;
 };
-
-// True when the real library was found and bound (once per process).
-bool BindRealLibrary();
 
 } // namespace gui

@@ -21,8 +21,7 @@
 //
 // Answers are taken in order. An interaction with no queued answer, or whose queued answer
 // is of another kind (or names another dialog template), is recorded in Errors() and
-// answered IDCANCEL / cancel. A dialog script may return kRunForReal to run the real modal
-// loop instead (drive it with timers). The shell opens every existing file it is given
+// answered IDCANCEL / cancel. The shell opens every existing file it is given
 // unless QueueShellFailure says otherwise.
 #pragma once
 
@@ -49,8 +48,7 @@ struct Record {
     bool expected = true;
 };
 
-inline constexpr INT_PTR kAsEnded = -0x7F000001;    // dialog script: use the dialog's end code
-inline constexpr INT_PTR kRunForReal = -0x7F000002; // dialog script: run the real loop
+inline constexpr INT_PTR kAsEnded = -0x7F000001; // dialog script: use the dialog's end code
 
 using DialogScript = std::function<INT_PTR(CDialog& dlg)>;
 
