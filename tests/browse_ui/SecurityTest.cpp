@@ -4,6 +4,9 @@
 #include "BrowseFixture.h"
 
 #include "accounts/Store.h"
+#include "res/Resources.h"
+
+#include <fstream>
 
 namespace browse_test {
 namespace {
@@ -28,6 +31,7 @@ protected:
 
 TEST_F(SecurityTest, CertificateAnswersAreKeptAsTheUserChose) {
     test::VsftpdServer tls(true);
+    std::ofstream(tls.Root() / "a.txt") << "a";
     ASSERT_TRUE(tls.Start()) << tls.Error();
     const std::string server = Server(tls.Port());
     AddAccount(Account("tls", 1, test::VsftpdServer::kUser, tls.Port()));
@@ -95,7 +99,8 @@ TEST_F(SecurityTest, RefusedTlsWhereItWasSeenAsksFirst) {
         const auto boxes = ShownBoxIds();
         EXPECT_EQ(boxes.at(boxes.size() - (answer == IDCANCEL ? 2 : 1)),
                   static_cast<UINT>(IDS_CONFIRM_PLAIN));
-        EXPECT_EQ(w.progress.back(), answer == IDOK ? ftp::kProgressDone : ftp::kProgressConnecting);
+        EXPECT_EQ(w.progress.back(),
+                  answer == IDOK ? ftp::kProgressDone : ftp::kProgressConnecting);
     }
     ExpectNoUnexpectedModals();
 }

@@ -127,7 +127,8 @@ TEST_F(TlsServers, ListerModesAndTrust) {
         args.insert(args.end(), k.options.begin(), k.options.end());
         if (args.back().empty())
             args.back() = lowerPlain;
-        args.insert(args.end(), {"127.0.0.1:" + std::to_string(server.Port()), VsftpdServer::kUser});
+        args.insert(args.end(),
+                    {"127.0.0.1:" + std::to_string(server.Port()), VsftpdServer::kUser});
         const std::size_t before = server.Commands().size();
         const test::ProcessResult r =
             test::RunLs({"-u", "SSL_CERT_FILE", "-u", "SSL_CERT_DIR", "TOVALO_PASSWORD=x"}, args);

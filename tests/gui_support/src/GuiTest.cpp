@@ -1,5 +1,7 @@
 #include "gui_support/GuiTest.h"
 
+#include "accounts/Store.h"
+
 #include "platform/Qt.h"
 #include "platform/Text.h"
 
@@ -49,6 +51,7 @@ void GuiTest::SetUp() {
     m_interfaceOpen = true;
     ASSERT_NE(api.KorvexCheckVersion(1, 0, 5), 0);
     api.KorvexInitialize(theApp.m_hInterface);
+    theApp.m_items = {}; // handles of an earlier test's interface mean nothing now
     theApp.m_items.store = api.KorvexNewItem(theApp.m_hInterface, KORVEX_KIND_STORE);
     theApp.m_items.record = api.KorvexNewItem(theApp.m_hInterface, KORVEX_KIND_ACCOUNT);
     theApp.m_items.proxy = api.KorvexNewItem(theApp.m_hInterface, KORVEX_KIND_PROXY);
@@ -69,53 +72,25 @@ void GuiTest::TearDown() {
     m_home.reset();
 }
 
+// Written the way the account dialogs' openers write them.
 void GuiTest::AddAccount(const AccountValues& a) {
     ASSERT_TRUE(m_interfaceOpen) << "the library is not bound";
-    KorvexApi& api = theApp.m_api;
-    KorvexHandle h = theApp.m_hInterface;
-    api.KorvexGetDataNum(h, theApp.m_items.record, 0, nullptr);
-    api.KorvexSetDataValue(h, theApp.m_items.record, 1011, a.name.c_str());
-    api.KorvexSetDataValue(h, theApp.m_items.record, 2001, a.userId.c_str());
-    api.KorvexSetDataNum(h, theApp.m_items.record, 2002, a.noSavePassword);
-    if (a.noSavePassword == 0)
-        api.KorvexSetDataValue(h, theApp.m_items.record, 1016, a.password.c_str());
-    api.KorvexSetDataValue(h, theApp.m_items.record, 1302, a.server.c_str());
-    api.KorvexSetDataNum(h, theApp.m_items.record, 1301, 131);
-    api.KorvexSetDataNum(h, theApp.m_items.record, 2003, a.passive);
-    api.KorvexSetDataValue(h, theApp.m_items.record, 2004, a.proxyName.c_str());
-    api.KorvexSetDataNum(h, theApp.m_items.store, 1014, theApp.m_items.record);
+    accounts::WriteAccount(
+        {a.name, a.userId, a.noSavePassword, a.password, a.server, a.passive, a.proxyName});
 }
 
 void GuiTest::AddProxy(const ProxyValues& p) {
     ASSERT_TRUE(m_interfaceOpen) << "the library is not bound";
-    KorvexApi& api = theApp.m_api;
-    KorvexHandle h = theApp.m_hInterface;
-    api.KorvexGetDataNum(h, theApp.m_items.proxy, 0, nullptr);
-    api.KorvexSetDataValue(h, theApp.m_items.proxy, 1011, p.name.c_str());
-    api.KorvexSetDataValue(h, theApp.m_items.proxy, 1302, p.server.c_str());
-    if (!p.userId.empty()) {
-        api.KorvexSetDataValue(h, theApp.m_items.proxy, 2001, p.userId.c_str());
-        api.KorvexSetDataNum(h, theApp.m_items.proxy, 2002, p.noSavePassword);
-        if (p.noSavePassword == 0)
-            api.KorvexSetDataValue(h, theApp.m_items.proxy, 1016, p.password.c_str());
-    }
-    api.KorvexSetDataNum(h, theApp.m_items.store, 1014, theApp.m_items.proxy);
+    accounts::WriteProxy({p.name, p.server, p.userId, p.noSavePassword, p.password});
 }
 
 int GuiTest::AccountCount() const {
-    return m_interfaceOpen ? theApp.m_api.KorvexGetItemNum(
-                                 theApp.m_hInterface, theApp.m_items.store, KORVEX_KIND_ACCOUNT)
-                           : 0;
+    return m_interfaceOpen ? accounts::AccountCount() : 0;
 }
 
 std::vector<std::string> GuiTest::AccountNames() const {
-    std::vector<std::string> out;
-    for (int i = 0, n = AccountCount();
-         i < n && theApp.m_api.KorvexTestData(theApp.m_hInterface, theApp.m_items.store, 1304, i,
-                                              theApp.m_items.record);
-         ++i)
-        out.push_back(FieldText(theApp.m_items.record, 1011));
-    return out;
+    return m_interfaceOpen ? accounts::ListAccountNames(AccountCount())
+                           : std::vector<std::string>{};
 }
 
 std::string GuiTest::FieldText(int item, int field) const {
