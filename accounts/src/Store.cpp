@@ -173,10 +173,6 @@ std::string LoadedProxyName() {
     return ReadTextOrEmpty(theApp.m_items.proxy, KORVEX_FIELD_NAME);
 }
 
-std::string LoadedProxyServer() {
-    return ReadTextOrEmpty(theApp.m_items.proxy, KORVEX_FIELD_HOST);
-}
-
 bool DeleteLoadedAccount() {
     return Api().KorvexSetDataNum(theApp.m_hInterface, theApp.m_items.store, kDelete,
                                   theApp.m_items.record) != 0;

@@ -60,8 +60,6 @@ AccountFields ReadLoadedAccount();
 // Name of the loaded account / proxy; empty when the record has none.
 std::string LoadedAccountName();
 std::string LoadedProxyName();
-// Server of the loaded proxy, as stored.
-std::string LoadedProxyServer();
 // Removes the record last loaded into the account handle; false when the library refuses.
 bool DeleteLoadedAccount();
 
