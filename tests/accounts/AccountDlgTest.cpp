@@ -155,7 +155,9 @@ TEST_F(AccountDlgTest, ProxyDetailsAreAViewAndDeleteAsksWithTheName) {
     });
     Expect(IDD_PROXY, [](CDialog& p) {
         EXPECT_EQ(Text(p, IDC_PASSWORD), "ppw");
-        EXPECT_TRUE(ReadOnly(p, IDC_RECORD_NAME));
+        EXPECT_TRUE(IsPasswordEdit(p, IDC_PASSWORD));
+        EXPECT_TRUE(ReadOnly(p, IDC_RECORD_NAME) && ReadOnly(p, IDC_USER_ID));
+        EXPECT_FALSE(ReadOnly(p, IDC_SERVER));
         SetText(p, IDC_SERVER, "changed.example");
         Click(p, IDOK);
     });

@@ -7,33 +7,21 @@ namespace {
 using accounts_test::Names;
 using AccountListTest = accounts_test::Test;
 
-// Appends record handle `record` with a host but no name.
-void AppendNameless(int record) {
+// Names are not unique; a record that cannot be named ends the list, the rows before it
+// stay, and row 0 is selected.
+TEST_F(AccountListTest, ListsStoreInOrderUpToAnUnnamedRecord) {
+    for (const char* name : {"A", "B", "A"})
+        AddAccount({.name = name, .userId = "u"});
     KorvexApi& api = theApp.m_api;
+    const int record = theApp.m_items.record;
     api.KorvexGetDataNum(theApp.m_hInterface, record, KORVEX_FIELD_NEW_RECORD, nullptr);
     api.KorvexSetDataValue(theApp.m_hInterface, record, KORVEX_FIELD_HOST, "nameless.example");
     api.KorvexSetDataNum(theApp.m_hInterface, theApp.m_items.store, KORVEX_FIELD_STORE_APPEND,
                          record);
-}
-
-// Names are not unique; a record that cannot be named ends the list, the rows before it
-// stay, and row 0 is selected. Loading it shows the lack as an empty text.
-TEST_F(AccountListTest, ListsStoreInOrderUpToAnUnnamedRecord) {
-    for (const char* name : {"A", "B", "A"})
-        AddAccount({.name = name, .userId = "u"});
-    AppendNameless(theApp.m_items.record);
     AddAccount({.name = "C", .userId = "uc"});
     CMainDlg& w = OpenMainWindow();
     EXPECT_EQ(ListBoxRows(w, IDC_ACCOUNTS), (Names{"A", "B", "A"}));
     EXPECT_EQ(ListBoxSelection(w, IDC_ACCOUNTS), 0);
-
-    accounts::WriteProxy({"p0", "s", "", FALSE, ""});
-    AppendNameless(theApp.m_items.proxy);
-    accounts::WriteProxy({"p2", "s", "", FALSE, ""});
-    EXPECT_EQ(accounts::ListProxyNames(), (Names{"p0"}));
-    ASSERT_TRUE(accounts::LoadProxy(1));
-    const accounts::ProxyFields p = accounts::ReadLoadedProxy();
-    EXPECT_EQ(p.name + "|" + p.server + "|" + p.userId + "|" + p.password, "|nameless.example||");
 }
 
 // Without a selected row both buttons do nothing.

@@ -9,30 +9,6 @@ protected:
     bool NeedsLibrary() const override { return false; }
 };
 
-// Details show the stored values with name and user ID read-only; the password edit hides
-// its text.
-TEST_F(ProxyDlgTest, DetailsShowTheStoredProxy) {
-    CProxyDlg dlg;
-    dlg.m_bReadOnly = true;
-    dlg.m_strName = "社内";
-    dlg.m_strServer = "proxy.example";
-    dlg.m_strUserID = "pu";
-    dlg.m_strPassword = "ppw";
-    Expect(IDD_PROXY, [&](CDialog& d) {
-        for (const auto& [id, text] : {std::pair{IDC_RECORD_NAME, "社内"},
-                                       {IDC_SERVER, "proxy.example"},
-                                       {IDC_USER_ID, "pu"},
-                                       {IDC_PASSWORD, "ppw"},
-                                       {IDC_PORT, "0"}}) {
-            EXPECT_EQ(Text(d, id), text) << id;
-            EXPECT_EQ(ReadOnly(d, id), id == IDC_RECORD_NAME || id == IDC_USER_ID) << id;
-        }
-        EXPECT_TRUE(IsPasswordEdit(d, IDC_PASSWORD));
-        Click(d, IDCANCEL);
-    });
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-}
-
 // Name and server are required, the port must read as a number: a refusal shows one
 // message and keeps the dialog open with what was typed; a bad port takes the focus.
 // "Do not record" disables the password edit and keeps its text, which OK hands back.

@@ -75,10 +75,6 @@ protected:
         std::ifstream in(PathOf(name));
         return in ? json::parse(in)["document"] : json();
     }
-    std::string Contents(const std::string& name) const {
-        std::ifstream in(PathOf(name));
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
     void Write(const json& doc, const std::string& name) const {
         std::ofstream(PathOf(name))
             << json{{"format", "sendera-task"}, {"version", 1}, {"document", doc}}.dump();
@@ -447,7 +443,8 @@ TEST_F(DocumentTest, SaveThatCannotBeWrittenSays164AndKeepsWhatIsThere) {
     EXPECT_EQ(ShownBoxIds(), std::vector<UINT>(4, IDS_SAVE_FAILED));
     EXPECT_EQ(Shown().back().style, MB_ICONEXCLAMATION);
     EXPECT_EQ(SaveDialogs().size(), 2u);
-    EXPECT_EQ(Contents("keep.sd"), "precious");
+    std::ifstream kept(PathOf("keep.sd"));
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "precious");
     modal::BeginScript();
     w.SaveDocument(PathOf("keep.sd"));
     EXPECT_TRUE(Shown().empty());
