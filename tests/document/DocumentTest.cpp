@@ -19,11 +19,6 @@ using json = nlohmann::json;
 
 namespace {
 
-struct Entry {
-    std::string saveName, path;
-    int mode = 0;   // 0 Auto, 1 Bin, 2 Text
-    int method = 0; // 0 Get, 1 Mget
-};
 using Table = std::vector<std::vector<std::string>>;
 
 std::string Str(int id) {
@@ -90,12 +85,14 @@ protected:
         SetText(w, IDC_NAME, name);
         SetText(w, IDC_TITLE, title);
     }
-    static void Append(CMainDlg& w, const Entry& e) {
+    // Mode 0 Auto, 1 Bin, 2 Text; method 0 Get, 1 Mget.
+    static void Append(CMainDlg& w, const char* save, const char* path, int mode = 0,
+                       int method = 0) {
         auto p = std::make_unique<CBackupFileEntry>();
-        p->m_strSaveName = e.saveName;
-        p->m_strPath = e.path;
-        p->m_nMode = e.mode;
-        p->m_nMethod = e.method;
+        p->m_strSaveName = save;
+        p->m_strPath = path;
+        p->m_nMode = mode;
+        p->m_nMethod = method;
         w.AppendBackupFile(std::move(p));
     }
     static void CompressAs(CMainDlg& w, const std::string& archive) {
@@ -128,9 +125,9 @@ TEST_F(DocumentTest, SaveWritesTheWholeTreeForANameWithoutTitle) {
     Fill(w, "yamada", "");
     SetText(w, IDC_ARCHIVE_NAME, "never/tested"); // compression off: neither tested nor written
     SelectListBoxRow(w, IDC_ACCOUNTS, 1);
-    Append(w, {"b.bin", "/pub/b.bin", 1, 0});
-    Append(w, {"t.txt", "/pub/t.txt", 2, 0});
-    Append(w, {"a.dat", "/pub/a.dat", 0, 0});
+    Append(w, "b.bin", "/pub/b.bin", 1, 0);
+    Append(w, "t.txt", "/pub/t.txt", 2, 0);
+    Append(w, "a.dat", "/pub/a.dat", 0, 0);
     Pick(w, IDOK, "out.sd");
     EXPECT_TRUE(ShownBoxIds().empty());
     const auto dialogs = SaveDialogs();
@@ -168,7 +165,7 @@ TEST_F(DocumentTest, ProposedNameIsCutToFitAtACharacterBoundary) {
     for (int i = 0; i < 84; ++i)
         title += "表"; // 252 bytes; with "yamada - " the display name has 261
     Fill(w, "yamada", title);
-    Append(w, {"a", "/a"});
+    Append(w, "a", "/a");
     modal::QueueFileCancel();
     Click(w, IDOK);
     ASSERT_EQ(Shown().size(), 1u) << "cancel writes nothing and says nothing";
@@ -210,7 +207,7 @@ TEST_F(DocumentTest, ValidationRunsInOrderAndRefusesOnlyUnsuitableCharacters) {
         else
             SetText(w, IDC_ARCHIVE_NAME, c.archive);
         if (c.files)
-            Append(w, {"a", "/a"});
+            Append(w, "a", "/a");
         if (c.message == 0)
             modal::QueueFileCancel();
         else
@@ -229,9 +226,9 @@ TEST_F(DocumentTest, GetAndMgetListsAreGroupedAndLoadBackInThatOrder) {
     CMainDlg& w = Open();
     Fill(w, "yamada", "bbs");
     CompressAs(w, "pack");
-    Append(w, {"one", "/g/one", 1, 0});
-    Append(w, {"*.log", "/m/*.log", 2, 1});
-    Append(w, {"three", "/g/three", 0, 0});
+    Append(w, "one", "/g/one", 1, 0);
+    Append(w, "*.log", "/m/*.log", 2, 1);
+    Append(w, "three", "/g/three", 0, 0);
     Pick(w, IDOK, "gm"); // typed without extension
     ASSERT_EQ(SaveDialogs().size(), 1u);
     EXPECT_EQ(SaveDialogs()[0].text, "yamada - bbs");
@@ -247,7 +244,7 @@ TEST_F(DocumentTest, GetAndMgetListsAreGroupedAndLoadBackInThatOrder) {
 
     // A fresh window loads it back: Get entries first, then Mget. Cancel loads nothing.
     CMainDlg& w2 = Open({});
-    Append(w2, {"stale", "/stale"});
+    Append(w2, "stale", "/stale");
     modal::QueueFileCancel();
     Click(w2, IDC_LOAD);
     EXPECT_EQ(Rows(w2, IDC_FILES), (Table{{"stale", "Auto", "Get", "/stale"}}));
@@ -265,7 +262,7 @@ TEST_F(DocumentTest, GetAndMgetListsAreGroupedAndLoadBackInThatOrder) {
 TEST_F(DocumentTest, SaveWithoutAStoredAccountAtTheSelectedRowDoesNothing) {
     CMainDlg& w = Open({"A"});
     Fill(w, "yamada", "bbs");
-    Append(w, {"a", "/a"});
+    Append(w, "a", "/a");
     w.m_listAccounts.AddString("Ghost");
     SelectListBoxRow(w, IDC_ACCOUNTS, 1);
     Click(w, IDOK);
@@ -333,7 +330,7 @@ TEST_F(DocumentTest, FailedLoadLeavesTheWindowClearedWithTheNameKept) {
         Fill(w, "hanako", "t");
         CompressAs(w, "arc");
         SetText(w, IDC_ADD_PATH, "/pub/x");
-        Append(w, {"a", "/a"});
+        Append(w, "a", "/a");
         Pick(w, IDC_LOAD, file, static_cast<int>(k.messages.size()));
         EXPECT_EQ(ShownBoxIds(), k.messages);
         ExpectCleared(w, "hanako");
@@ -370,7 +367,7 @@ TEST_F(DocumentTest, NewAsksAndOnOkClearsAllButTheName) {
     Fill(w, "yamada", "bbs");
     CompressAs(w, "z");
     SetText(w, IDC_ADD_PATH, "/pub/x");
-    Append(w, {"a", "/a"});
+    Append(w, "a", "/a");
     SelectListBoxRow(w, IDC_ACCOUNTS, 1);
     w.UpdateData(TRUE);
 
@@ -396,7 +393,7 @@ TEST_F(DocumentTest, ExitAsksAndWritesBackTheNameShownInTheWindow) {
     theApp.m_pMainWnd = &dlg;
     modal::QueueDialog(IDD_MAIN, [](CDialog& d) {
         auto& w = static_cast<CMainDlg&>(d);
-        Append(w, {"a", "/a"});
+        Append(w, "a", "/a");
         modal::QueueMessageBox(IDCANCEL);
         Click(w, IDCANCEL);
         EXPECT_TRUE(w.GetDialogWidget()->isVisible()) << "Cancel keeps the window open";
@@ -431,7 +428,7 @@ TEST_F(DocumentTest, SaveThatCannotBeWrittenSays164AndKeepsWhatIsThere) {
     ASSERT_TRUE(QDir().mkpath(platform::ToQ(PathOf("folder.sd"))));
     CMainDlg& w = Open();
     Fill(w, "yamada", "bbs");
-    Append(w, {"a", "/a"});
+    Append(w, "a", "/a");
     for (const char* path : {"keep.sd/inside.sd", "folder.sd"})
         Pick(w, IDOK, path, 1);
     g_realSetDataValue = std::exchange(theApp.m_api.KorvexSetDataValue, &RefusePaths);

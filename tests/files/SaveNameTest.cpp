@@ -1,6 +1,5 @@
 // Save names taken from remote paths and the test that keeps them unique. The window's
-// tests cover the byte limits and multibyte paths end to end; these cover the scanning
-// rules that the window never reaches one by one.
+// tests cover the byte limits end to end; these cover the scanning rules one by one.
 #include "document/SaveName.h"
 #include "document/BackupFileEntry.h"
 
@@ -26,18 +25,6 @@ TEST(DeriveSaveName, ScansBytesForTheLastFolderBeforeQueryOrFragment) {
         EXPECT_TRUE(DeriveSaveName(path, name)) << path;
         EXPECT_EQ(name, expected) << path;
     }
-}
-
-TEST(DeriveSaveName, FailsOnEmptyAndOverlongPathsLeavingTheNameAlone) {
-    std::string name = "kept";
-    EXPECT_FALSE(DeriveSaveName("", name));
-    std::string jp;
-    for (int i = 0; i < 87; ++i)
-        jp += "あ"; // 87 characters, 261 bytes
-    EXPECT_FALSE(DeriveSaveName(jp, name));
-    EXPECT_EQ(name, "kept");
-    EXPECT_TRUE(DeriveSaveName(jp.substr(3), name));
-    EXPECT_EQ(name, jp.substr(3));
 }
 
 TEST(SaveNames, AreComparedByteForByteAndSkipTheEntryItself) {
