@@ -240,7 +240,8 @@ TEST_F(BackupFileListTest, TheBrowserAddsThroughTheSameOperation) {
     w.AddBackupFile("/srv/other/a.bin");
     EXPECT_EQ(Rows(w, IDC_FILES), (Table{{"a.bin", "Auto", "Get", "/srv/files/a.bin"},
                                          {"a-2.bin", "Auto", "Get", "/srv/other/a.bin"}}));
-    ExpectInStep(w);
+    EXPECT_EQ(w.m_arrFiles[1]->m_nMode, document::kModeAuto);
+    EXPECT_EQ(w.m_arrFiles[1]->m_nMethod, document::kMethodGet);
 
     SetText(w, IDC_TITLE, std::string(261, 't'));
     modal::QueueMessageBox(IDOK);
