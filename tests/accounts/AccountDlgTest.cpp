@@ -165,7 +165,8 @@ TEST_F(AccountDlgTest, ProxyDetailsAreAViewAndDeleteAsksWithTheName) {
     modal::QueueMessageBox(IDOK);
     dlg.DoModal();
     EXPECT_EQ(ShownBoxIds(), (std::vector<UINT>(2, IDS_CONFIRM_DELETE_RECORD)));
-    EXPECT_EQ(Shown().back().text, "P3 というアカウントを削除してもよろしいですか？");
+    EXPECT_EQ(modal::ShownOf(modal::Kind::MessageBox).back().text,
+              "P3 というアカウントを削除してもよろしいですか？");
     EXPECT_EQ(accounts::ListProxyNames(), (Names{"P1", "P2"}));
     EXPECT_EQ(StoredProxy(1), "P2|pu|ppw|p2.example|0");
 }
