@@ -204,8 +204,6 @@ TEST_F(DocumentTest, ValidationRunsInOrderAndRefusesOnlyUnsuitableCharacters) {
         Fill(w, c.name, c.title);
         if (c.compress)
             CompressAs(w, c.archive);
-        else
-            SetText(w, IDC_ARCHIVE_NAME, c.archive);
         if (c.files)
             Append(w, "a", "/a");
         if (c.message == 0)
