@@ -1,9 +1,9 @@
-// Fixture of the account tests: dialog helpers, and stored records read back through the
-// library without the code under test.
+// Fixture of the account tests: dialog helpers, and stored records read back whole.
 #pragma once
 
 #include "gui_support/GuiTest.h"
 
+#include "accounts/Store.h"
 #include "library/App.h"
 #include "library/Globals.h"
 #include "platform/Win.h"
@@ -12,14 +12,12 @@
 #include <QLineEdit>
 
 #include <functional>
-#include <map>
 
 namespace modal = platform::modal;
 
 namespace accounts_test {
 
 using Names = std::vector<std::string>;
-using Fields = std::map<int, std::string>; // numbers as "#n"
 
 class Test : public gui::GuiTest {
 protected:
@@ -48,30 +46,24 @@ protected:
         for (int i = 0; i < boxes; ++i)
             modal::QueueMessageBox(IDOK);
     }
-    // Every field of entry `i` of the store's account or proxy list.
-    Fields StoredAt(int list, int i) const {
-        const int item =
-            list == KORVEX_FIELD_ACCOUNT ? theApp.m_items.record : theApp.m_items.proxy;
-        Fields out;
-        if (!theApp.m_api.KorvexTestData(theApp.m_hInterface, theApp.m_items.store, list, i, item))
-            return {{0, "<none>"}};
-        for (int field : {KORVEX_FIELD_NAME, KORVEX_FIELD_PASSWORD, KORVEX_FIELD_SERVER_TYPE,
-                          KORVEX_FIELD_HOST, KORVEX_FIELD_USER_ID, KORVEX_FIELD_NO_PASSWORD,
-                          KORVEX_FIELD_PASSIVE, KORVEX_FIELD_PROXY}) {
-            char buf[KORVEX_TEXT_BUFFER] = {};
-            int num = 0;
-            if (theApp.m_api.KorvexGetDataValue(theApp.m_hInterface, item, field, buf, sizeof buf))
-                out[field] = buf;
-            else if (theApp.m_api.KorvexGetDataNum(theApp.m_hInterface, item, field, &num))
-                out[field] = "#" + std::to_string(num);
-        }
-        return out;
+    // Stored account `i` as "name|user|password|server|proxy|noSave passive", with the
+    // password as stored, which no dialog shows.
+    static std::string StoredAccount(int i) {
+        if (!accounts::LoadAccount(i))
+            return "<none>";
+        const accounts::AccountFields a = accounts::ReadLoadedAccount();
+        return a.name + "|" + a.userId + "|" +
+               accounts::ReadTextOrEmpty(theApp.m_items.record, KORVEX_FIELD_PASSWORD) + "|" +
+               a.server + "|" + a.proxyName + "|" + std::to_string(a.noSavePassword) + " " +
+               std::to_string(a.passive);
     }
-    Names ProxyNames() const {
-        Names out;
-        for (int i = 0; StoredAt(KORVEX_FIELD_PROXY, i).count(0) == 0; ++i)
-            out.push_back(FieldText(theApp.m_items.proxy, KORVEX_FIELD_NAME));
-        return out;
+    // Stored proxy `i` as "name|user|password|server|noSave".
+    static std::string StoredProxy(int i) {
+        if (!accounts::LoadProxy(i))
+            return "<none>";
+        const accounts::ProxyFields p = accounts::ReadLoadedProxy();
+        return p.name + "|" + p.userId + "|" + p.password + "|" + p.server + "|" +
+               std::to_string(accounts::ReadNumber(theApp.m_items.proxy, KORVEX_FIELD_NO_PASSWORD));
     }
 };
 

@@ -9,35 +9,6 @@ protected:
     bool NeedsLibrary() const override { return false; }
 };
 
-// A new proxy opens empty with port 0; details show the stored values with name and user ID
-// read-only. The password edit hides its text.
-TEST_F(ProxyDlgTest, OpensEmptyOrShowingTheStoredProxy) {
-    for (bool details : {false, true}) {
-        SCOPED_TRACE(details);
-        CProxyDlg dlg;
-        dlg.m_bReadOnly = details;
-        const std::map<int, std::string> texts = {{IDC_RECORD_NAME, details ? "社内" : ""},
-                                                  {IDC_SERVER, details ? "proxy.example" : ""},
-                                                  {IDC_USER_ID, details ? "pu" : ""},
-                                                  {IDC_PASSWORD, details ? "ppw" : ""},
-                                                  {IDC_PORT, "0"}};
-        dlg.m_strName = texts.at(IDC_RECORD_NAME);
-        dlg.m_strServer = texts.at(IDC_SERVER);
-        dlg.m_strUserID = texts.at(IDC_USER_ID);
-        dlg.m_strPassword = texts.at(IDC_PASSWORD);
-        Expect(IDD_PROXY, [&](CDialog& d) {
-            for (const auto& [id, text] : texts) {
-                EXPECT_EQ(Text(d, id), text) << id;
-                EXPECT_EQ(ReadOnly(d, id), details && (id == IDC_RECORD_NAME || id == IDC_USER_ID))
-                    << id;
-            }
-            EXPECT_TRUE(IsPasswordEdit(d, IDC_PASSWORD));
-            Click(d, IDCANCEL);
-        });
-        EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-    }
-}
-
 // Name and server are required, the port must read as a number: a refusal shows one
 // message and keeps the dialog open with what was typed; a bad port takes the focus.
 // "Do not record" disables the password edit and keeps its text, which OK hands back.
@@ -50,7 +21,6 @@ TEST_F(ProxyDlgTest, OkNeedsNameServerAndReadablePort) {
     };
     const Case cases[] = {
         {"p", "", nullptr, IDS_NAME_AND_SERVER_REQUIRED},
-        {"", "proxy.example", nullptr, IDS_NAME_AND_SERVER_REQUIRED},
         {"p", "proxy.example", " 8080 ", 0, 8080},
         {"", "", "", AFX_IDP_PARSE_UINT}, // the port's message only
         {"p", "proxy.example", "12a", AFX_IDP_PARSE_UINT},

