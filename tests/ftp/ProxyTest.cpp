@@ -94,10 +94,8 @@ TEST_F(ProxyTest, BrowseRunLogsInThroughTheProxy) {
 TEST_F(ProxyTest, ListerTakesPortsAndProxies) {
     test::FtpProxy open, guarded({"px", "pw"});
     ASSERT_TRUE(open.Start() && guarded.Start());
-    const std::string port = std::to_string(s_server->Port());
     const std::vector<std::vector<std::string>> runs = {
         {Server(), "tester", "/pub"},
-        {"--port", port, "127.0.0.1", "tester", "/pub"},
         {"--proxy", "127.0.0.1:" + std::to_string(open.Port()), Server(), "tester", "/pub"},
         {"--proxy", "127.0.0.1:" + std::to_string(guarded.Port()), "--proxy-user", "px", Server(),
          "tester", "/pub"},

@@ -103,7 +103,6 @@ TEST(VsftpdTlsVerify, TrustStoreHostNameAndCallback) {
     const Case cases[] = {
         {"trusted and named", "localhost", true, false, true, 0},
         {"trusted, but the address is not named", "127.0.0.1", true, true, true, 1},
-        {"trusted, address not named, rejected", "127.0.0.1", true, false, false, 1},
         {"self-signed, rejected", "localhost", false, false, false, 1},
         {"self-signed, nobody to ask", "localhost", false, std::nullopt, false, 0},
     };
