@@ -6,6 +6,7 @@
 #include "res/Ids.h"
 #include "res/Resources.h"
 #include "support/RealServers.h"
+#include "support/ScriptedFtpServer.h"
 
 #include <gtest/gtest.h>
 
@@ -17,12 +18,7 @@ namespace {
 using namespace std::chrono_literals;
 using test::VsftpdServer;
 
-std::size_t Count(const std::vector<std::string>& all, std::size_t from,
-                  const std::string& prefix) {
-    return static_cast<std::size_t>(
-        std::count_if(all.begin() + static_cast<long>(from), all.end(),
-                      [&](const std::string& c) { return c.rfind(prefix, 0) == 0; }));
-}
+using test::CountPrefixed;
 
 class TlsServers : public ::testing::Test {
 protected:
@@ -87,7 +83,7 @@ TEST_F(TlsServers, BrowseHooksDecideAndHearHowTheSessionIsProtected) {
                   k.result && k.tlsServer ? sha256 : "");
         EXPECT_EQ(sink.messages,
                   k.result ? std::vector<int>{} : std::vector<int>{IDS_CONNECT_FAILED});
-        EXPECT_EQ(Count(server.Commands(), before, "USER"), k.result);
+        EXPECT_EQ(CountPrefixed(server.Commands(), "USER", before), k.result);
     }
 }
 
@@ -98,22 +94,12 @@ TEST_F(TlsServers, ListerModesAndTrust) {
         std::vector<std::string> options;
         bool lists, untrustedLine, authSent, userSent;
     } cases[] = {
-        {"pin in lower case without colons",
-         true,
-         {"--tls", "require", "--trust", ""},
-         true,
-         false,
-         true,
-         true},
+        // clang-format off
+        {"pin in lower case without colons", true, {"--tls", "require", "--trust", ""}, true, false, true, true},
         {"no pin", true, {}, false, true, true, false},
-        {"clear login refused by the TLS server",
-         true,
-         {"--tls", "off"},
-         false,
-         false,
-         false,
-         true},
+        {"clear login refused by the TLS server", true, {"--tls", "off"}, false, false, false, true},
         {"require against a plain server", false, {"--tls", "require"}, false, false, true, false},
+        // clang-format on
     };
     const std::string right = s_tls.Certificate().sha256;
     std::string lowerPlain;
@@ -139,9 +125,9 @@ TEST_F(TlsServers, ListerModesAndTrust) {
                                  : (k.untrustedLine ? untrusted : "") +
                                        std::string(res::LoadString(IDS_CONNECT_FAILED)) + "\n");
         const auto commands = server.Commands();
-        EXPECT_EQ(Count(commands, before, "AUTH TLS"), k.authSent ? 1u : 0u);
-        EXPECT_EQ(Count(commands, before, "USER"), k.userSent ? 1u : 0u);
-        EXPECT_EQ(Count(commands, before, "PROT P"), k.lists ? 1u : 0u);
+        EXPECT_EQ(CountPrefixed(commands, "AUTH TLS", before), k.authSent ? 1u : 0u);
+        EXPECT_EQ(CountPrefixed(commands, "USER", before), k.userSent ? 1u : 0u);
+        EXPECT_EQ(CountPrefixed(commands, "PROT P", before), k.lists ? 1u : 0u);
     }
 }
 

@@ -60,9 +60,6 @@ TEST(RemoteName, ListerOnACp932Server) {
         std::string folder, out;
     } cases[] = {
         {false, "", "/\nD\t表\t/表\nF\tソ.txt\t/ソ.txt\nF\t日本.txt\t/日本.txt\n"},
-        {true, "",
-         "/\nD\t" + kHyo + "\t/" + kHyo + "\nF\t" + kSo + ".txt\t/" + kSo +
-             ".txt\nF\t日本.txt\t/日本.txt\n"},
         {true, "/" + kHyo, inHyo},
         {true, "/表", inHyo},
     };

@@ -23,7 +23,7 @@ bool Readable(int fd, const std::atomic<bool>& stop) {
     return false;
 }
 
-// A server end on fd with its own context, so no session of another connection resumes.
+// A server end on fd with its own context.
 struct ServerTls {
     SSL_CTX* ctx = SSL_CTX_new(TLS_server_method());
     SSL* ssl = ctx ? SSL_new(ctx) : nullptr;
@@ -45,8 +45,7 @@ struct ServerTls {
 
 } // namespace
 
-TlsPeer::TlsPeer(After after, TestCertificate cert, TestCertificate dataCert)
-    : m_after(after), m_cert(std::move(cert)), m_dataCert(std::move(dataCert)) {
+TlsPeer::TlsPeer(After after, TestCertificate cert) : m_after(after), m_cert(std::move(cert)) {
     // OpenSSL writes with write(): a client hanging up must not end the test program.
     std::signal(SIGPIPE, SIG_IGN);
     m_listen = ListenOnLoopback(m_port);
@@ -112,7 +111,7 @@ void TlsPeer::Session(int fd) {
     if (!Send(fd, nullptr, "220 peer ready") || !ReadLine(fd, nullptr, line) ||
         line != "AUTH TLS" || !Send(fd, nullptr, "234 go ahead") || !Readable(fd, m_stop))
         return;
-    if (m_after == After::Garbage || m_after == After::Silence) {
+    if (m_after == After::Silence) {
         char buf[4096];
         const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
         if (n <= 0)
@@ -122,14 +121,11 @@ void TlsPeer::Session(int fd) {
             m_hello.assign(buf, static_cast<std::size_t>(n));
         }
         m_cv.notify_all();
-        if (m_after == After::Garbage)
-            Send(fd, nullptr, "550 this is no TLS record, nor is this line");
         while (Readable(fd, m_stop) && ::recv(fd, buf, sizeof buf, 0) > 0) {
         }
         return;
     }
     const ServerTls control(m_cert, fd);
-    const bool protP = m_after == After::OtherDataCertificate;
     int pasv = -1;
     while (control.ok && ReadLine(fd, control.ssl, line)) {
         const std::string verb = line.substr(0, line.find(' '));
@@ -139,7 +135,7 @@ void TlsPeer::Session(int fd) {
         else if (verb == "PBSZ" || verb == "TYPE")
             reply = "200 ok";
         else if (verb == "PROT")
-            reply = protP ? "200 PROT P" : "534 PROT P refused";
+            reply = "534 PROT P refused";
         else if (verb == "PWD")
             reply = "257 \"/\"";
         else if (verb == "EPSV") {
@@ -152,15 +148,10 @@ void TlsPeer::Session(int fd) {
             Send(fd, control.ssl, "150 listing");
             const int data = Readable(pasv, m_stop) ? ::accept(pasv, nullptr, nullptr) : -1;
             const std::string listing = "-rw-r--r-- 1 u g 5 Jan  1  2020 clear.txt\r\n";
-            if (data >= 0 && protP) {
-                const ServerTls tls(m_dataCert, data);
-                if (tls.ok)
-                    SSL_write(tls.ssl, listing.data(), static_cast<int>(listing.size()));
-            } else if (data >= 0) {
+            if (data >= 0) {
                 ::send(data, listing.data(), listing.size(), MSG_NOSIGNAL);
-            }
-            if (data >= 0)
                 ::close(data);
+            }
             reply = "226 done";
         }
         if (!Send(fd, control.ssl, reply) || verb == "QUIT")

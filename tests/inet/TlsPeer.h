@@ -1,11 +1,8 @@
 // One FTP control connection on 127.0.0.1 that accepts AUTH TLS and then misbehaves in a
 // way no real server does on demand:
 //
-//   Garbage     text instead of the TLS handshake
 //   Silence     takes the client's hello and never answers
 //   RefuseProt  a TLS server that logs anyone in, refuses PROT P and lists in clear
-//   OtherDataCertificate  likewise, but accepts PROT P and lists over TLS with dataCert,
-//               without resuming the control connection's session
 //
 // It keeps the bytes after the 234 reply (the client's hello) and the command lines.
 #pragma once
@@ -26,9 +23,9 @@ namespace test {
 
 class TlsPeer {
 public:
-    enum class After { Garbage, Silence, RefuseProt, OtherDataCertificate };
+    enum class After { Silence, RefuseProt };
 
-    explicit TlsPeer(After after, TestCertificate cert = {}, TestCertificate dataCert = {});
+    explicit TlsPeer(After after, TestCertificate cert = {});
     ~TlsPeer();
     TlsPeer(const TlsPeer&) = delete;
     TlsPeer& operator=(const TlsPeer&) = delete;
@@ -45,7 +42,7 @@ private:
     static bool Send(int fd, SSL* ssl, const std::string& text);
 
     After m_after;
-    TestCertificate m_cert, m_dataCert;
+    TestCertificate m_cert;
     int m_listen = -1;
     std::uint16_t m_port = 0;
     std::thread m_thread;

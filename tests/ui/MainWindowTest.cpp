@@ -2,8 +2,6 @@
 // the help button.
 #include "gui_support/GuiTest.h"
 
-#include "platform/Loader.h"
-#include "platform/Text.h"
 #include "res/Ids.h"
 #include "res/Resources.h"
 
@@ -72,23 +70,6 @@ TEST_F(MainWindowTest, TitleTakesAtMost260Bytes) {
     CMainDlg& w = OpenMainWindow();
     Type(w, IDC_TITLE, std::string(261, 't'));
     EXPECT_EQ(Text(w, IDC_TITLE), std::string(260, 't'));
-
-    SetText(w, IDC_TITLE, "");
-    std::string japanese;
-    for (int i = 0; i < 87; ++i)
-        japanese += "題"; // 3 bytes each: the 87th would make 261
-    Type(w, IDC_TITLE, japanese);
-    const std::string kept = Text(w, IDC_TITLE);
-    EXPECT_EQ(kept.size(), 258u);
-    EXPECT_TRUE(platform::IsValidUtf8(kept));
-
-    // A longer title put in by the program is refused when the fields are taken in.
-    SetText(w, IDC_TITLE, japanese + "x");
-    modal::QueueMessageBox(IDOK);
-    EXPECT_FALSE(w.UpdateData(TRUE));
-    ASSERT_EQ(ShownBoxIds(), (std::vector<UINT>{AFX_IDP_PARSE_STRING_SIZE}));
-    EXPECT_EQ(FocusId(w), IDC_TITLE);
-    ExpectNoUnexpectedModals();
 }
 
 // Right-click on an empty spot of the window: a menu ending in the version item.
@@ -136,15 +117,6 @@ TEST_F(MainWindowTest, HelpOpensThePageOrSays163) {
     ASSERT_EQ(ShownBoxIds(), (std::vector<UINT>{IDS_HELP_FAILED}));
     EXPECT_EQ(Shown().back().style, static_cast<UINT>(MB_OK));
     ExpectNoUnexpectedModals();
-}
-
-TEST_F(MainWindowTest, TheBuildPlacesTheHelpPageBesideTheProgram) {
-    QFile page(QString::fromStdString(platform::GetModuleDirectory() + "Help/Tovalo/index.htm"));
-    ASSERT_TRUE(page.open(QIODevice::ReadOnly));
-    const QString html = QString::fromUtf8(page.readAll());
-    // A guide to the window's fields and to the wizard.
-    for (const char* word : {"名前", "タイトル", "圧縮ファイルにまとめる", "ウィザード", "接続"})
-        EXPECT_TRUE(html.contains(QString::fromUtf8(word))) << word;
 }
 
 } // namespace

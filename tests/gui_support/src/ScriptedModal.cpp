@@ -28,12 +28,8 @@ public:
         Answer a;
         const bool ok = Take(Kind::MessageBox, 0, a, "message box " + std::to_string(id));
         const int result = ok && a.code == IDOK ? IDOK : IDCANCEL;
-        shown.push_back({.kind = Kind::MessageBox,
-                         .id = id,
-                         .style = style,
-                         .text = text,
-                         .result = result,
-                         .expected = ok});
+        shown.push_back(
+            {.kind = Kind::MessageBox, .id = id, .style = style, .text = text, .result = result});
         return result;
     }
 
@@ -50,8 +46,7 @@ public:
                          .filter = request.filter,
                          .defExt = request.defExt.value_or(""),
                          .path = chosen.value_or(""),
-                         .result = chosen ? IDOK : IDCANCEL,
-                         .expected = ok});
+                         .result = chosen ? IDOK : IDCANCEL});
         return chosen;
     }
 
@@ -59,8 +54,7 @@ public:
         const UINT id = dlg.GetTemplateID();
         Answer a;
         Record rec{.kind = Kind::Dialog, .id = id, .result = IDCANCEL};
-        rec.expected = Take(Kind::Dialog, id, a, "dialog " + std::to_string(id));
-        if (rec.expected && dlg.OpenModal()) {
+        if (Take(Kind::Dialog, id, a, "dialog " + std::to_string(id)) && dlg.OpenModal()) {
             if (QDialog* w = dlg.GetDialogWidget(); w && !dlg.HasEnded()) {
                 w->show();
                 w->activateWindow();

@@ -1,4 +1,5 @@
 #include "support/FtpProxy.h"
+#include "support/ScriptedFtpServer.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -74,16 +75,8 @@ FtpProxy::~FtpProxy() {
 }
 
 bool FtpProxy::Start() {
-    m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    if (m_listen < 0 || ::bind(m_listen, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
-        ::listen(m_listen, 8) != 0 ||
-        ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&a), &len) != 0)
+    if ((m_listen = ListenOnLoopback(m_port)) < 0)
         return false;
-    m_port = ntohs(a.sin_port);
     m_acceptor = std::thread([this] {
         while (!m_stop) {
             pollfd p{m_listen, POLLIN, 0};

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 
 #include <arpa/inet.h>
@@ -24,17 +23,9 @@ sockaddr_in Loopback(const std::string& host = "127.0.0.1", int port = 0) {
     return a;
 }
 
+// A blocking send returns only once all is sent (no signal handlers here).
 bool SendAll(int fd, const std::string& s) {
-    std::size_t sent = 0;
-    while (sent < s.size()) {
-        const ssize_t n = ::send(fd, s.data() + sent, s.size() - sent, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        sent += static_cast<std::size_t>(n);
-    }
-    return true;
+    return ::send(fd, s.data(), s.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(s.size());
 }
 
 bool Readable(int fd) {
@@ -56,6 +47,13 @@ int ListenOnLoopback(std::uint16_t& port) {
     }
     port = ntohs(a.sin_port);
     return fd;
+}
+
+std::size_t CountPrefixed(const std::vector<std::string>& lines, const std::string& prefix,
+                          std::size_t from) {
+    return static_cast<std::size_t>(
+        std::count_if(lines.begin() + static_cast<long>(std::min(from, lines.size())), lines.end(),
+                      [&](const std::string& l) { return l.rfind(prefix, 0) == 0; }));
 }
 
 ScriptedFtpServer::ScriptedFtpServer(Script script) : m_script(std::move(script)) {}
@@ -209,10 +207,7 @@ void ScriptedFtpServer::Session(int fd) {
             m_cwd = known ? path : m_cwd;
             reply = known ? "250 Directory changed" : "550 No such directory";
         } else if (verb == "PWD") {
-            std::string quoted;
-            for (char c : m_cwd)
-                quoted += c == '"' ? "\"\"" : std::string(1, c);
-            reply = "257 \"" + quoted + "\" is the current directory";
+            reply = "257 \"" + m_cwd + "\" is the current directory";
         } else if (verb == "EPSV" && m_script.refuseEpsv) {
             reply = "500 EPSV not understood";
         } else if (verb == "EPSV" || verb == "PASV") {

@@ -45,7 +45,6 @@ struct Record {
     std::string defExt{}; // file dialog default extension
     std::string path{};   // the file the script chose (empty when cancelled)
     INT_PTR result = 0;   // the handler's answer (the shell's: 1 opened, 0 not)
-    bool expected = true;
 };
 
 inline constexpr INT_PTR kAsEnded = -0x7F000001; // dialog script: use the dialog's end code

@@ -32,6 +32,10 @@ namespace test {
 // A listening socket on 127.0.0.1 at a port the system chose; -1 on failure.
 int ListenOnLoopback(std::uint16_t& port);
 
+// How many of lines[from...] start with prefix (command logs).
+std::size_t CountPrefixed(const std::vector<std::string>& lines, const std::string& prefix,
+                          std::size_t from = 0);
+
 class ScriptedFtpServer {
 public:
     struct Script {
