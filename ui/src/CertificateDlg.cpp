@@ -27,7 +27,9 @@ BOOL CCertificateDlg::OnInitDialog() {
         ->SetWindowText(m_certificate.notBefore + " ～ " + m_certificate.notAfter);
     GetDlgItem(IDC_CERT_FINGERPRINT)->SetWindowText(m_certificate.sha256);
     GetDlgItem(IDC_CERT_ERROR)->SetWindowText(m_certificate.verifyError);
-    return TRUE;
+    // Trusting is a decision; a quick Enter or Space must not make it.
+    GetDlgItem(IDCANCEL)->SetFocus();
+    return FALSE;
 }
 
 void CCertificateDlg::OnTrustOnce() {
