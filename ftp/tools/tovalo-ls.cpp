@@ -20,7 +20,8 @@
 // failed connection before the login is sent.
 //
 // --proxy logs in through an FTP proxy with "USER user@host"; with --proxy-user the proxy
-// gets its own USER and PASS first. Through a proxy TLS is not attempted.
+// gets its own USER and PASS first. Through a proxy TLS is not attempted, so --tls require
+// with --proxy ends as a failed connection before anything is sent.
 #include "ftp/BrowseRun.h"
 #include "ftp/RemoteName.h"
 #include "inet/FtpAddress.h"

@@ -414,6 +414,9 @@ bool FtpClient::Connect(std::string_view host, std::string_view user, std::strin
     if (host.empty() || host.find('\0') != std::string_view::npos ||
         (proxy && (proxy->host.empty() || proxy->host.find('\0') != std::string::npos)))
         return Fail(FtpErrorKind::ConnectFailed, "no host");
+    // TLS cannot reach the server through the proxy: whoever requires it gets no clear login.
+    if (proxy && m_opt.tls == FtpTlsMode::Require)
+        return Fail(FtpErrorKind::ConnectFailed, "TLS is required but the login goes by proxy");
     const auto deadline = Clock::now() + m_opt.connectTimeout;
     if (!(proxy ? OpenControl(proxy->host, proxy->port, deadline)
                 : OpenControl(m_host, m_opt.port, deadline)))

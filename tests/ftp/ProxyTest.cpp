@@ -107,6 +107,12 @@ TEST_F(ProxyTest, ListerTakesPortsAndProxies) {
         EXPECT_EQ(r.exitCode, 0) << r.err;
         EXPECT_EQ(r.out, "/pub\nF\ta.txt\t/pub/a.txt\n");
     }
+    // TLS required: nothing is sent through a proxy, which cannot carry it.
+    const test::ProcessResult r =
+        test::RunLs({"TOVALO_PASSWORD=secret"},
+                    {"--tls", "require", "--proxy", "127.0.0.1:" + std::to_string(open.Port()),
+                     Server(), "tester"});
+    EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(open.Lines(), std::vector<std::string>{"USER tester@" + Server()});
     EXPECT_EQ(guarded.Lines(),
               (std::vector<std::string>{"USER px", "PASS pw", "USER tester@" + Server()}));

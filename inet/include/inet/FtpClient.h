@@ -88,7 +88,8 @@ struct FtpOptions {
     // attacker's doing, so plain FTP goes on only when confirmPlain returns true.
     bool tlsSeenBefore = false;
     std::function<bool(std::string_view host, std::uint16_t port)> confirmPlain;
-    // Through a proxy TLS is never attempted: the proxy would have to end it.
+    // Through a proxy TLS is never attempted: the proxy would have to end it. In Require
+    // mode such a connection fails before anything is sent.
     std::optional<FtpProxy> proxy;
 };
 
