@@ -10,8 +10,10 @@
 #include "TaskFile.hpp"
 #include "Text.hpp"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -30,6 +32,9 @@ struct KorvexInterface {
     std::unique_ptr<Store> store;
     // The snapshot the caller's indices refer to, by record kind.
     std::map<int, std::vector<StoredRecord>> records;
+    // Items without a parent, by kind and in handle order, so that top-level
+    // lookups never scan every item.
+    std::map<int, std::vector<int>> roots;
 };
 
 namespace {
@@ -74,7 +79,10 @@ int newHandle(KorvexInterface* in, std::unique_ptr<Item> item) {
         return -1;
     const int handle = in->nextHandle;
     const bool document = isDocumentKind(item->kind);
+    std::vector<int>& roots = in->roots[item->kind];
+    roots.reserve(roots.size() + 1); // the push below cannot throw then
     in->items.emplace_hint(in->items.end(), handle, std::move(item));
+    roots.push_back(handle);
     ++in->nextHandle;
     if (document)
         ++in->documentItems;
@@ -88,6 +96,9 @@ void clearDocument(KorvexInterface* in) {
         else
             ++it;
     }
+    for (int kind = kDocument; kind <= kFile; ++kind)
+        if (auto r = in->roots.find(kind); r != in->roots.end())
+            r->second.clear();
     in->documentItems = 0;
 }
 
@@ -108,6 +119,10 @@ int link(KorvexInterface* in, int parentHandle, Item* parent, int childHandle) {
         return 0;
     parent->children.push_back(childHandle);
     child->parent = parentHandle;
+    // Items are mostly linked right after they are made: search from the end.
+    std::vector<int>& roots = in->roots[child->kind];
+    if (auto pos = std::find(roots.rbegin(), roots.rend(), childHandle); pos != roots.rend())
+        roots.erase(std::next(pos).base());
     return 1;
 }
 
@@ -189,7 +204,10 @@ int loadText(KorvexInterface* in, std::string_view data) {
         for (auto it = t.children.rbegin(); it != t.children.rend(); ++it)
             todo.push_back({*it, handle, raw});
     }
+    std::vector<int> newRoots{loaded.begin()->first};
+    std::vector<int>& roots = in->roots[loaded.begin()->second->kind];
     clearDocument(in);
+    roots.swap(newRoots);
     in->items.merge(loaded);
     in->nextHandle = next;
     in->documentItems = documentItems;
@@ -483,11 +501,8 @@ KORVEX_API int KORVEX_CALL KorvexGetItemNum(KorvexHandle h, int item, int kind) 
         if (in == nullptr)
             return -1;
         if (item == -1) {
-            int n = 0;
-            for (const auto& [handle, it] : in->items)
-                if (it->kind == kind && it->parent < 0)
-                    ++n;
-            return n;
+            auto roots = in->roots.find(kind);
+            return roots != in->roots.end() ? static_cast<int>(roots->second.size()) : 0;
         }
         Item* it = itemOf(in, item);
         if (it == nullptr)
@@ -503,11 +518,8 @@ KORVEX_API int KORVEX_CALL KorvexGetItemNum(KorvexHandle h, int item, int kind) 
             const std::string& folder = f->second.text;
             return static_cast<int>(components(folder, isValidUtf8(folder)).size());
         }
-        int n = 0;
-        for (int child : it->children)
-            if (const Item* c = itemOf(in, child); c != nullptr && c->kind == kind)
-                ++n;
-        return n;
+        // Children are always of the kind below their parent's.
+        return kind == it->kind + 1 ? static_cast<int>(it->children.size()) : 0;
     });
 }
 
@@ -517,21 +529,15 @@ KORVEX_API int KORVEX_CALL KorvexGetID(KorvexHandle h, int parent, int kind, int
         KorvexInterface* in = live(h);
         if (in == nullptr || index < 0)
             return -1;
-        int seen = 0;
+        const std::vector<int>* list = nullptr;
         if (parent == -1) {
-            for (const auto& [handle, it] : in->items)
-                if (it->kind == kind && it->parent < 0 && seen++ == index)
-                    return handle;
-            return -1;
+            auto roots = in->roots.find(kind);
+            list = roots != in->roots.end() ? &roots->second : nullptr;
+        } else if (const Item* it = itemOf(in, parent); it != nullptr && kind == it->kind + 1) {
+            list = &it->children;
         }
-        Item* it = itemOf(in, parent);
-        if (it == nullptr)
-            return -1;
-        for (int child : it->children)
-            if (const Item* c = itemOf(in, child);
-                c != nullptr && c->kind == kind && seen++ == index)
-                return child;
-        return -1;
+        const auto i = static_cast<std::size_t>(index);
+        return list != nullptr && i < list->size() ? (*list)[i] : -1;
     });
 }
 

@@ -104,7 +104,7 @@ inline int linkFieldOf(int kind) {
 struct Item {
     int kind = 0;
     FieldMap fields;
-    std::vector<int> children; // handles, in link order
+    std::vector<int> children; // handles of the kind below, in link order
     int parent = -1;
     // Record handles: the stored record last loaded, if any.
     std::int64_t loadedRow = 0;

@@ -94,6 +94,9 @@ TEST_F(ApiTest, LinksKeepOrderAndRefuseBrokenTrees) {
     };
     const std::vector<int> linked = {files[3], files[0], files[4], files[1]};
     EXPECT_EQ(children(), linked);
+    EXPECT_EQ(KorvexGetID(h, list, KORVEX_KIND_FILE, 4), -1);
+    EXPECT_EQ(KorvexGetID(h, list, KORVEX_KIND_TASK, 0), -1);
+    EXPECT_EQ(KorvexGetItemNum(h, list, KORVEX_KIND_TASK), 0);
 
     // Refused: another kind, the item itself, an ancestor, a second parent, an unknown item.
     const int otherList = KorvexNewItem(h, KORVEX_KIND_FILELIST);
