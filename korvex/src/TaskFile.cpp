@@ -391,6 +391,10 @@ bool writeTaskText(const std::map<int, std::unique_ptr<Item>>& items, int root, 
 std::optional<Tree> parseTaskText(std::string_view data) {
     if (data.empty() || data.size() > kMaxFileBytes)
         return std::nullopt;
+    // The JSON reader would skip a byte-order mark, which the format forbids:
+    // a file other readers refuse must not load here either.
+    if (data.starts_with("\xEF\xBB\xBF"))
+        return std::nullopt;
     Reader reader;
     try {
         const bool ok = Json::sax_parse(data.begin(), data.end(), &reader,

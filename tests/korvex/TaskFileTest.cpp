@@ -167,7 +167,10 @@ TEST_F(TaskFileTest, MalformedFilesAreRejectedAndTheDocumentStays) {
         R"({"kind": 4, "children": [)" +
         file + "]}]}]}]}";
     // The chain itself is a well-formed file, so each case below fails for its own reason.
-    EXPECT_NE(loadText(fresh(), wrap(chain)), 0);
+    KorvexHandle twice = fresh();
+    EXPECT_NE(loadText(twice, wrap(chain)), 0);
+    EXPECT_NE(loadText(twice, wrap(chain)), 0);
+    EXPECT_EQ(KorvexGetItemNum(twice, -1, KORVEX_KIND_DOCUMENT), 1) << "a load replaces";
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"", "empty"},
         {wrap(chain, R"("format": "sendera", "version": 1)"), "wrong identifier"},
@@ -175,6 +178,7 @@ TEST_F(TaskFileTest, MalformedFilesAreRejectedAndTheDocumentStays) {
         {R"({"format": "sendera-task", "version": 1})", "no document"},
         {wrap(chain, R"("format": "sendera-task", "version": 1, "extra": 1)"), "unknown key"},
         {wrap(chain) + "x", "trailing bytes"},
+        {"\xEF\xBB\xBF" + wrap(chain), "byte-order mark"},
         {wrap(R"({"kind": 2})"), "task at the top"},
         {wrap(R"({"kind": 1, "fields": {"1102": 2}})"), "link given as field"},
         {wrap(R"({"kind": 1, "fields": {"1011": 1.5}})"), "float field"},
