@@ -2,12 +2,17 @@
 // row is shown, with the longest pause of the event loop while the rows arrive.
 //
 //   TOVALO_PASSWORD=pw window_bench --port N --user U --folder /big --expect 100000 [--runs R]
+//   window_bench --load N [--runs R]
+//
+// The second form fills the backup file list with N entries, saves them and times Load of
+// that file until every row is shown: "load <seconds> save <seconds> rows <count>".
 //
 // Prints one line per run: "run <seconds> rows <count> stall <ms> at <ms> ui-cpu <s>" (the
 // longest pause of the event loop, when it ended counted from the click, and the CPU time
 // the user-interface thread used). The library is bound
 // from beside the program; KORVEX_HOME is a temporary folder; the window's questions
 // (133 and the password prompt) are answered through the modal seam.
+#include "document/BackupFileEntry.h"
 #include "library/App.h"
 #include "library/Globals.h"
 #include "platform/Modal.h"
@@ -26,6 +31,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +44,7 @@ struct Options {
     std::string folder;
     long expect = -1;
     int runs = 3;
+    int load = 0;
 };
 
 bool Parse(int argc, char** argv, Options& o) {
@@ -53,9 +61,13 @@ bool Parse(int argc, char** argv, Options& o) {
             o.expect = std::atol(v);
         else if (key == "--runs")
             o.runs = std::atoi(v);
+        else if (key == "--load")
+            o.load = std::atoi(v);
         else
             return false;
     }
+    if (o.load > 0)
+        return true;
     return o.port > 0 && o.port < 65536 && !o.user.empty() && o.expect >= 0;
 }
 
@@ -102,12 +114,16 @@ double ThreadCpu() {
 class Answers : public platform::modal::Handler {
 public:
     std::string password;
+    std::string file;
     std::vector<UINT> otherBoxes;
 
     int MessageBox(const std::string&, UINT, UINT id) override {
-        if (id != IDS_CONFIRM_CONNECT)
+        if (id != IDS_CONFIRM_CONNECT && id != IDS_CONFIRM_NEW)
             otherBoxes.push_back(id);
         return IDOK;
+    }
+    std::optional<std::string> ChooseFile(const platform::modal::FileRequest&) override {
+        return file;
     }
     INT_PTR RunDialog(CDialog& dlg) override {
         if (dlg.GetTemplateID() != IDD_PASSWORD || !dlg.OpenModal())
@@ -118,6 +134,42 @@ public:
     }
 };
 
+double Seconds(const QElapsedTimer& t) {
+    return static_cast<double>(t.nsecsElapsed()) / 1e9;
+}
+
+// Every entry of the list saved, then loaded back until the rows are painted.
+int TimeLoad(CMainDlg& w, Answers& answers, const Options& o, const QTemporaryDir& home) {
+    answers.file = home.filePath("large.sd").toStdString();
+    w.m_editName.SetWindowText("bench");
+    w.m_listAccounts.SetCurSel(0);
+    for (int i = 0; i < o.load; ++i) {
+        auto e = std::make_unique<CBackupFileEntry>();
+        e->m_strSaveName = "file-" + std::to_string(i) + ".dat";
+        e->m_strPath = "/pub/archive/日本/" + e->m_strSaveName;
+        w.AppendBackupFile(std::move(e));
+    }
+    QElapsedTimer t;
+    t.start();
+    w.SaveDocument(answers.file);
+    const double save = Seconds(t);
+    for (int run = 0; run < o.runs; ++run) {
+        w.SendCommand(IDC_NEW);
+        QCoreApplication::processEvents();
+        t.start();
+        w.SendCommand(IDC_LOAD);
+        for (QWidget* top : QApplication::topLevelWidgets())
+            top->repaint();
+        QCoreApplication::processEvents();
+        std::printf("load %.3f save %.3f rows %d\n", Seconds(t), save,
+                    w.m_listFiles.GetItemCount());
+        std::fflush(stdout);
+        if (w.m_listFiles.GetItemCount() != o.load || w.m_arrFiles.size() != std::size_t(o.load))
+            return 1;
+    }
+    return answers.otherBoxes.empty() ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -126,7 +178,7 @@ int main(int argc, char** argv) {
     Options o;
     if (!Parse(argc, argv, o)) {
         std::fprintf(stderr, "usage: window_bench --port N --user U --folder F --expect N "
-                             "[--runs R]\n");
+                             "[--runs R]\n       window_bench --load N [--runs R]\n");
         return 2;
     }
     const char* pw = std::getenv("TOVALO_PASSWORD");
@@ -148,7 +200,9 @@ int main(int argc, char** argv) {
         theApp.m_pMainWnd = &w;
         w.Create(IDD_MAIN);
         w.SendCommand(IDC_WIZARD); // the wizard gives the panel back
-        for (int run = 0; run < o.runs && status == 0; ++run) {
+        if (o.load > 0)
+            status = TimeLoad(w, answers, o, home);
+        for (int run = 0; o.load == 0 && run < o.runs && status == 0; ++run) {
             w.m_editFolder.SetWindowText(o.folder);
 
             // The longest gap between ticks of a 5 ms timer is the longest stall.

@@ -364,6 +364,26 @@ int CListCtrl::InsertItem(int nItem, const std::string& text, int nImage) {
     return at;
 }
 
+int CListCtrl::AppendRows(std::size_t count,
+                          const std::function<std::string(std::size_t, int)>& text) {
+    QTreeWidget* t = As<QTreeWidget>();
+    if (!t)
+        return -1;
+    const int first = t->topLevelItemCount();
+    const int columns = std::max(1, t->columnCount());
+    QList<QTreeWidgetItem*> rows;
+    rows.reserve(static_cast<qsizetype>(count));
+    for (std::size_t i = 0; i < count; ++i) {
+        auto* item = new QTreeWidgetItem;
+        for (int c = 0; c < columns; ++c)
+            item->setText(c, ToQ(text(i, c)));
+        item->setData(0, Qt::UserRole, -1); // no image, as InsertItem's default
+        rows.append(item);
+    }
+    t->addTopLevelItems(rows);
+    return first;
+}
+
 BOOL CListCtrl::SetItemText(int nItem, int nSubItem, const std::string& text) {
     QTreeWidget* t = As<QTreeWidget>();
     if (!t || nItem < 0 || nItem >= t->topLevelItemCount() || nSubItem < 0 ||

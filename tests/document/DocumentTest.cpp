@@ -360,6 +360,38 @@ TEST_F(DocumentTest, LoadTakesUnknownCodesAsGetAndAutoAndKeepsTheFileOrder) {
     ExpectNoUnexpectedModals();
 }
 
+TEST_F(DocumentTest, TheLargestFileTheFormatAllowsLoadsWhole) {
+    constexpr int kFiles = 100000 - 5; // all items but the document, task, server, lists
+    // Written as text: a JSON value per file would take most of the test's time.
+    std::string lists[2];
+    for (int i = 0; i < kFiles; ++i) {
+        const std::string n = std::to_string(i);
+        lists[i % 2] += (i < 2 ? "" : ",") + File(n, "/d/" + n).dump();
+    }
+    std::string text =
+        json{{"format", "sendera-task"},
+             {"version", 1},
+             {"document",
+              Crafted("A", {List(KORVEX_LIST_GET, {"GET"}), List(KORVEX_LIST_MGET, {"MGET"})})}}
+            .dump();
+    text.replace(text.find("\"GET\""), 5, lists[0]);
+    text.replace(text.find("\"MGET\""), 6, lists[1]);
+    std::ofstream(PathOf("big.sd")) << text;
+    const std::size_t gets = (kFiles + 1) / 2;
+    CMainDlg& w = Open({"A"});
+    Pick(w, IDC_LOAD, "big.sd");
+    EXPECT_TRUE(ShownBoxIds().empty());
+    const Table rows = Rows(w, IDC_FILES);
+    ASSERT_EQ(rows.size(), std::size_t(kFiles));
+    ASSERT_EQ(w.m_arrFiles.size(), rows.size());
+    for (std::size_t i : {std::size_t(0), gets - 1, gets, rows.size() - 1}) {
+        const std::string n = std::to_string(i < gets ? 2 * i : 2 * (i - gets) + 1);
+        EXPECT_EQ(rows[i],
+                  (std::vector<std::string>{n, "Auto", i < gets ? "Get" : "Mget", "/d/" + n}));
+        EXPECT_EQ(w.m_arrFiles[i]->m_strPath, "/d/" + n);
+    }
+}
+
 TEST_F(DocumentTest, NewAsksAndOnOkClearsAllButTheName) {
     CMainDlg& w = Open();
     Fill(w, "yamada", "bbs");

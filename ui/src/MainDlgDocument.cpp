@@ -96,8 +96,11 @@ void CMainDlg::OnLoad() {
         m_strArchiveName = header.archiveName;
         UpdateArchiveControls();
     }
+    std::vector<std::unique_ptr<CBackupFileEntry>> rows;
+    rows.reserve(entries.size());
     for (CBackupFileEntry& e : entries)
-        AppendBackupFile(std::make_unique<CBackupFileEntry>(std::move(e)));
+        rows.push_back(std::make_unique<CBackupFileEntry>(std::move(e)));
+    AppendBackupFiles(std::move(rows));
     UpdateData(FALSE);
 }
 

@@ -14,11 +14,24 @@ namespace {
 using Entries = std::vector<std::unique_ptr<CBackupFileEntry>>;
 
 // The rows show remote names readable; the entries keep the server's bytes.
+std::string ColumnText(const CBackupFileEntry& entry, int column) {
+    switch (column) {
+    case 0:
+        return ftp::DisplayName(entry.m_strSaveName);
+    case 1:
+        return std::string(document::ModeListText(entry.m_nMode));
+    case 2:
+        return std::string(document::MethodText(entry.m_nMethod));
+    default:
+        return ftp::DisplayName(entry.m_strPath);
+    }
+}
+
+constexpr int kColumns = 4;
+
 void WriteRow(CListCtrl& list, int row, const CBackupFileEntry& entry) {
-    list.SetItemText(row, 0, ftp::DisplayName(entry.m_strSaveName));
-    list.SetItemText(row, 1, std::string(document::ModeListText(entry.m_nMode)));
-    list.SetItemText(row, 2, std::string(document::MethodText(entry.m_nMethod)));
-    list.SetItemText(row, 3, ftp::DisplayName(entry.m_strPath));
+    for (int c = 0; c < kColumns; ++c)
+        list.SetItemText(row, c, ColumnText(entry, c));
 }
 
 // A field the user left as the dialog showed it keeps the bytes it stands for; an edited
@@ -59,12 +72,20 @@ bool RunEntryDialog(CSaveNameDlg& dlg, const Entries& entries, const CBackupFile
 void CMainDlg::AppendBackupFile(std::unique_ptr<CBackupFileEntry> entry) {
     if (!entry)
         return;
-    const int row =
-        m_listFiles.InsertItem(m_listFiles.GetItemCount(), ftp::DisplayName(entry->m_strSaveName));
-    if (row < 0)
-        return; // no list to show it in: keeping it would break the row/entry pairing
-    WriteRow(m_listFiles, row, *entry);
-    m_arrFiles.push_back(std::move(entry));
+    Entries one;
+    one.push_back(std::move(entry));
+    AppendBackupFiles(std::move(one));
+}
+
+void CMainDlg::AppendBackupFiles(std::vector<std::unique_ptr<CBackupFileEntry>> entries) {
+    std::erase(entries, nullptr);
+    m_arrFiles.reserve(m_arrFiles.size() + entries.size());
+    const int first = m_listFiles.AppendRows(
+        entries.size(), [&](std::size_t i, int column) { return ColumnText(*entries[i], column); });
+    if (first < 0)
+        return; // no list to show them in: keeping them would break the row/entry pairing
+    for (auto& e : entries)
+        m_arrFiles.push_back(std::move(e));
 }
 
 void CMainDlg::ClearBackupFiles() {

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -122,6 +123,9 @@ public:
     void SetImageList(CImageList* pImageList, int nImageList);
     // Inserts a row at nItem (clamped to the count); returns its index or -1.
     int InsertItem(int nItem, const std::string& text, int nImage = -1);
+    // Appends `count` rows whose column texts `text(row, column)` gives, in one update of
+    // the view however many they are; returns the index of the first, or -1.
+    int AppendRows(std::size_t count, const std::function<std::string(std::size_t, int)>& text);
     BOOL SetItemText(int nItem, int nSubItem, const std::string& text);
     int GetItemImage(int nItem) const;
     int GetItemCount() const;

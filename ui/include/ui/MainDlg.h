@@ -126,8 +126,10 @@ public:
     void OnEditFile();
     void OnDeleteFile();
     void OnDeleteAllFiles();
-    // Appends `entry` to m_arrFiles and its row at the end of IDC_FILES (Add and Load).
+    // Appends entries to m_arrFiles and their rows at the end of IDC_FILES (Add and Load);
+    // many at once update the list once.
     void AppendBackupFile(std::unique_ptr<CBackupFileEntry> entry);
+    void AppendBackupFiles(std::vector<std::unique_ptr<CBackupFileEntry>> entries);
     // Frees every entry and deletes every row of IDC_FILES (ClearDocument and delete-all).
     void ClearBackupFiles();
 
