@@ -59,14 +59,18 @@ TEST_F(BytesTest, ReadsCutWholeCharactersOfEitherKind) {
     };
     const Case cases[] = {
         {kSo + kSo, 4, kSo}, // the pair that would split is dropped whole
-        {"a" + kSo, 3, "a"},      {"\x88\x9fz", 3, "\x88\x9f"}, // 0x9F trails here, though it can
-                                                                // lead
-        {"ab\x83", 4, "ab\x83"},                           // a lead byte at the end stands alone
-        {"\xb1\xb2", 2, "\xb1"},                           // half-width katakana are single bytes
-        {"\x81\x40", 2, ""},                               // the ends of both lead ranges
-        {"\xfc\x40", 2, ""},      {"\x80\x40", 2, "\x80"}, // and the single bytes beside them
-        {"ab日本語é", 1, ""},                              // UTF-8
-        {"ab日本語é", 6, "ab日"}, {"ab日本語é", 13, "ab日本語"}, {"ab日本語é", 14, "ab日本語é"},
+        {"a" + kSo, 3, "a"},
+        {"\x88\x9fz", 3, "\x88\x9f"}, // 0x9F trails here, though it can
+                                      // lead
+        {"ab\x83", 4, "ab\x83"},      // a lead byte at the end stands alone
+        {"\xb1\xb2", 2, "\xb1"},      // half-width katakana are single bytes
+        {"\x81\x40", 2, ""},          // the ends of both lead ranges
+        {"\xfc\x40", 2, ""},
+        {"\x80\x40", 2, "\x80"}, // and the single bytes beside them
+        {"ab日本語é", 1, ""},    // UTF-8
+        {"ab日本語é", 6, "ab日"},
+        {"ab日本語é", 13, "ab日本語"},
+        {"ab日本語é", 14, "ab日本語é"},
     };
     const int task = KorvexNewItem(h, KORVEX_KIND_TASK);
     for (const Case& c : cases) {
