@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -32,9 +31,14 @@ struct KorvexInterface {
     std::unique_ptr<Store> store;
     // The snapshot the caller's indices refer to, by record kind.
     std::map<int, std::vector<StoredRecord>> records;
-    // Items without a parent, by kind and in handle order, so that top-level
-    // lookups never scan every item.
-    std::map<int, std::vector<int>> roots;
+    // Items made without a parent, by kind and in handle order, so that
+    // top-level lookups never scan every item. Linking only counts the handle
+    // as stale; the next top-level lookup of that kind drops the stale ones.
+    struct Roots {
+        std::vector<int> handles;
+        std::size_t stale = 0;
+    };
+    std::map<int, Roots> roots;
 };
 
 namespace {
@@ -79,8 +83,9 @@ int newHandle(KorvexInterface* in, std::unique_ptr<Item> item) {
         return -1;
     const int handle = in->nextHandle;
     const bool document = isDocumentKind(item->kind);
-    std::vector<int>& roots = in->roots[item->kind];
-    roots.reserve(roots.size() + 1); // the push below cannot throw then
+    std::vector<int>& roots = in->roots[item->kind].handles;
+    if (roots.size() == roots.capacity()) // the push below cannot throw then
+        roots.reserve(std::max<std::size_t>(16, 2 * roots.size()));
     in->items.emplace_hint(in->items.end(), handle, std::move(item));
     roots.push_back(handle);
     ++in->nextHandle;
@@ -98,8 +103,23 @@ void clearDocument(KorvexInterface* in) {
     }
     for (int kind = kDocument; kind <= kFile; ++kind)
         if (auto r = in->roots.find(kind); r != in->roots.end())
-            r->second.clear();
+            r->second = {};
     in->documentItems = 0;
+}
+
+// The items of `kind` without a parent, in handle order; null when there never were any.
+const std::vector<int>* rootsOf(KorvexInterface* in, int kind) {
+    auto r = in->roots.find(kind);
+    if (r == in->roots.end())
+        return nullptr;
+    if (r->second.stale != 0) {
+        std::erase_if(r->second.handles, [in](int handle) {
+            const Item* item = itemOf(in, handle);
+            return item == nullptr || item->parent >= 0;
+        });
+        r->second.stale = 0;
+    }
+    return &r->second.handles;
 }
 
 bool isAncestor(KorvexInterface* in, int candidate, const Item* item) {
@@ -119,10 +139,8 @@ int link(KorvexInterface* in, int parentHandle, Item* parent, int childHandle) {
         return 0;
     parent->children.push_back(childHandle);
     child->parent = parentHandle;
-    // Items are mostly linked right after they are made: search from the end.
-    std::vector<int>& roots = in->roots[child->kind];
-    if (auto pos = std::find(roots.rbegin(), roots.rend(), childHandle); pos != roots.rend())
-        roots.erase(std::next(pos).base());
+    if (auto r = in->roots.find(child->kind); r != in->roots.end())
+        ++r->second.stale;
     return 1;
 }
 
@@ -205,7 +223,7 @@ int loadText(KorvexInterface* in, std::string_view data) {
             todo.push_back({*it, handle, raw});
     }
     std::vector<int> newRoots{loaded.begin()->first};
-    std::vector<int>& roots = in->roots[loaded.begin()->second->kind];
+    std::vector<int>& roots = in->roots[loaded.begin()->second->kind].handles;
     clearDocument(in);
     roots.swap(newRoots);
     in->items.merge(loaded);
@@ -501,8 +519,8 @@ KORVEX_API int KORVEX_CALL KorvexGetItemNum(KorvexHandle h, int item, int kind) 
         if (in == nullptr)
             return -1;
         if (item == -1) {
-            auto roots = in->roots.find(kind);
-            return roots != in->roots.end() ? static_cast<int>(roots->second.size()) : 0;
+            const std::vector<int>* roots = rootsOf(in, kind);
+            return roots != nullptr ? static_cast<int>(roots->size()) : 0;
         }
         Item* it = itemOf(in, item);
         if (it == nullptr)
@@ -531,8 +549,7 @@ KORVEX_API int KORVEX_CALL KorvexGetID(KorvexHandle h, int parent, int kind, int
             return -1;
         const std::vector<int>* list = nullptr;
         if (parent == -1) {
-            auto roots = in->roots.find(kind);
-            list = roots != in->roots.end() ? &roots->second : nullptr;
+            list = rootsOf(in, kind);
         } else if (const Item* it = itemOf(in, parent); it != nullptr && kind == it->kind + 1) {
             list = &it->children;
         }
