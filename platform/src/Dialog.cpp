@@ -1,5 +1,6 @@
 #include "platform/Dialog.h"
 
+#include "platform/ListModel.h"
 #include "platform/MessageBox.h"
 #include "platform/Modal.h"
 #include "platform/Qt.h"
@@ -22,7 +23,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QWindow>
 
 #include <charconv>
@@ -100,7 +101,7 @@ protected:
         if (event->type() != QEvent::MouseButtonDblClick)
             return false;
         // Double-clicks on a list view's rows or beside them: NM_DBLCLK.
-        auto* tree = qobject_cast<QTreeWidget*>(w->parentWidget());
+        auto* tree = qobject_cast<QTreeView*>(w->parentWidget());
         if (!tree || tree->viewport() != w)
             return false;
         const auto* me = static_cast<QMouseEvent*>(event);
@@ -310,7 +311,8 @@ BOOL CDialog::BuildWindow(bool modal) {
             break;
         }
         case res::Kind::ListView: {
-            auto* t = new QTreeWidget(dlg);
+            auto* t = new QTreeView(dlg);
+            t->setModel(new platform::TextListModel(t));
             t->setRootIsDecorated(false);
             t->setItemsExpandable(false);
             t->setUniformRowHeights(true);
@@ -321,7 +323,6 @@ BOOL CDialog::BuildWindow(bool modal) {
             t->setIconSize(QSize(16, 16));
             t->header()->setSectionsMovable(false);
             t->header()->setStretchLastSection(false);
-            t->setColumnCount(0); // columns come with InsertColumn
             t->viewport()->installEventFilter(dlg);
             w = t;
             break;

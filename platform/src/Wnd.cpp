@@ -1,5 +1,6 @@
 #include "platform/Wnd.h"
 
+#include "platform/ListModel.h"
 #include "platform/Qt.h"
 #include "res/Resources.h"
 
@@ -14,7 +15,7 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QValidator>
 
 #include <stdexcept>
@@ -306,30 +307,45 @@ QIcon CImageList::GetIcon(int nImage) const {
 // --- CListCtrl ---
 
 bool CListCtrl::Accepts(const QWidget* w) const {
-    return Is<QTreeWidget>(w);
+    return Is<QTreeView>(w);
+}
+
+platform::ListModel* CListCtrl::Model() const {
+    QTreeView* t = As<QTreeView>();
+    return t ? dynamic_cast<platform::ListModel*>(t->model()) : nullptr;
+}
+
+platform::TextListModel* CListCtrl::Texts() const {
+    return dynamic_cast<platform::TextListModel*>(Model());
+}
+
+void CListCtrl::SetModel(platform::ListModel* model) {
+    QTreeView* t = As<QTreeView>();
+    if (!t || !model)
+        return;
+    QAbstractItemModel* old = t->model();
+    model->setParent(t);
+    model->SetImages(m_pImages);
+    QItemSelectionModel* oldSelection = t->selectionModel();
+    t->setModel(model); // the view leaves the old selection model to its owner
+    delete oldSelection;
+    if (old && old->parent() == t)
+        delete old;
 }
 
 int CListCtrl::InsertColumn(int nCol, const std::string& heading, int) {
-    QTreeWidget* t = As<QTreeWidget>();
-    if (!t || nCol < 0)
-        return -1;
-    const int count = t->columnCount();
-    const int col = nCol > count ? count : nCol;
-    QStringList headings;
-    for (int i = 0; i < count; ++i)
-        headings << t->headerItem()->text(i);
-    headings.insert(col, ToQ(heading));
-    t->setHeaderLabels(headings);
-    return col;
+    platform::ListModel* m = Model();
+    return m && nCol >= 0 ? m->InsertColumn(nCol, ToQ(heading)) : -1;
 }
 
 BOOL CListCtrl::SetColumnWidth(int nCol, int cx) {
-    QTreeWidget* t = As<QTreeWidget>();
-    if (!t || nCol < 0 || nCol >= t->columnCount())
+    QTreeView* t = As<QTreeView>();
+    platform::ListModel* m = Model();
+    if (!t || !m || nCol < 0 || nCol >= m->columnCount())
         return FALSE;
     if (cx != LVSCW_AUTOSIZE_USEHEADER) {
         t->setColumnWidth(nCol, cx);
-    } else if (nCol < t->columnCount() - 1) {
+    } else if (nCol < m->columnCount() - 1) {
         t->resizeColumnToContents(nCol);
     } else {
         // The last column fills what the others leave of the list's width.
@@ -339,7 +355,8 @@ BOOL CListCtrl::SetColumnWidth(int nCol, int cx) {
             others += t->columnWidth(i);
         const int room =
             t->viewport()->width() > 0 ? t->viewport()->width() : t->width() - 2 * t->frameWidth();
-        const int head = t->fontMetrics().horizontalAdvance(t->headerItem()->text(nCol)) + 12;
+        const QString heading = m->headerData(nCol, Qt::Horizontal, Qt::DisplayRole).toString();
+        const int head = t->fontMetrics().horizontalAdvance(heading) + 12;
         t->setColumnWidth(nCol, std::max(room - others, head));
     }
     return TRUE;
@@ -347,84 +364,59 @@ BOOL CListCtrl::SetColumnWidth(int nCol, int cx) {
 
 void CListCtrl::SetImageList(CImageList* pImageList, int) {
     m_pImages = pImageList;
+    if (platform::ListModel* m = Model())
+        m->SetImages(pImageList);
 }
 
 int CListCtrl::InsertItem(int nItem, const std::string& text, int nImage) {
-    QTreeWidget* t = As<QTreeWidget>();
-    if (!t)
+    platform::TextListModel* m = Texts();
+    if (!m)
         return -1;
-    const int count = t->topLevelItemCount();
-    const int at = (nItem < 0 || nItem > count) ? count : nItem;
-    auto* item = new QTreeWidgetItem;
-    item->setText(0, ToQ(text));
-    item->setData(0, Qt::UserRole, nImage);
-    if (m_pImages && nImage >= 0)
-        item->setIcon(0, m_pImages->GetIcon(nImage));
-    t->insertTopLevelItem(at, item);
-    return at;
+    return m->Insert(nItem < 0 ? m->rowCount() : nItem, ToQ(text), nImage);
 }
 
 int CListCtrl::AppendRows(std::size_t count,
                           const std::function<std::string(std::size_t, int)>& text) {
-    QTreeWidget* t = As<QTreeWidget>();
-    if (!t)
-        return -1;
-    const int first = t->topLevelItemCount();
-    const int columns = std::max(1, t->columnCount());
-    QList<QTreeWidgetItem*> rows;
-    rows.reserve(static_cast<qsizetype>(count));
-    for (std::size_t i = 0; i < count; ++i) {
-        auto* item = new QTreeWidgetItem;
-        for (int c = 0; c < columns; ++c)
-            item->setText(c, ToQ(text(i, c)));
-        item->setData(0, Qt::UserRole, -1); // no image, as InsertItem's default
-        rows.append(item);
-    }
-    t->addTopLevelItems(rows);
-    return first;
+    platform::TextListModel* m = Texts();
+    return m ? m->Append(count, text) : -1;
 }
 
 BOOL CListCtrl::SetItemText(int nItem, int nSubItem, const std::string& text) {
-    QTreeWidget* t = As<QTreeWidget>();
-    if (!t || nItem < 0 || nItem >= t->topLevelItemCount() || nSubItem < 0 ||
-        nSubItem >= std::max(1, t->columnCount()))
-        return FALSE;
-    t->topLevelItem(nItem)->setText(nSubItem, ToQ(text));
-    return TRUE;
+    platform::TextListModel* m = Texts();
+    return m && m->SetText(nItem, nSubItem, ToQ(text)) ? TRUE : FALSE;
 }
 
 int CListCtrl::GetItemImage(int nItem) const {
-    QTreeWidget* t = As<QTreeWidget>();
-    if (!t || nItem < 0 || nItem >= t->topLevelItemCount())
+    platform::ListModel* m = Model();
+    if (!m || nItem < 0 || nItem >= m->rowCount())
         return -1;
-    return t->topLevelItem(nItem)->data(0, Qt::UserRole).toInt();
+    return m->index(nItem, 0).data(platform::ListModel::kImageRole).toInt();
 }
 
 int CListCtrl::GetItemCount() const {
-    QTreeWidget* t = As<QTreeWidget>();
-    return t ? t->topLevelItemCount() : 0;
+    platform::ListModel* m = Model();
+    return m ? m->rowCount() : 0;
 }
 
 BOOL CListCtrl::DeleteItem(int nItem) {
-    QTreeWidget* t = As<QTreeWidget>();
-    if (!t || nItem < 0 || nItem >= t->topLevelItemCount())
-        return FALSE;
-    delete t->takeTopLevelItem(nItem);
-    return TRUE;
+    platform::TextListModel* m = Texts();
+    return m && m->Remove(nItem) ? TRUE : FALSE;
 }
 
 BOOL CListCtrl::DeleteAllItems() {
-    QTreeWidget* t = As<QTreeWidget>();
-    if (t)
-        t->clear();
-    return t ? TRUE : FALSE;
+    platform::TextListModel* m = Texts();
+    if (m)
+        m->Clear();
+    return m ? TRUE : FALSE;
 }
 
 int CListCtrl::GetNextItem(int nItem, int nFlags) const {
-    QTreeWidget* t = As<QTreeWidget>();
-    const int count = t ? t->topLevelItemCount() : 0;
+    QTreeView* t = As<QTreeView>();
+    platform::ListModel* m = Model();
+    const int count = m ? m->rowCount() : 0;
+    const QItemSelectionModel* selection = t ? t->selectionModel() : nullptr;
     for (int i = nItem < 0 ? 0 : nItem + 1; i < count; ++i) {
-        if ((nFlags & LVNI_SELECTED) == 0 || t->topLevelItem(i)->isSelected())
+        if ((nFlags & LVNI_SELECTED) == 0 || (selection && selection->isRowSelected(i)))
             return i;
     }
     return -1;

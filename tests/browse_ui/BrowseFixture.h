@@ -11,7 +11,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <algorithm>
 #include <memory>
@@ -156,14 +156,15 @@ protected:
         EXPECT_FALSE(w.m_dlgConnecting.IsWindowVisible());
     }
     static void DoubleClickRow(CMainDlg& w, const std::string& name) {
-        auto* tree = qobject_cast<QTreeWidget*>(Control(w, IDC_REMOTE));
+        auto* tree = qobject_cast<QTreeView*>(Control(w, IDC_REMOTE));
         const auto it = std::find_if(w.m_arrRemote.begin(), w.m_arrRemote.end(),
                                      [&](const auto& e) { return e->m_strEntryName == name; });
-        QTreeWidgetItem* item = tree->topLevelItem(static_cast<int>(it - w.m_arrRemote.begin()));
-        ASSERT_NE(item, nullptr) << name;
-        tree->scrollToItem(item);
+        const QModelIndex row =
+            tree->model()->index(static_cast<int>(it - w.m_arrRemote.begin()), 0);
+        ASSERT_TRUE(row.isValid()) << name;
+        tree->scrollTo(row);
         QTest::mouseDClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier,
-                           tree->visualItemRect(item).center());
+                           tree->visualRect(row).center());
     }
 
     static inline std::unique_ptr<test::PyFtpServer> s_server;

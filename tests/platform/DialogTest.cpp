@@ -9,7 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <algorithm>
 #include <cmath>
@@ -91,7 +91,7 @@ TEST_F(DialogTest, ControlsHaveTheirTemplateRectanglesKindsAndStyles) {
                                           [](const res::Control& k) { return k.id == 1000; });
     EXPECT_EQ(Control(dlg, c.id)->geometry(), QRect(px(c.x), py(c.y), px(c.cx), py(c.cy)));
 
-    EXPECT_NE(qobject_cast<QTreeWidget*>(Control(dlg, 1010)), nullptr);
+    EXPECT_NE(qobject_cast<QTreeView*>(Control(dlg, 1010)), nullptr);
     auto* wizard = qobject_cast<QPlainTextEdit*>(Control(dlg, 1032));
     ASSERT_NE(wizard, nullptr);
     EXPECT_TRUE(wizard->isReadOnly() && wizard->isHidden());
@@ -139,8 +139,8 @@ TEST_F(DialogTest, DoubleClickNotifiesTheRowOrMinusOneBesideTheRows) {
     dlg.m_list.InsertColumn(0, "name");
     dlg.m_list.InsertItem(0, "a");
     dlg.m_list.InsertItem(1, "b");
-    auto* tree = qobject_cast<QTreeWidget*>(Control(dlg, 1021));
-    const QRect second = tree->visualItemRect(tree->topLevelItem(1));
+    auto* tree = qobject_cast<QTreeView*>(Control(dlg, 1021));
+    const QRect second = tree->visualRect(tree->model()->index(1, 0));
     QTest::mouseDClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, second.center());
     EXPECT_EQ(dlg.lastItem, 1);
     QTest::mouseDClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier,

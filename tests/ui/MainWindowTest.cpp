@@ -14,7 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QWindow>
 
 namespace modal = platform::modal;
@@ -31,9 +31,9 @@ TEST_F(MainWindowTest, OpensWithTheStoredNameSelected) {
     EXPECT_EQ(FocusId(w), IDC_NAME);
     EXPECT_EQ(SelectedText(w, IDC_NAME), "yamada");
     EXPECT_FALSE(w.GetDialogWidget()->windowIcon().isNull());
-    EXPECT_EQ(qobject_cast<QTreeWidget*>(Control(w, IDC_FILES))->selectionMode(),
+    EXPECT_EQ(qobject_cast<QTreeView*>(Control(w, IDC_FILES))->selectionMode(),
               QAbstractItemView::SingleSelection);
-    EXPECT_EQ(qobject_cast<QTreeWidget*>(Control(w, IDC_REMOTE))->selectionMode(),
+    EXPECT_EQ(qobject_cast<QTreeView*>(Control(w, IDC_REMOTE))->selectionMode(),
               QAbstractItemView::ExtendedSelection);
     // The progress dialog: hidden until a run, owned by the window, whose disabling leaves
     // the stop button usable.

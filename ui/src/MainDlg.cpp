@@ -2,6 +2,7 @@
 // version box, the progress of browse runs and the setup wizard.
 #include "ui/MainDlg.h"
 
+#include "RemoteListModel.h"
 #include "library/App.h"
 #include "platform/MessageBox.h"
 #include "platform/Qt.h"
@@ -118,6 +119,8 @@ void CMainDlg::InitControls() {
         m_listFiles.SetColumnWidth(col, widths[col]);
 
     m_imlRemote.Create(IDB_REMOTE, 16, 8, RGB(255, 255, 255));
+    m_remoteRows = new RemoteListModel(m_arrRemote, nullptr);
+    m_listRemote.SetModel(m_remoteRows);
     m_listRemote.SetImageList(&m_imlRemote, LVSIL_SMALL);
     m_listRemote.InsertColumn(0, Str(IDS_COL_REMOTE_NAME), LVCFMT_LEFT);
     m_listRemote.SetColumnWidth(0, LVSCW_AUTOSIZE_USEHEADER);

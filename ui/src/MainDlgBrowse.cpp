@@ -1,6 +1,7 @@
 // The FTP server browser: Connect, navigation, the browse worker.
 #include "ui/MainDlg.h"
 
+#include "RemoteListModel.h"
 #include "accounts/PasswordDlg.h"
 #include "accounts/Store.h"
 #include "ftp/RemoteName.h"
@@ -19,6 +20,10 @@ CMainDlg::~CMainDlg() {
         m_bCancel = 1;
         m_pBrowseThread->Shutdown();
     }
+    // The view may outlive the entries and icons its rows read.
+    ClearRemoteList();
+    if (m_remoteRows)
+        m_remoteRows->SetImages(nullptr);
 }
 
 bool CMainDlg::AskPassword(const std::string& server, const std::string& userId,
@@ -185,8 +190,10 @@ std::string CMainDlg::FolderBytes(const std::string& text) const {
 }
 
 void CMainDlg::ClearRemoteList() {
-    m_arrRemote.clear();
-    m_listRemote.DeleteAllItems();
+    if (m_remoteRows)
+        m_remoteRows->Reset([this] { m_arrRemote.clear(); });
+    else
+        m_arrRemote.clear();
 }
 
 void CMainDlg::StartBrowseRun(BOOL bResetProgress) {
@@ -221,11 +228,11 @@ void CMainDlg::StartBrowseRun(BOOL bResetProgress) {
     };
     calls.setFolderText = [this](const std::string& folder) { ShowFolder(folder); };
     calls.addRows = [this](std::vector<CRemoteEntry>&& rows) {
-        for (CRemoteEntry& e : rows) {
-            const int at = static_cast<int>(m_arrRemote.size());
-            m_listRemote.InsertItem(at, ftp::DisplayName(e.m_strEntryName), e.m_bFolder ? 0 : 1);
+        m_arrRemote.reserve(m_arrRemote.size() + rows.size());
+        for (CRemoteEntry& e : rows)
             m_arrRemote.push_back(std::make_unique<CRemoteEntry>(std::move(e)));
-        }
+        if (m_remoteRows)
+            m_remoteRows->EntriesAppended();
     };
     calls.progress = [this](int percent) { OnBrowseProgress(percent); };
     calls.showMessage = [](int id) {

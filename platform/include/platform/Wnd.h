@@ -114,10 +114,20 @@ private:
     std::vector<QIcon> m_images;
 };
 
-// Report-style list view (QTreeWidget without branches); rows are always selected whole.
+namespace platform {
+class ListModel;
+class TextListModel;
+} // namespace platform
+
+// Report-style list view (a QTreeView without branches over a platform::ListModel); rows
+// are always selected whole. The rows are texts the handle fills, unless a model of the
+// program's own is set: the calls that fill rows then do nothing.
 class CListCtrl : public CWnd {
 public:
     explicit CListCtrl(QWidget* w = nullptr) { Attach(w); }
+    // Replaces the rows by `model`, which the view then owns. Headings and the image list
+    // go to the model: set it first.
+    void SetModel(platform::ListModel* model);
     int InsertColumn(int nCol, const std::string& heading, int nFormat = LVCFMT_LEFT);
     BOOL SetColumnWidth(int nCol, int cx); // cx may be LVSCW_AUTOSIZE_USEHEADER
     void SetImageList(CImageList* pImageList, int nImageList);
@@ -138,6 +148,8 @@ protected:
     bool Accepts(const QWidget* w) const override;
 
 private:
+    platform::ListModel* Model() const;
+    platform::TextListModel* Texts() const;
     CImageList* m_pImages = nullptr;
 };
 

@@ -14,7 +14,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <cstdlib>
 
@@ -184,22 +184,24 @@ int GuiTest::FocusId(CDialog& dlg) {
 
 std::vector<std::vector<std::string>> GuiTest::Rows(CDialog& dlg, int listViewId) {
     std::vector<std::vector<std::string>> out;
-    auto* t = qobject_cast<QTreeWidget*>(Control(dlg, listViewId));
-    for (int i = 0; t && i < t->topLevelItemCount(); ++i) {
+    auto* t = qobject_cast<QTreeView*>(Control(dlg, listViewId));
+    const QAbstractItemModel* m = t ? t->model() : nullptr;
+    for (int i = 0; m && i < m->rowCount(); ++i) {
         out.emplace_back();
-        for (int c = 0; c < t->columnCount(); ++c)
-            out.back().push_back(platform::FromQ(t->topLevelItem(i)->text(c)));
+        for (int c = 0; c < m->columnCount(); ++c)
+            out.back().push_back(platform::FromQ(m->index(i, c).data().toString()));
     }
     return out;
 }
 
 void GuiTest::SelectRows(CDialog& dlg, int listViewId, const std::vector<int>& rows) {
-    auto* t = qobject_cast<QTreeWidget*>(Control(dlg, listViewId));
+    auto* t = qobject_cast<QTreeView*>(Control(dlg, listViewId));
     ASSERT_NE(t, nullptr);
     t->clearSelection();
     for (int r : rows) {
-        ASSERT_LT(r, t->topLevelItemCount());
-        t->topLevelItem(r)->setSelected(true);
+        ASSERT_LT(r, t->model()->rowCount());
+        t->selectionModel()->select(t->model()->index(r, 0),
+                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
 }
 

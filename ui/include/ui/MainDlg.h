@@ -27,11 +27,14 @@
 #include "ui/ConnectingDlg.h"
 
 #include <QIcon>
+#include <QPointer>
 
 #include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
+
+class RemoteListModel;
 
 class CMainDlg : public CDialog {
 public:
@@ -43,10 +46,11 @@ public:
     int m_nWizardPage = 0;                                     // 0..5
     std::vector<std::unique_ptr<CBackupFileEntry>> m_arrFiles; // row i of IDC_FILES is entry i
     std::vector<std::unique_ptr<CRemoteEntry>> m_arrRemote;    // row i of IDC_REMOTE is entry i
-    CImageList m_imlRemote;                                    // bitmap IDB_REMOTE: folder, file
-    std::unique_ptr<ftp::BrowseWorker> m_pBrowseThread;        // latest browse worker
-    CConnectingDlg m_dlgConnecting;                            // progress of a browse run
-    std::atomic<int> m_bCancel{0};                             // stop request of a run
+    QPointer<RemoteListModel> m_remoteRows;             // IDC_REMOTE's rows; the view owns it
+    CImageList m_imlRemote;                             // bitmap IDB_REMOTE: folder, file
+    std::unique_ptr<ftp::BrowseWorker> m_pBrowseThread; // latest browse worker
+    CConnectingDlg m_dlgConnecting;                     // progress of a browse run
+    std::atomic<int> m_bCancel{0};                      // stop request of a run
     std::string m_strUserID; // connection data of the account being browsed
     std::string m_strServer;
     std::string m_strProxyName;     // empty: the account connects directly
