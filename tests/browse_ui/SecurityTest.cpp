@@ -102,6 +102,12 @@ TEST_F(SecurityTest, RefusedTlsWhereItWasSeenAsksFirst) {
         EXPECT_EQ(w.progress.back(),
                   answer == IDOK ? ftp::kProgressDone : ftp::kProgressConnecting);
     }
+    // Accepted for this Connect: another folder of the session does not ask again.
+    const std::size_t shown = ShownBoxIds().size();
+    Click(w, IDC_SHOW);
+    ASSERT_TRUE(WaitForRun(w));
+    EXPECT_EQ(ShownBoxIds().size(), shown);
+    EXPECT_EQ(w.progress.back(), ftp::kProgressDone);
     ExpectNoUnexpectedModals();
 }
 

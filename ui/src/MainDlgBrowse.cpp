@@ -55,6 +55,7 @@ void CMainDlg::OnConnect() {
     m_strProxyUserID.clear();
     m_strProxyPassword.clear();
     m_strTrustedOnce.clear();
+    m_bPlainAccepted = false;
     // Without the account's passive flag a user behind NAT would get nothing listed.
     m_bPassive = account.passive;
 
@@ -114,9 +115,13 @@ bool CMainDlg::AskCertificate(const std::string& server, const inet::FtpCertific
 }
 
 bool CMainDlg::AskPlain() {
+    // Asked once per Connect, not again for every folder of the same session.
+    if (m_bPlainAccepted)
+        return true;
     // Going on in clear is the exception: Enter keeps the password safe.
-    return AfxMessageBox(IDS_CONFIRM_PLAIN, MB_OKCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2) ==
-           IDOK;
+    m_bPlainAccepted =
+        AfxMessageBox(IDS_CONFIRM_PLAIN, MB_OKCANCEL | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDOK;
+    return m_bPlainAccepted;
 }
 
 void CMainDlg::OnConnected(const std::string& server, const ftp::BrowseSecurity& security) {

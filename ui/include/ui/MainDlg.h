@@ -59,6 +59,7 @@ public:
     std::string m_strProxyPassword; // stored or typed at Connect
     std::string m_strPassword;      // typed at the last Connect; empty: not connected
     std::string m_strTrustedOnce;   // fingerprint trusted "this time" since the last Connect
+    bool m_bPlainAccepted = false;  // going on without TLS accepted since the last Connect
     int m_nConnectedStatus = 0;     // the status string of the run's connected stage
     BOOL m_bPassive = FALSE;        // the account's passive-mode flag, read at Connect
     BOOL m_bBrowsing = FALSE;       // a run lives: from its start until the worker's end
