@@ -226,13 +226,8 @@ TEST_F(LibraryTest, UnusableStoreIsToldAndTheWindowStillOpens) {
 // is refused aloud, none is lost silently, and the file stays as it was.
 TEST_F(LibraryTest, ReadOnlyStoreIsListedAndRefusesChangesAloud) {
     Start([](CMainDlg&) {
-        accounts::ProxyFields p;
-        p.name = "P";
-        p.server = "p.example";
-        accounts::AccountFields a;
-        a.name = "A";
-        a.userId = "u";
-        EXPECT_TRUE(accounts::WriteProxy(p) && accounts::WriteAccount(a));
+        EXPECT_TRUE(accounts::WriteProxy({"P", "p.example", "", FALSE, ""}));
+        EXPECT_TRUE(accounts::WriteAccount({"A", "u", FALSE, "", "", FALSE, ""}));
     });
     const std::string before = ReadFile(StorePath());
     const test::ReadOnlyFolder readOnly(home.path().toStdString());

@@ -285,9 +285,6 @@ TEST_F(StoreTest, UnsoundStoreIsRefusedNamedAndLeftExactlyAsItWas) {
     KorvexHandle i = fresh();
     EXPECT_EQ(KorvexInitialize(i), 0);
     EXPECT_EQ(storePath(i), dbPath());
-    char small[8];
-    EXPECT_NE(KorvexGetStorePath(i, small, sizeof small), 0) << "cut like every text";
-    EXPECT_EQ(std::string(small), dbPath().string().substr(0, 7));
 }
 
 // Where the store can be read but not written (a read-only or a full file system), its
@@ -354,10 +351,10 @@ TEST_F(StoreTest, WideStoreFolderIsTightenedOrRefused) {
     EXPECT_EQ(st.st_mode & 0777, 0755u);
 }
 
-// Many processes opening a store that does not exist yet all get it, and keep what they
-// write.
-TEST_F(StoreTest, ManyProcessesOpeningANewStoreAtOnceAllSucceed) {
-    constexpr int kRounds = 4, kProcesses = 24;
+// Processes that create the store together and write to it at once all succeed, and
+// every record they wrote is kept.
+TEST_F(StoreTest, ProcessesCreatingAndWritingTheStoreAtOnceKeepEveryRecord) {
+    constexpr int kRounds = 3, kProcesses = 24, kEach = 4;
     for (int round = 0; round < kRounds; ++round) {
         setenv("KORVEX_HOME", (root / std::to_string(round)).c_str(), 1);
         int go[2];
@@ -367,12 +364,15 @@ TEST_F(StoreTest, ManyProcessesOpeningANewStoreAtOnceAllSucceed) {
             children.push_back(child([&, p] {
                 close(go[1]);
                 char c;
-                if (read(go[0], &c, 1) != 0) // all open when the pipe closes
+                if (read(go[0], &c, 1) != 0) // all start when the pipe closes
                     return 5;
                 const Handles s = openStore(KorvexNewInterface());
                 if (!KorvexInitialize(s.h))
                     return 2;
-                return append(s, s.account, std::to_string(p)) ? 0 : 3;
+                for (int i = 0; i < kEach; ++i)
+                    if (!append(s, s.account, std::to_string(p) + "." + std::to_string(i)))
+                        return 3;
+                return 0;
             }));
         close(go[0]);
         close(go[1]);
@@ -380,35 +380,11 @@ TEST_F(StoreTest, ManyProcessesOpeningANewStoreAtOnceAllSucceed) {
         for (pid_t c : children)
             failed += waitExit(c) != 0 ? 1 : 0;
         EXPECT_EQ(failed, 0) << "round " << round;
-        EXPECT_EQ(names(openStore()).size(), std::size_t{kProcesses}) << "round " << round;
+        const Names all = names(openStore());
+        EXPECT_EQ(std::set<std::string>(all.begin(), all.end()).size(),
+                  std::size_t{kProcesses * kEach})
+            << "round " << round;
     }
-}
-
-TEST_F(StoreTest, TwoProcessesAppendingAtOnceKeepEveryRecord) {
-    KorvexDeleteInterface(open()); // creates the database up front
-    int go[2];
-    ASSERT_EQ(pipe(go), 0);
-    constexpr int kEach = 40;
-    auto start = [&](const std::string& prefix) {
-        return child([&, prefix] {
-            Handles s = openStore();
-            close(go[1]);
-            char c;
-            if (read(go[0], &c, 1) != 0) // both start writing when the pipe closes
-                return 5;
-            for (int i = 0; i < kEach; ++i)
-                if (!append(s, s.account, prefix + std::to_string(i)))
-                    return 2;
-            return 0;
-        });
-    };
-    const pid_t p1 = start("p"), p2 = start("q");
-    close(go[0]);
-    close(go[1]);
-    EXPECT_EQ(waitExit(p1), 0);
-    EXPECT_EQ(waitExit(p2), 0);
-    const Names all = names(openStore());
-    EXPECT_EQ(std::set<std::string>(all.begin(), all.end()).size(), 2u * kEach);
 }
 
 } // namespace

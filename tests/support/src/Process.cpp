@@ -64,25 +64,22 @@ ReadOnlyFolder::ReadOnlyFolder(std::filesystem::path dir) : m_dir(std::move(dir)
     }
     if (::geteuid() == 0)
         return;
-    namespace fs = std::filesystem;
     std::error_code ec;
-    std::vector<fs::path> all{m_dir};
-    for (const auto& e : fs::recursive_directory_iterator(m_dir, ec))
-        all.push_back(e.path());
-    for (const fs::path& p : all) {
-        m_modes.emplace_back(p, fs::status(p, ec).permissions());
-        fs::permissions(p,
-                        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                        fs::perm_options::remove, ec);
-    }
+    m_paths.push_back(m_dir);
+    for (const auto& e : std::filesystem::recursive_directory_iterator(m_dir, ec))
+        m_paths.push_back(e.path());
+    for (const auto& p : m_paths)
+        std::filesystem::permissions(p, std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::remove, ec);
 }
 
 ReadOnlyFolder::~ReadOnlyFolder() {
     if (m_mounted)
         ::umount2(m_dir.c_str(), MNT_DETACH);
     std::error_code ec;
-    for (const auto& [p, mode] : m_modes)
-        std::filesystem::permissions(p, mode, ec);
+    for (const auto& p : m_paths)
+        std::filesystem::permissions(p, std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add, ec);
 }
 
 bool MountSmallFileSystem(const std::filesystem::path& dir, std::size_t bytes) {

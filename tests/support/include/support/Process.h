@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <string>
 #include <sys/types.h>
-#include <utility>
 #include <vector>
 
 namespace test {
@@ -62,12 +61,12 @@ public:
     ~ReadOnlyFolder();
     ReadOnlyFolder(const ReadOnlyFolder&) = delete;
     ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
-    bool Ok() const { return m_mounted || !m_modes.empty(); }
+    bool Ok() const { return m_mounted || !m_paths.empty(); }
 
 private:
     std::filesystem::path m_dir;
     bool m_mounted = false;
-    std::vector<std::pair<std::filesystem::path, std::filesystem::perms>> m_modes;
+    std::vector<std::filesystem::path> m_paths; // made read-only by their modes
 };
 
 // Mounts an empty file system of `bytes` on `dir`, for the rest of the calling thread's life
