@@ -138,7 +138,8 @@ void CAccountDlg::OnDeleteProxy() {
         platform::FormatString(res::LoadString(IDS_CONFIRM_DELETE_RECORD), name);
     if (AfxMessageBox(prompt, MB_OKCANCEL | MB_ICONQUESTION, IDS_CONFIRM_DELETE_RECORD) != IDOK)
         return;
-    accounts::DeleteLoadedProxy();
+    if (accounts::DeleteLoadedProxy() == 0)
+        AfxMessageBox(IDS_STORE_WRITE_FAILED, MB_OK | MB_ICONEXCLAMATION);
     FillProxyList();
 }
 
@@ -152,7 +153,8 @@ void CAccountDlg::OnNewProxy() {
     p.userId = dlg.m_strUserID;
     p.noSavePassword = dlg.m_bNoSavePassword;
     p.password = dlg.m_strPassword;
-    accounts::WriteProxy(p);
+    if (!accounts::WriteProxy(p))
+        AfxMessageBox(IDS_STORE_WRITE_FAILED, MB_OK | MB_ICONEXCLAMATION);
     FillProxyList();
 }
 

@@ -29,6 +29,10 @@ void SetNumber(int item, int field, int value) {
     Api().KorvexSetDataNum(theApp.m_hInterface, item, field, value);
 }
 
+bool Append(int record) {
+    return Api().KorvexSetDataNum(theApp.m_hInterface, theApp.m_items.store, kAppend, record) != 0;
+}
+
 void StartEmptyRecord(int handle) {
     Api().KorvexGetDataNum(theApp.m_hInterface, handle, KORVEX_FIELD_NEW_RECORD, nullptr);
 }
@@ -109,7 +113,7 @@ bool LoadProxy(int index) {
     return Load(kListProxies, kKindProxy, index, theApp.m_items.proxy);
 }
 
-void WriteAccount(const AccountFields& a) {
+bool WriteAccount(const AccountFields& a) {
     const int h = theApp.m_items.record;
     StartEmptyRecord(h);
     SetText(h, KORVEX_FIELD_NAME, a.name);
@@ -121,7 +125,7 @@ void WriteAccount(const AccountFields& a) {
     SetNumber(h, KORVEX_FIELD_SERVER_TYPE, kAccountTypeCode);
     SetNumber(h, KORVEX_FIELD_PASSIVE, a.passive ? 1 : 0);
     SetText(h, KORVEX_FIELD_PROXY, a.proxyName);
-    SetNumber(theApp.m_items.store, kAppend, h);
+    return Append(h);
 }
 
 AccountFields ReadLoadedAccount() {
@@ -140,7 +144,7 @@ std::vector<std::string> ListProxyNames() {
     return ListNames(kListProxies, ProxyCount(), theApp.m_items.proxy);
 }
 
-void WriteProxy(const ProxyFields& p) {
+bool WriteProxy(const ProxyFields& p) {
     const int h = theApp.m_items.proxy;
     StartEmptyRecord(h);
     SetText(h, KORVEX_FIELD_NAME, p.name);
@@ -151,7 +155,7 @@ void WriteProxy(const ProxyFields& p) {
         if (!p.noSavePassword)
             SetText(h, KORVEX_FIELD_PASSWORD, p.password);
     }
-    SetNumber(theApp.m_items.store, kAppend, h);
+    return Append(h);
 }
 
 ProxyFields ReadLoadedProxy() {

@@ -14,6 +14,8 @@
 
 #include <QApplication>
 
+#include <climits>
+
 void app::InitApplication(QApplication& qapp) {
     QApplication::setApplicationName(platform::ToQ(res::kProductName));
     QApplication::setWindowIcon(res::LoadIcon(IDI_APP));
@@ -45,7 +47,14 @@ BOOL CEditorApp::InitInstance(const StartupSteps& steps) {
         m_api = KorvexApi{};
         return FALSE;
     }
-    m_api.KorvexInitialize(m_hInterface);
+    if (!m_api.KorvexInitialize(m_hInterface)) {
+        // Task files need no store, so the window opens all the same; the user learns which
+        // file to repair instead of meeting an empty account list that keeps nothing.
+        char path[PATH_MAX] = {};
+        m_api.KorvexGetStorePath(m_hInterface, path, sizeof path);
+        AfxFormatMessageBox(IDS_STORE_UNUSABLE, MB_ICONEXCLAMATION,
+                            platform::FromBuffer(path, sizeof path));
+    }
 
     theApp.m_items.store = m_api.KorvexNewItem(m_hInterface, KORVEX_KIND_STORE);
     theApp.m_items.record = m_api.KorvexNewItem(m_hInterface, KORVEX_KIND_ACCOUNT);

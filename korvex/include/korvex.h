@@ -106,7 +106,7 @@ enum {
 
 /* The library's own version. */
 #define KORVEX_VERSION_MAJOR 1
-#define KORVEX_VERSION_MINOR 2
+#define KORVEX_VERSION_MINOR 3
 #define KORVEX_VERSION_PATCH 0
 
 /* Entry points, in binding order. */
@@ -121,7 +121,8 @@ KORVEX_API int KORVEX_CALL KorvexGetVersion(int* major, int* minor, int* patch);
 /* Nonzero when a caller built against header version major.minor.patch is served. */
 KORVEX_API int KORVEX_CALL KorvexCheckVersion(int major, int minor, int patch);
 /* Opens the account store (creating it when absent) and reads its snapshot.
- * Returns 0 when the store cannot be opened or is not a sound store. */
+ * Returns 0 when the store cannot be opened or is not a sound store. A store that can
+ * be read but not written (read-only or full file system) opens; its writes fail. */
 KORVEX_API int KORVEX_CALL KorvexInitialize(KorvexHandle h);
 /* Removes every document item of the interface; records and the store stay. */
 KORVEX_API int KORVEX_CALL KorvexClear(KorvexHandle h);
@@ -174,6 +175,9 @@ KORVEX_API int KORVEX_CALL KorvexLoadSDA(KorvexHandle h, const char* data, int s
 KORVEX_API int KORVEX_CALL KorvexGetID(KorvexHandle h, int parent, int kind, int index);
 /* Closes the account store and drops its snapshot; the document stays. */
 KORVEX_API int KORVEX_CALL KorvexFinalize(KorvexHandle h);
+/* Since 1.3.0: the full path of the account store's file, also when KorvexInitialize
+ * failed, so that the user can be told which file to repair; 0 when no folder is known. */
+KORVEX_API int KORVEX_CALL KorvexGetStorePath(KorvexHandle h, char* buffer, int size);
 
 #ifdef __cplusplus
 }

@@ -330,6 +330,18 @@ KORVEX_API int KORVEX_CALL KorvexFinalize(KorvexHandle h) {
     });
 }
 
+KORVEX_API int KORVEX_CALL KorvexGetStorePath(KorvexHandle h, char* buffer, int size) {
+    return guardedRead(buffer, size, [&] {
+        std::lock_guard lock(g_lock);
+        const std::string path = live(h) != nullptr ? storePath() : std::string();
+        if (path.empty() || !copyOut(path, buffer, size)) {
+            clearOut(buffer, size);
+            return 0;
+        }
+        return 1;
+    });
+}
+
 KORVEX_API int KORVEX_CALL KorvexClear(KorvexHandle h) {
     return guarded(0, [&] {
         std::lock_guard lock(g_lock);

@@ -6,26 +6,37 @@
 #include <sqlite3.h>
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <pwd.h>
 #include <set>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace korvex {
 
 namespace {
 
 constexpr int kSchemaVersion = 1;
+// SQLite answers "busy" or "locked" without waiting in a few cases (a journal-mode change,
+// a snapshot another process moved on); opening then starts over, at most this often.
+constexpr int kOpenAttempts = 40;
 
 std::string envValue(const char* name) {
     const char* v = std::getenv(name);
     return v != nullptr ? std::string(v) : std::string();
 }
 
-// Creates every missing folder on the way, private to the user.
+// Creates every missing folder on the way, private to the user. A store folder that
+// others may enter is closed to them first; one of another user is refused.
 bool makeFolders(const std::string& path) {
     for (std::size_t pos = 1; pos <= path.size(); ++pos) {
         if (pos != path.size() && path[pos] != '/')
@@ -35,7 +46,11 @@ bool makeFolders(const std::string& path) {
             return false;
     }
     struct stat st {};
-    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    if (stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return false;
+    if ((st.st_mode & 077) == 0)
+        return true;
+    return st.st_uid == geteuid() && chmod(path.c_str(), st.st_mode & 0700) == 0;
 }
 
 class Statement {
@@ -58,13 +73,24 @@ bool exec(sqlite3* db, const char* sql) {
     return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-// First column of a one-row query as text; nothing on error or no row.
-std::optional<std::string> queryText(sqlite3* db, const char* sql) {
-    Statement st(db, sql);
-    if (!st || sqlite3_step(st.get()) != SQLITE_ROW)
-        return std::nullopt;
-    const auto* t = sqlite3_column_text(st.get(), 0);
+std::string columnText(sqlite3_stmt* st, int column) {
+    const auto* t = sqlite3_column_text(st, column);
     return t != nullptr ? std::string(reinterpret_cast<const char*>(t)) : std::string();
+}
+
+// Runs one statement to its end, each row to `onRow`; SQLite's result.
+template <typename OnRow> int run(sqlite3* db, const char* sql, OnRow&& onRow) {
+    Statement st(db, sql);
+    if (!st)
+        return sqlite3_errcode(db);
+    int rc;
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW)
+        onRow(st.get());
+    return rc == SQLITE_DONE ? SQLITE_OK : rc;
+}
+
+int run(sqlite3* db, const char* sql) {
+    return run(db, sql, [](sqlite3_stmt*) {});
 }
 
 std::string fieldsToJson(const FieldMap& fields) {
@@ -112,50 +138,116 @@ bool fieldsFromJson(const char* text, FieldMap& out) {
     return true;
 }
 
-// Checks the file before anything writes to it: a file that is not a sound
-// database of this layout is refused and left for the user to recover.
-bool checkAndPrepare(sqlite3* db) {
+enum class Layout { Fresh, Ours, Other };
+
+// What the file holds; SQLite's result. Callers hold a transaction, so that the tables and
+// the version are of one moment.
+int readLayout(sqlite3* db, bool checkPages, Layout& layout) {
     std::set<std::string> tables;
-    {
-        Statement st(db, "SELECT name FROM sqlite_master WHERE type = 'table'");
-        if (!st)
-            return false;
-        int rc;
-        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW)
-            tables.insert(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0)));
-        if (rc != SQLITE_DONE)
-            return false;
-    }
-    const auto check = queryText(db, "PRAGMA quick_check");
-    if (!check || *check != "ok")
-        return false;
-    const auto version = queryText(db, "PRAGMA user_version");
-    if (!version)
-        return false;
-    const int userVersion = std::atoi(version->c_str());
-    if (!tables.empty() || userVersion != 0) {
-        if (userVersion != kSchemaVersion || tables.count("meta") == 0 ||
-            tables.count("records") == 0)
-            return false;
-    }
-    if (!exec(db, "PRAGMA journal_mode = WAL") || !exec(db, "PRAGMA synchronous = FULL"))
-        return false;
-    if (tables.empty()) {
-        // Another process may be creating the same database right now; the
-        // statements are idempotent and run in one write transaction.
-        if (!exec(db, "BEGIN IMMEDIATE"))
-            return false;
-        const bool ok =
-            exec(db, "CREATE TABLE IF NOT EXISTS meta(key TEXT PRIMARY KEY, value TEXT NOT NULL);"
-                     "CREATE TABLE IF NOT EXISTS records(id INTEGER PRIMARY KEY AUTOINCREMENT,"
-                     " list INTEGER NOT NULL, fields TEXT NOT NULL);"
-                     "PRAGMA user_version = 1;");
-        if (!ok || !exec(db, "COMMIT")) {
+    int version = -1;
+    int rc = run(db, "SELECT name FROM sqlite_master WHERE type = 'table'",
+                 [&](sqlite3_stmt* st) { tables.insert(columnText(st, 0)); });
+    if (rc == SQLITE_OK)
+        rc = run(db, "PRAGMA user_version",
+                 [&](sqlite3_stmt* st) { version = sqlite3_column_int(st, 0); });
+    std::vector<std::string> problems;
+    if (rc == SQLITE_OK && checkPages)
+        rc = run(db, "PRAGMA quick_check",
+                 [&](sqlite3_stmt* st) { problems.push_back(columnText(st, 0)); });
+    if (rc != SQLITE_OK)
+        return rc;
+    if (checkPages && problems != std::vector<std::string>{"ok"})
+        layout = Layout::Other;
+    else if (tables.empty() && version == 0)
+        layout = Layout::Fresh;
+    else if (version == kSchemaVersion && tables.count("meta") != 0 && tables.count("records") != 0)
+        layout = Layout::Ours;
+    else
+        layout = Layout::Other;
+    return SQLITE_OK;
+}
+
+// One attempt at checking the file before anything writes to it, and at making a new
+// store in it; SQLite's result, SQLITE_NOTADB for a file that is not a sound store (or an
+// empty one that cannot be written). Such a file is left for the user to recover.
+int prepareOnce(sqlite3* db, bool writable) {
+    Layout layout{};
+    int rc = run(db, "BEGIN");
+    if (rc == SQLITE_OK)
+        rc = readLayout(db, true, layout);
+    if (rc == SQLITE_OK)
+        rc = run(db, "COMMIT");
+    if (rc != SQLITE_OK)
+        return rc;
+    if (layout == Layout::Other || (layout == Layout::Fresh && !writable))
+        return SQLITE_NOTADB;
+    if (!writable)
+        return SQLITE_OK;
+    std::string mode;
+    rc = run(db, "PRAGMA journal_mode = WAL", [&](sqlite3_stmt* st) { mode = columnText(st, 0); });
+    if (rc == SQLITE_OK && mode != "wal")
+        rc = SQLITE_CANTOPEN;
+    if (rc == SQLITE_OK)
+        rc = run(db, "PRAGMA synchronous = FULL");
+    if (rc != SQLITE_OK || layout == Layout::Ours)
+        return rc;
+    // Another process may be creating the same store right now: look again inside the
+    // write transaction.
+    rc = run(db, "BEGIN IMMEDIATE");
+    if (rc == SQLITE_OK)
+        rc = readLayout(db, false, layout);
+    if (rc == SQLITE_OK && layout == Layout::Other)
+        rc = SQLITE_NOTADB;
+    if (rc == SQLITE_OK && layout == Layout::Fresh)
+        rc = sqlite3_exec(db,
+                          "CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT NOT NULL);"
+                          "CREATE TABLE records(id INTEGER PRIMARY KEY AUTOINCREMENT,"
+                          " list INTEGER NOT NULL, fields TEXT NOT NULL);"
+                          "PRAGMA user_version = 1;",
+                          nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = run(db, "COMMIT");
+    return rc;
+}
+
+int prepare(sqlite3* db, bool writable) {
+    for (int attempt = 1;; ++attempt) {
+        const int rc = prepareOnce(db, writable) & 0xff;
+        if (sqlite3_get_autocommit(db) == 0)
             exec(db, "ROLLBACK");
-            return false;
+        if ((rc != SQLITE_BUSY && rc != SQLITE_LOCKED) || attempt == kOpenAttempts)
+            return rc;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5 * attempt));
+    }
+}
+
+// `path` as a file: URI, every byte but the plain ones escaped.
+std::string fileUri(const std::string& path) {
+    std::string uri = path.compare(0, 1, "/") == 0 ? "file://" : "file:";
+    for (const char c : path) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                           (c >= '0' && c <= '9') || std::strchr("/-._~", c) != nullptr;
+        if (plain) {
+            uri += c;
+        } else {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(c));
+            uri += escaped;
         }
     }
-    return true;
+    return uri;
+}
+
+sqlite3* connect(const std::string& name, int flags) {
+    sqlite3* db = nullptr;
+    // Deleted records, their passwords with them, are overwritten, not left in free pages.
+    if (sqlite3_open_v2(name.c_str(), &db, flags, nullptr) != SQLITE_OK ||
+        !exec(db, "PRAGMA secure_delete = ON")) {
+        sqlite3_close(db);
+        return nullptr;
+    }
+    sqlite3_busy_timeout(db, 10000);
+    return db;
 }
 
 } // namespace
@@ -177,11 +269,20 @@ std::string storeFolder() {
     return home + "/.config/orvane/korvex";
 }
 
+std::string storePath() {
+    const std::string folder = storeFolder();
+    if (folder.empty())
+        return {};
+    std::error_code ec;
+    const std::filesystem::path full = std::filesystem::absolute(folder, ec);
+    return (ec ? std::filesystem::path(folder) : full).string() + "/korvex.db";
+}
+
 std::unique_ptr<Store> Store::open() {
     const std::string folder = storeFolder();
     if (folder.empty() || !makeFolders(folder))
         return nullptr;
-    const std::string path = folder + "/korvex.db";
+    const std::string path = storePath();
     // Create the file ourselves so it is private from the first byte on.
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd >= 0)
@@ -189,17 +290,25 @@ std::unique_ptr<Store> Store::open() {
     else if (errno != EEXIST)
         return nullptr;
 
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    // Where the store cannot be written (a read-only medium, a full disk) it is read all
+    // the same: read-only, and where SQLite cannot make the WAL index beside it either, as
+    // a file nobody changes.
+    const std::pair<std::string, int> ways[] = {
+        {path, SQLITE_OPEN_READWRITE},
+        {path, SQLITE_OPEN_READONLY},
+        {fileUri(path) + "?immutable=1", SQLITE_OPEN_READONLY | SQLITE_OPEN_URI}};
+    for (const auto& [name, flags] : ways) {
+        sqlite3* db = connect(name, flags);
+        if (db == nullptr)
+            continue;
+        const int rc = prepare(db, sqlite3_db_readonly(db, "main") == 0);
+        if (rc == SQLITE_OK)
+            return std::unique_ptr<Store>(new Store(db));
         sqlite3_close(db);
-        return nullptr;
+        if (rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT)
+            break;
     }
-    sqlite3_busy_timeout(db, 10000);
-    if (!checkAndPrepare(db)) {
-        sqlite3_close(db);
-        return nullptr;
-    }
-    return std::unique_ptr<Store>(new Store(db));
+    return nullptr;
 }
 
 Store::~Store() {
@@ -264,14 +373,20 @@ bool Store::append(int list, const FieldMap& fields) {
 }
 
 int Store::remove(int list, std::int64_t id) {
-    Statement st(db_, "DELETE FROM records WHERE id = ?1 AND list = ?2");
-    if (!st)
-        return -1;
-    sqlite3_bind_int64(st.get(), 1, id);
-    sqlite3_bind_int(st.get(), 2, list);
-    if (sqlite3_step(st.get()) != SQLITE_DONE)
-        return -1;
-    return sqlite3_changes(db_) > 0 ? 1 : 0;
+    {
+        Statement st(db_, "DELETE FROM records WHERE id = ?1 AND list = ?2");
+        if (!st)
+            return -1;
+        sqlite3_bind_int64(st.get(), 1, id);
+        sqlite3_bind_int(st.get(), 2, list);
+        if (sqlite3_step(st.get()) != SQLITE_DONE)
+            return -1;
+    }
+    if (sqlite3_changes(db_) == 0)
+        return 0;
+    // The record's earlier pages, its password with them, leave the log now, not at exit.
+    sqlite3_wal_checkpoint_v2(db_, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    return 1;
 }
 
 } // namespace korvex

@@ -23,12 +23,14 @@ struct StoredRecord {
 // Folder of the database: $KORVEX_HOME, else $XDG_CONFIG_HOME/orvane/korvex,
 // else ~/.config/orvane/korvex. Empty when no home can be found.
 std::string storeFolder();
+// The database in that folder, as a full path; empty as above.
+std::string storePath();
 
 class Store {
 public:
-    // Opens (creating when absent) the database. Returns null when the folder
-    // cannot be made or the file is not a sound database of ours; such a file
-    // is left exactly as it was.
+    // Opens (creating when absent) the database; read-only where it cannot be written.
+    // Returns null when the folder cannot be made or kept private, or the file is not a
+    // sound database of ours; such a file is left exactly as it was.
     static std::unique_ptr<Store> open();
     ~Store();
     Store(const Store&) = delete;

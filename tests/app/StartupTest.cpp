@@ -1,11 +1,19 @@
-// Start-up and shutdown: every failure message, the window shown once, the help path, and
-// the user name read at start and written back at exit.
+// Start-up and shutdown: every failure message, the window shown once, the help path, the
+// user name read at start and written back at exit, and a store that cannot be used or
+// written.
+#include "accounts/AccountDlg.h"
+#include "accounts/Store.h"
 #include "gui_support/ScriptedModal.h"
 #include "library/App.h"
 #include "platform/Loader.h"
+#include "platform/Text.h"
+#include "res/Ids.h"
+#include "res/Resources.h"
+#include "support/Process.h"
 #include "ui/MainDlg.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <QTemporaryDir>
 
@@ -14,6 +22,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 
 namespace modal = platform::modal;
@@ -28,6 +37,11 @@ bool IsResident(const std::string& path) {
         return false;
     ::dlclose(h);
     return true;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 class StartupTest : public ::testing::Test {
@@ -119,9 +133,9 @@ TEST_F(StartupTest, RunsTheWindowOnceAndReturnsFalse) {
     EXPECT_NE(theApp.m_hLibrary, nullptr) << "the library stays loaded until the process ends";
 }
 
-// --- with the real library: the name persists between runs ---
+// --- with the real library: the name and the store ---
 
-class NameTest : public StartupTest {
+class LibraryTest : public StartupTest {
 protected:
     void SetUp() override {
         StartupTest::SetUp();
@@ -142,13 +156,108 @@ protected:
         }));
         return opened;
     }
+    std::string StorePath() const { return home.path().toStdString() + "/korvex.db"; }
+    // Enters account "N" in the account dialog after `first` has run in it; the box that
+    // may follow is answered.
+    static void NewAccount(CMainDlg& w, std::function<void(CAccountDlg&)> first = {}) {
+        modal::QueueDialog(IDD_ACCOUNT, [first](CDialog& d) {
+            if (first)
+                first(static_cast<CAccountDlg&>(d));
+            d.GetDlgItem(IDC_RECORD_NAME)->SetWindowText("N");
+            d.GetDlgItem(IDC_USER_ID)->SetWindowText("u");
+            modal::QueueMessageBox(IDOK);
+            d.SendCommand(IDOK);
+            return modal::kAsEnded;
+        });
+        w.SendCommand(IDC_NEW_ACCOUNT);
+    }
+    static std::vector<UINT> BoxIds() {
+        std::vector<UINT> ids;
+        for (const auto& r : modal::ShownOf(modal::Kind::MessageBox))
+            ids.push_back(r.id);
+        return ids;
+    }
 };
 
 // A typed name opens the next run; an empty one keeps the stored name.
-TEST_F(NameTest, NameLastTypedOpensTheNextRun) {
+TEST_F(LibraryTest, NameLastTypedOpensTheNextRun) {
     RunOnce(std::string("佐藤 花子"));
     EXPECT_EQ(RunOnce(std::string()), "佐藤 花子");
     EXPECT_EQ(RunOnce(std::nullopt), "佐藤 花子");
+}
+
+// A store that cannot be used is told once, with its file, before the window opens; the
+// window works all the same, a new account is refused aloud, and the file stays as it was.
+TEST_F(LibraryTest, UnusableStoreIsToldAndTheWindowStillOpens) {
+    RunOnce(std::string("佐藤"));
+    const std::string sound = ReadFile(StorePath());
+    for (const std::string what : {"garbage", "truncated", "foreign"}) {
+        SCOPED_TRACE(what);
+        std::filesystem::remove(StorePath());
+        if (what == "foreign") {
+            sqlite3* db = nullptr;
+            ASSERT_EQ(sqlite3_open(StorePath().c_str(), &db), SQLITE_OK);
+            EXPECT_EQ(sqlite3_exec(db, "CREATE TABLE notes(text)", nullptr, nullptr, nullptr),
+                      SQLITE_OK);
+            sqlite3_close(db);
+        } else {
+            std::ofstream(StorePath(), std::ios::binary)
+                << (what == "garbage" ? std::string(3000, 'Z') : sound.substr(0, sound.size() / 2));
+        }
+        const std::string before = ReadFile(StorePath());
+        modal::BeginScript();
+        modal::QueueMessageBox(IDOK);
+        std::vector<UINT> beforeWindow;
+        EXPECT_FALSE(Start([&](CMainDlg& w) {
+            beforeWindow = BoxIds();
+            NewAccount(w);
+        }));
+        EXPECT_EQ(beforeWindow, std::vector<UINT>{IDS_STORE_UNUSABLE});
+        ASSERT_EQ(BoxIds(), (std::vector<UINT>{IDS_STORE_UNUSABLE, IDS_STORE_WRITE_FAILED}));
+        const modal::Record& told = modal::Shown()[0];
+        EXPECT_EQ(told.text,
+                  platform::FormatString(res::LoadString(IDS_STORE_UNUSABLE), StorePath()));
+        EXPECT_EQ(told.style, static_cast<UINT>(MB_ICONEXCLAMATION));
+        EXPECT_EQ(ReadFile(StorePath()), before);
+    }
+}
+
+// A store on a read-only file system lists its accounts and proxies; every change to them
+// is refused aloud, none is lost silently, and the file stays as it was.
+TEST_F(LibraryTest, ReadOnlyStoreIsListedAndRefusesChangesAloud) {
+    Start([](CMainDlg&) {
+        EXPECT_TRUE(accounts::WriteProxy({"P", "p.example", "", FALSE, ""}));
+        EXPECT_TRUE(accounts::WriteAccount({"A", "u", FALSE, "", "", FALSE, ""}));
+    });
+    const std::string before = ReadFile(StorePath());
+    const test::ReadOnlyFolder readOnly(home.path().toStdString());
+    if (!readOnly.Ok())
+        GTEST_SKIP() << "the folder cannot be made read-only here";
+    modal::BeginScript();
+    std::vector<std::string> proxies, accounts;
+    Start([&](CMainDlg& w) {
+        NewAccount(w, [&](CAccountDlg& d) {
+            modal::QueueMessageBox(IDOK); // delete P?
+            modal::QueueMessageBox(IDOK);
+            d.SendCommand(IDC_DELETE_PROXY);
+            modal::QueueDialog(IDD_PROXY, [](CDialog& p) {
+                p.GetDlgItem(IDC_RECORD_NAME)->SetWindowText("Q");
+                p.GetDlgItem(IDC_SERVER)->SetWindowText("q.example");
+                p.SendCommand(IDOK);
+                return modal::kAsEnded;
+            });
+            modal::QueueMessageBox(IDOK);
+            d.SendCommand(IDC_NEW_PROXY);
+            proxies = d.m_arrProxyNames;
+        });
+        for (int i = 0; i < 2; ++i)
+            accounts.push_back(w.m_listAccounts.GetText(i));
+    });
+    EXPECT_EQ(BoxIds(), (std::vector<UINT>{IDS_CONFIRM_DELETE_RECORD, IDS_STORE_WRITE_FAILED,
+                                           IDS_STORE_WRITE_FAILED, IDS_STORE_WRITE_FAILED}));
+    EXPECT_EQ(proxies, std::vector<std::string>{"P"});
+    EXPECT_EQ(accounts, (std::vector<std::string>{"A", ""}));
+    EXPECT_EQ(ReadFile(StorePath()), before);
 }
 
 } // namespace

@@ -8,12 +8,12 @@ using ApiTest = KorvexTest;
 TEST_F(ApiTest, VersionIsReportedAndCheckedAgainstCallers) {
     int major = -1, minor = -1, patch = -1;
     EXPECT_NE(KorvexGetVersion(&major, &minor, &patch), 0);
-    EXPECT_EQ(major * 10000 + minor * 100 + patch, 10200);
+    EXPECT_EQ(major * 10000 + minor * 100 + patch, 10300);
     struct Case {
         int a, b, c;
         bool ok;
     };
-    const Case cases[] = {{1, 0, 0, true},  {1, 0, 999, true}, {1, 2, 1, false},
+    const Case cases[] = {{1, 0, 0, true},  {1, 0, 999, true}, {1, 3, 1, false},
                           {0, 9, 0, false}, {2, 0, 0, false},  {1, -1, 0, false}};
     for (const Case& c : cases)
         EXPECT_EQ(KorvexCheckVersion(c.a, c.b, c.c) != 0, c.ok) << c.a << "." << c.b << "." << c.c;
@@ -38,6 +38,9 @@ TEST_F(ApiTest, NullAndDeletedInterfacesAreRefusedEverywhere) {
                   0);
         EXPECT_EQ(v, 7);
         EXPECT_EQ(KorvexGetName(bad, buf, sizeof buf), 0);
+        EXPECT_EQ(buf[0], '\0');
+        buf[0] = 'x';
+        EXPECT_EQ(KorvexGetStorePath(bad, buf, sizeof buf), 0);
         EXPECT_EQ(buf[0], '\0');
         EXPECT_LT(KorvexNewItem(bad, KORVEX_KIND_DOCUMENT), 0);
         EXPECT_LT(KorvexGetID(bad, -1, KORVEX_KIND_DOCUMENT, 0), 0);

@@ -1,6 +1,9 @@
 // The account store and the user name: records, snapshots, persistence across interfaces
 // and processes, and the database on disk.
 #include "KorvexTest.hpp"
+#include "support/Process.h"
+
+#include <sqlite3.h>
 
 #include <set>
 #include <sys/stat.h>
@@ -23,12 +26,12 @@ protected:
 
     // Writes a whole record into handle `record` and appends it; false when refused.
     static bool append(const Handles& s, int record, const std::string& name,
-                       bool withPassword = true) {
+                       const char* password = "secret") {
         KorvexGetDataNum(s.h, record, KORVEX_FIELD_NEW_RECORD, nullptr);
         KorvexSetDataValue(s.h, record, KORVEX_FIELD_NAME, name.c_str());
-        KorvexSetDataNum(s.h, record, KORVEX_FIELD_NO_PASSWORD, withPassword ? 0 : 1);
-        if (withPassword)
-            KorvexSetDataValue(s.h, record, KORVEX_FIELD_PASSWORD, "secret");
+        KorvexSetDataNum(s.h, record, KORVEX_FIELD_NO_PASSWORD, password ? 0 : 1);
+        if (password)
+            KorvexSetDataValue(s.h, record, KORVEX_FIELD_PASSWORD, password);
         KorvexSetDataValue(s.h, record, KORVEX_FIELD_HOST, ("ftp." + name + ".example").c_str());
         return KorvexSetDataNum(s.h, s.store, KORVEX_FIELD_STORE_APPEND, record) != 0;
     }
@@ -70,12 +73,47 @@ protected:
         return KorvexSetDataNum(s.h, s.store, KORVEX_FIELD_STORE_DELETE, s.account) != 0;
     }
     std::filesystem::path dbPath() const { return home / "korvex.db"; }
+    // A store holding accounts A and B and a name, closed.
+    void makeStore() {
+        Handles s = openStore();
+        append(s, {"A", "B"});
+        ASSERT_NE(KorvexSetName(s.h, "name"), 0);
+        KorvexDeleteInterface(s.h);
+    }
+    // In a child process: 0 when a new interface reads what makeStore wrote and can
+    // write nothing.
+    int readsButCannotWrite() {
+        const Handles s = openStore(KorvexNewInterface());
+        char name[16] = {};
+        if (!KorvexInitialize(s.h))
+            return 2;
+        if (names(s) != Names{"A", "B"} || !KorvexGetName(s.h, name, sizeof name) ||
+            std::string(name) != "name")
+            return 3;
+        return append(s, s.account, "C") || KorvexSetName(s.h, "x") ? 4 : 0;
+    }
+    static std::string storePath(KorvexHandle i) {
+        char buf[4096];
+        return KorvexGetStorePath(i, buf, sizeof buf) ? buf : "<none>";
+    }
+    static constexpr int kNoMounts = 77;
+    // Another program's database, in WAL mode as the store is.
+    static void foreignDatabase(const std::filesystem::path& p) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(p.c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db,
+                               "PRAGMA journal_mode = WAL; CREATE TABLE notes(text);"
+                               "INSERT INTO notes VALUES('theirs')",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+    }
 };
 
 TEST_F(StoreTest, AccountsAndProxiesAreSeparateListsOfWholeRecords) {
     Handles s = openStore();
     append(s, {"A"});
-    ASSERT_TRUE(append(s, s.account, "B", false));
+    ASSERT_TRUE(append(s, s.account, "B", nullptr));
     ASSERT_TRUE(append(s, s.proxy, "px"));
     EXPECT_EQ(names(s), (Names{"A", "B"}));
     EXPECT_EQ(names(s, KORVEX_FIELD_PROXY), (Names{"px"}));
@@ -207,45 +245,146 @@ TEST_F(StoreTest, FolderAndDatabaseArePrivateAndFollowTheEnvironment) {
     setenv("HOME", savedHome.c_str(), 1);
 }
 
-TEST_F(StoreTest, DamagedDatabaseIsRefusedAndLeftUntouched) {
-    KorvexDeleteInterface(openStore().h);
-    const std::string damaged = std::string("SQLite format 3") + '\0' + std::string(4000, 'Z');
-    std::filesystem::remove(home / "korvex.db-wal");
-    writeFile(dbPath(), damaged);
+// A file that is not a sound store of this layout is refused: nothing is read or written,
+// the file is named for the user, and it stays byte for byte, with no file of SQLite's own
+// left beside it. So is a folder that cannot be made.
+TEST_F(StoreTest, UnsoundStoreIsRefusedNamedAndLeftExactlyAsItWas) {
+    makeStore();
+    const std::string sound = readFile(dbPath());
+    const std::string header = std::string("SQLite format 3") + '\0';
+    struct Case {
+        const char* what;
+        std::string bytes; // empty: another program's database
+    };
+    const Case cases[] = {{"garbage", std::string(5000, 'Z')},
+                          {"damaged", header + std::string(4000, 'Z')},
+                          {"truncated", sound.substr(0, sound.size() / 2)},
+                          {"foreign", {}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(dbPath());
+        if (c.bytes.empty())
+            foreignDatabase(dbPath());
+        else
+            writeFile(dbPath(), c.bytes);
+        const std::string before = readFile(dbPath());
+        KorvexHandle i = fresh();
+        EXPECT_EQ(KorvexInitialize(i), 0);
+        EXPECT_EQ(storePath(i), dbPath());
+        const Handles s = openStore(i);
+        EXPECT_FALSE(append(s, s.account, "x"));
+        EXPECT_EQ(KorvexSetName(i, "x"), 0);
+        KorvexDeleteInterface(i);
+        EXPECT_EQ(readFile(dbPath()), before);
+        for (const char* side : {"-wal", "-shm", "-journal"})
+            EXPECT_FALSE(std::filesystem::exists(dbPath().string() + side)) << side;
+    }
+    writeFile(root / "file", "");
+    home = root / "file" / "store";
+    setenv("KORVEX_HOME", home.c_str(), 1);
     KorvexHandle i = fresh();
     EXPECT_EQ(KorvexInitialize(i), 0);
-    const Handles s = openStore(i);
-    EXPECT_FALSE(append(s, s.account, "x"));
-    EXPECT_EQ(KorvexSetName(i, "x"), 0);
-    KorvexDeleteInterface(i);
-    EXPECT_EQ(readFile(dbPath()), damaged);
+    EXPECT_EQ(storePath(i), dbPath());
 }
 
-TEST_F(StoreTest, TwoProcessesAppendingAtOnceKeepEveryRecord) {
-    KorvexDeleteInterface(open()); // creates the database up front
-    int go[2];
-    ASSERT_EQ(pipe(go), 0);
-    constexpr int kEach = 40;
-    auto start = [&](const std::string& prefix) {
-        return child([&, prefix] {
-            Handles s = openStore();
-            close(go[1]);
-            char c;
-            if (read(go[0], &c, 1) != 0) // both start writing when the pipe closes
-                return 5;
-            for (int i = 0; i < kEach; ++i)
-                if (!append(s, s.account, prefix + std::to_string(i)))
+// Where the store can be read but not written (a read-only or a full file system), its
+// accounts and name are read all the same; writes are refused and change nothing.
+TEST_F(StoreTest, ReadOnlyOrFullStoreIsReadButNotWritten) {
+    makeStore();
+    const std::string before = readFile(dbPath());
+    EXPECT_EQ(inChild([this] {
+                  const test::ReadOnlyFolder readOnly(root / "home");
+                  return readOnly.Ok() ? readsButCannotWrite() : kNoMounts;
+              }),
+              0);
+    EXPECT_EQ(readFile(dbPath()), before);
+
+    const int full = inChild([this] {
+        const auto small = root / "small";
+        std::filesystem::create_directory(small);
+        if (!test::MountSmallFileSystem(small, 256 * 1024))
+            return kNoMounts;
+        std::filesystem::create_directory(small / "store");
+        std::filesystem::copy_file(dbPath(), small / "store" / "korvex.db");
+        setenv("KORVEX_HOME", (small / "store").c_str(), 1);
+        std::ofstream fill(small / "filler", std::ios::binary);
+        for (const std::string block(4096, 'f'); fill << block << std::flush;) {
+        }
+        return readsButCannotWrite();
+    });
+    if (full == kNoMounts)
+        GTEST_SKIP() << "no file system can be mounted here";
+    EXPECT_EQ(full, 0);
+}
+
+// A deleted account's password is gone from the disk at once, not kept in free space.
+TEST_F(StoreTest, DeletedPasswordLeavesNoTraceOnDisk) {
+    const std::string secret = "pw-5e1f0c-only-here";
+    {
+        Handles s = openStore();
+        ASSERT_TRUE(append(s, s.account, "A", secret.c_str()));
+        KorvexDeleteInterface(s.h);
+    }
+    ASSERT_NE(readFile(dbPath()).find(secret), std::string::npos) << "where the test looks";
+    Handles s = openStore();
+    ASSERT_TRUE(load(s, 0));
+    ASSERT_TRUE(remove(s));
+    for (const char* file : {"", "-wal"})
+        EXPECT_EQ(readFile(dbPath().string() + file).find(secret), std::string::npos) << file;
+}
+
+// A store folder others may enter is closed to them before use; one of another user is
+// refused as it is.
+TEST_F(StoreTest, WideStoreFolderIsTightenedOrRefused) {
+    std::filesystem::create_directories(home);
+    std::filesystem::permissions(home, std::filesystem::perms(0755));
+    ASSERT_NE(KorvexInitialize(fresh()), 0);
+    struct stat st {};
+    ASSERT_EQ(stat(home.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    if (geteuid() != 0)
+        return; // only root can give the folder away
+    std::filesystem::permissions(home, std::filesystem::perms(0755));
+    ASSERT_EQ(chown(home.c_str(), 65534, 65534), 0);
+    EXPECT_EQ(KorvexInitialize(fresh()), 0);
+    ASSERT_EQ(stat(home.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0755u);
+}
+
+// Processes that create the store together and write to it at once all succeed, and
+// every record they wrote is kept.
+TEST_F(StoreTest, ProcessesCreatingAndWritingTheStoreAtOnceKeepEveryRecord) {
+    constexpr int kRounds = 3, kProcesses = 24, kEach = 4;
+    for (int round = 0; round < kRounds; ++round) {
+        setenv("KORVEX_HOME", (root / std::to_string(round)).c_str(), 1);
+        int go[2];
+        ASSERT_EQ(pipe(go), 0);
+        std::vector<pid_t> children;
+        for (int p = 0; p < kProcesses; ++p)
+            children.push_back(child([&, p] {
+                close(go[1]);
+                char c;
+                if (read(go[0], &c, 1) != 0) // all start when the pipe closes
+                    return 5;
+                const Handles s = openStore(KorvexNewInterface());
+                if (!KorvexInitialize(s.h))
                     return 2;
-            return 0;
-        });
-    };
-    const pid_t p1 = start("p"), p2 = start("q");
-    close(go[0]);
-    close(go[1]);
-    EXPECT_EQ(waitExit(p1), 0);
-    EXPECT_EQ(waitExit(p2), 0);
-    const Names all = names(openStore());
-    EXPECT_EQ(std::set<std::string>(all.begin(), all.end()).size(), 2u * kEach);
+                for (int i = 0; i < kEach; ++i)
+                    if (!append(s, s.account, std::to_string(p) + "." + std::to_string(i)))
+                        return 3;
+                return 0;
+            }));
+        close(go[0]);
+        close(go[1]);
+        int failed = 0;
+        for (pid_t c : children)
+            failed += waitExit(c) != 0 ? 1 : 0;
+        EXPECT_EQ(failed, 0) << "round " << round;
+        const Names all = names(openStore());
+        EXPECT_EQ(std::set<std::string>(all.begin(), all.end()).size(),
+                  std::size_t{kProcesses * kEach})
+            << "round " << round;
+    }
 }
 
 } // namespace

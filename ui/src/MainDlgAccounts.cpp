@@ -38,7 +38,8 @@ void CMainDlg::OnNewAccount() {
     a.server = dlg.m_strServer;
     a.passive = dlg.m_bPassive;
     a.proxyName = dlg.m_strProxyName;
-    accounts::WriteAccount(a);
+    if (!accounts::WriteAccount(a))
+        AfxMessageBox(IDS_STORE_WRITE_FAILED, MB_OK | MB_ICONEXCLAMATION);
     FillAccountList();
 }
 

@@ -53,8 +53,8 @@ bool LoadAccount(int index);
 bool LoadProxy(int index);
 
 // Builds a new account record from `a` and appends it to the store. The password is
-// left out entirely when the user chose not to record it.
-void WriteAccount(const AccountFields& a);
+// left out entirely when the user chose not to record it. False when the store refused.
+bool WriteAccount(const AccountFields& a);
 // Fields of the loaded account as its details view shows them; the password stays empty.
 AccountFields ReadLoadedAccount();
 // Name of the loaded account / proxy; empty when the record has none.
@@ -66,7 +66,7 @@ bool DeleteLoadedAccount();
 // Names of the stored proxies in store order, up to the first that cannot be loaded or
 // named.
 std::vector<std::string> ListProxyNames();
-void WriteProxy(const ProxyFields& p);
+bool WriteProxy(const ProxyFields& p); // false when the store refused
 // Name, server, user ID and, with a user ID, the password of the loaded proxy.
 ProxyFields ReadLoadedProxy();
 // Removes the record last loaded into the proxy handle; nonzero on success.

@@ -36,7 +36,8 @@
     X(KorvexLoad)                                                                                  \
     X(KorvexLoadSDA)                                                                               \
     X(KorvexGetID)                                                                                 \
-    X(KorvexFinalize)
+    X(KorvexFinalize)                                                                              \
+    X(KorvexGetStorePath)
 
 struct KorvexApi {
 #define TOVALO_KORVEX_SLOT(name) decltype(&::name) name = nullptr;
@@ -44,7 +45,7 @@ struct KorvexApi {
 #undef TOVALO_KORVEX_SLOT
 };
 
-inline constexpr std::array<const char*, 21> kKorvexEntryNames = {
+inline constexpr std::array<const char*, 22> kKorvexEntryNames = {
 #define TOVALO_KORVEX_NAME(name) #name,
     TOVALO_KORVEX_ENTRY_POINTS(TOVALO_KORVEX_NAME)
 #undef TOVALO_KORVEX_NAME

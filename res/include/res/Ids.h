@@ -167,6 +167,8 @@ inline constexpr int IDS_STATUS_CONNECTED_PROXY = 168; // likewise, through a pr
 inline constexpr int IDS_CONFIRM_PLAIN = 169;
 inline constexpr int IDS_CERT_NOT_VERIFIED = 170;
 inline constexpr int IDS_CERT_CHANGED = 171;
+inline constexpr int IDS_STORE_UNUSABLE = 172;     // "%s": the account store's file
+inline constexpr int IDS_STORE_WRITE_FAILED = 173; // an account or proxy change not stored
 
 // The framework's own strings.
 inline constexpr int AFX_IDS_SCCLOSE = 0xEF06;           // the window menu's close item

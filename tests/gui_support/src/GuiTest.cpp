@@ -75,13 +75,13 @@ void GuiTest::TearDown() {
 // Written the way the account dialogs' openers write them.
 void GuiTest::AddAccount(const AccountValues& a) {
     ASSERT_TRUE(m_interfaceOpen) << "the library is not bound";
-    accounts::WriteAccount(
-        {a.name, a.userId, a.noSavePassword, a.password, a.server, a.passive, a.proxyName});
+    EXPECT_TRUE(accounts::WriteAccount(
+        {a.name, a.userId, a.noSavePassword, a.password, a.server, a.passive, a.proxyName}));
 }
 
 void GuiTest::AddProxy(const ProxyValues& p) {
     ASSERT_TRUE(m_interfaceOpen) << "the library is not bound";
-    accounts::WriteProxy({p.name, p.server, p.userId, p.noSavePassword, p.password});
+    EXPECT_TRUE(accounts::WriteProxy({p.name, p.server, p.userId, p.noSavePassword, p.password}));
 }
 
 int GuiTest::AccountCount() const {

@@ -5,7 +5,9 @@
 #include <thread>
 
 #include <fcntl.h>
+#include <sched.h>
 #include <spawn.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,7 +34,58 @@ std::string ReadFile(const std::filesystem::path& p) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
+bool WriteText(const char* path, const std::string& text) {
+    std::ofstream out(path);
+    return static_cast<bool>(out << text << std::flush);
+}
+
+// A mount namespace of this thread's own, whose mounts reach no other.
+bool PrivateMounts() {
+    if (::unshare(CLONE_NEWNS) != 0) {
+        const std::string uid = std::to_string(::geteuid()), gid = std::to_string(::getegid());
+        if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 ||
+            !WriteText("/proc/self/setgroups", "deny") ||
+            !WriteText("/proc/self/uid_map", "0 " + uid + " 1") ||
+            !WriteText("/proc/self/gid_map", "0 " + gid + " 1"))
+            return false;
+    }
+    return ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
+
 } // namespace
+
+ReadOnlyFolder::ReadOnlyFolder(std::filesystem::path dir) : m_dir(std::move(dir)) {
+    if (PrivateMounts() && ::mount(m_dir.c_str(), m_dir.c_str(), nullptr, MS_BIND, nullptr) == 0) {
+        m_mounted = ::mount(nullptr, m_dir.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY,
+                            nullptr) == 0;
+        if (m_mounted)
+            return;
+        ::umount2(m_dir.c_str(), MNT_DETACH);
+    }
+    if (::geteuid() == 0)
+        return;
+    std::error_code ec;
+    m_paths.push_back(m_dir);
+    for (const auto& e : std::filesystem::recursive_directory_iterator(m_dir, ec))
+        m_paths.push_back(e.path());
+    for (const auto& p : m_paths)
+        std::filesystem::permissions(p, std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::remove, ec);
+}
+
+ReadOnlyFolder::~ReadOnlyFolder() {
+    if (m_mounted)
+        ::umount2(m_dir.c_str(), MNT_DETACH);
+    std::error_code ec;
+    for (const auto& p : m_paths)
+        std::filesystem::permissions(p, std::filesystem::perms::owner_write,
+                                     std::filesystem::perm_options::add, ec);
+}
+
+bool MountSmallFileSystem(const std::filesystem::path& dir, std::size_t bytes) {
+    const std::string options = "size=" + std::to_string(bytes) + ",mode=0700";
+    return PrivateMounts() && ::mount("tmpfs", dir.c_str(), "tmpfs", 0, options.c_str()) == 0;
+}
 
 ChildProcess::ChildProcess(std::vector<std::string> args) {
     std::vector<char*> argv;

@@ -1,4 +1,4 @@
-// Programs a test runs, and the temporary folders they work in.
+// Programs a test runs, and the temporary folders they work in (also read-only or full ones).
 //
 //   test::ChildProcess p({"/usr/bin/env", "TOVALO_PASSWORD=x", "/path/tovalo-ls", "h", "u"});
 //   p.Signal(SIGINT);                       // optional, from any thread
@@ -50,6 +50,28 @@ private:
     int m_status = 0;
     TempDir m_dir; // holds the files "out" and "err"
 };
+
+// `dir` read-only for the calling thread while the object lives: a read-only bind mount in a
+// mount namespace of its own where the system allows one (root, or a user namespace in a
+// process with one thread), else the folder and what it holds without write permission,
+// which stops everyone but root. Ok() is false when neither took effect.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(std::filesystem::path dir);
+    ~ReadOnlyFolder();
+    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+    bool Ok() const { return m_mounted || !m_paths.empty(); }
+
+private:
+    std::filesystem::path m_dir;
+    bool m_mounted = false;
+    std::vector<std::filesystem::path> m_paths; // made read-only by their modes
+};
+
+// Mounts an empty file system of `bytes` on `dir`, for the rest of the calling thread's life
+// (mount namespaces as above); false where none can be mounted.
+bool MountSmallFileSystem(const std::filesystem::path& dir, std::size_t bytes);
 
 // A self-signed certificate for CN=localhost made by the openssl program; altNames is the
 // subjectAltName value ("DNS:localhost"), none when empty. sha256 is the fingerprint as
