@@ -23,10 +23,6 @@ using Names = std::vector<std::string>;
 
 class AccountsTest : public gui::GuiTest {
 protected:
-    void TearDown() override {
-        ExpectNoUnexpectedModals();
-        gui::GuiTest::TearDown();
-    }
     static bool IsOpen(CDialog& d) {
         return d.GetDialogWidget() && d.GetDialogWidget()->isVisible();
     }
