@@ -17,10 +17,6 @@ namespace {
 
 using Table = std::vector<std::vector<std::string>>;
 
-std::string Str(int id) {
-    return std::string(res::LoadString(id));
-}
-
 // A file item and a file list item of a task file.
 json File(const std::string& save, const std::string& path, int mode = 0) {
     json f = {{"kind", KORVEX_KIND_FILE}, {"fields", {{"1501", save}, {"1502", path}}}};

@@ -40,10 +40,6 @@ protected:
     }
 };
 
-std::string Str(int id) {
-    return std::string(res::LoadString(id));
-}
-
 // The window opens on the first wizard page (see the wizard tests) with the stored name
 // selected; the file list takes one row at a time, the remote list several; the title
 // takes at most 260 bytes.

@@ -19,6 +19,7 @@
 #include "gui_support/ScriptedModal.h"
 #include "library/App.h"
 #include "platform/Dialog.h"
+#include "res/Resources.h"
 #include "ui/MainDlg.h"
 
 #include <gtest/gtest.h>
@@ -113,6 +114,8 @@ protected:
         return CComboBox(Control(dlg, comboId)).GetCurSel();
     }
     static void ProcessEvents() { QCoreApplication::processEvents(); }
+
+    static std::string Str(int id) { return std::string(res::LoadString(id)); } // string table
 
     // --- modal seam shortcuts ---
     static const std::vector<platform::modal::Record>& Shown() { return platform::modal::Shown(); }
