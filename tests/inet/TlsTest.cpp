@@ -117,11 +117,9 @@ TEST(VsftpdTlsVerify, TrustStoreAndHostName) {
 
 // A refused AUTH TLS goes on in plain FTP (what the modes and the downgrade check make of
 // a refusal is the browse run's and the lister's business); a reply that is neither yes
-// nor no, or bytes after the yes (which would be taken as if they came encrypted), end the
-// connection before the login.
-TEST(AuthTls, RefusalGoesOnInPlainFtpAndOddRepliesEndTheConnection) {
-    for (const auto& [reply, connects] :
-         {std::pair{"", true}, {"334 ADAT=x\r\n", false}, {"234 go\r\n220 injected\r\n", false}}) {
+// nor no ends the connection before the login.
+TEST(AuthTls, RefusalGoesOnInPlainFtpAndAnOddReplyEndsTheConnection) {
+    for (const auto& [reply, connects] : {std::pair{"", true}, {"334 ADAT=x\r\n", false}}) {
         SCOPED_TRACE(reply);
         test::ScriptedFtpServer::Script s;
         if (*reply != '\0')
@@ -145,14 +143,16 @@ TEST(AuthTls, RefusalGoesOnInPlainFtpAndOddRepliesEndTheConnection) {
 //
 //   Silence     takes the client's hello and never answers
 //   RefuseProt  a TLS server that logs anyone in, refuses PROT P and lists in clear
+//   Inject      sends a line right behind its yes to AUTH TLS, then is that TLS server
 //
 // It keeps the bytes after the 234 reply (the client's hello) and the command lines.
 class TlsPeer {
 public:
-    enum class After { Silence, RefuseProt };
+    enum class After { Silence, RefuseProt, Inject };
 
-    explicit TlsPeer(After after, test::TestCertificate cert = {})
-        : m_after(after), m_cert(std::move(cert)) {
+    explicit TlsPeer(After after) : m_after(after) {
+        if (after != After::Silence)
+            m_cert = test::MakeTestCertificate(m_dir.path);
         // OpenSSL writes with write(): a client hanging up must not end the test program.
         std::signal(SIGPIPE, SIG_IGN);
         m_listen = test::ListenOnLoopback(m_port);
@@ -175,6 +175,14 @@ public:
     TlsPeer& operator=(const TlsPeer&) = delete;
 
     std::uint16_t Port() const { return m_port; }
+    // Options for a client that trusts the peer's certificate.
+    FtpOptions Trusting() const {
+        FtpOptions o = Options(m_port, true);
+        o.verify = [sha = m_cert.sha256](std::string_view, std::uint16_t, const FtpCertificate& c) {
+            return c.sha256 == sha;
+        };
+        return o;
+    }
     // The bytes that arrived after the 234 reply, waiting at most `timeout` for the first.
     std::string Hello(std::chrono::milliseconds timeout = {}) {
         std::unique_lock lock(m_mutex);
@@ -248,7 +256,10 @@ private:
         m_pending.clear();
         std::string line;
         if (!Send(fd, nullptr, "220 peer ready") || !ReadLine(fd, nullptr, line) ||
-            line != "AUTH TLS" || !Send(fd, nullptr, "234 go ahead") || !Readable(fd))
+            line != "AUTH TLS" ||
+            !Send(fd, nullptr,
+                  m_after == After::Inject ? "234 go ahead\r\n220 injected" : "234 go ahead") ||
+            !Readable(fd))
             return;
         if (m_after == After::Silence) {
             char buf[4096];
@@ -301,6 +312,7 @@ private:
     }
 
     After m_after;
+    test::TempDir m_dir;
     test::TestCertificate m_cert;
     int m_listen = -1;
     std::uint16_t m_port = 0;
@@ -346,15 +358,8 @@ TEST(TlsPeer, HandshakeThatNeverEndsTimesOutOrStops) {
 
 // A refused PROT P leaves the session protected and lists in clear.
 TEST(TlsPeer, RefusedProtPListsInClear) {
-    const test::TempDir dir;
-    const auto cert = test::MakeTestCertificate(dir.path);
-    ASSERT_EQ(cert.error, "");
-    TlsPeer peer(TlsPeer::After::RefuseProt, cert);
-    FtpOptions o = Options(peer.Port(), true);
-    o.verify = [&](std::string_view, std::uint16_t, const FtpCertificate& c) {
-        return c.sha256 == cert.sha256;
-    };
-    FtpClient c(o);
+    TlsPeer peer(TlsPeer::After::RefuseProt);
+    FtpClient c(peer.Trusting());
     ASSERT_TRUE(c.Connect("127.0.0.1", "tester", "secret")) << c.LastError();
     EXPECT_TRUE(c.IsTls());
     EXPECT_FALSE(c.IsDataProtected());
@@ -363,6 +368,16 @@ TEST(TlsPeer, RefusedProtPListsInClear) {
     EXPECT_TRUE(ok) << c.LastError();
     EXPECT_EQ(CountPrefixed(peer.Commands(), "PBSZ 0") + CountPrefixed(peer.Commands(), "PROT P"),
               2u);
+}
+
+// Bytes behind the yes to AUTH TLS would be taken as if they came encrypted: the connection
+// ends before the handshake, so even a server that then speaks TLS never hears the login.
+TEST(TlsPeer, BytesBehindTheYesEndTheConnection) {
+    TlsPeer peer(TlsPeer::After::Inject);
+    FtpClient c(peer.Trusting());
+    EXPECT_FALSE(c.Connect("127.0.0.1", "tester", "secret"));
+    EXPECT_EQ(c.LastErrorKind(), FtpErrorKind::ConnectFailed);
+    EXPECT_EQ(CountPrefixed(peer.Commands(), "USER"), 0u);
 }
 
 } // namespace
