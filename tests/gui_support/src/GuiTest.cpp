@@ -61,6 +61,7 @@ void GuiTest::SetUp() {
 
 void GuiTest::TearDown() {
     ExpectNoUnexpectedModals();
+    EXPECT_EQ(platform::modal::Pending(), 0u) << "a scripted answer was not asked for";
     CloseMainWindow();
     if (m_interfaceOpen) {
         theApp.m_api.KorvexDeleteInterface(theApp.m_hInterface);
