@@ -3,22 +3,19 @@
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 namespace {
 
 TEST(PassiveReply, PortOrNothing) {
-    struct Case {
-        const char* line;
-        int port; // -1: unreadable
-    };
-    const Case pasv[] = {
+    const std::pair<std::string_view, int> cases[] = {
+        // A reply and its port, or -1 when it does not read.
         {"227 Entering Passive Mode (192,168,1,2,19,137)", 5001},
         {"227 Entering Passive Mode 127,0,0,1,4,1", 1025},
         {"227 Mode 2 (127,0,0,1,4,1)", 1025}, // a stray number before is dropped
         {"227 (127,0,0,1,4", -1},
         {"227 (127,0,0,1,256,1)", -1},
         {"227 (127,0,0,1,0,0)", -1},
-    };
-    const Case epsv[] = {
         {"229 Entering Extended Passive Mode (|||6446|)", 6446},
         {"229 (!!!65535!)", 65535},
         {"229 (|||0|)", -1},
@@ -27,11 +24,11 @@ TEST(PassiveReply, PortOrNothing) {
         {"229 (|!|6446|)", -1},
         {"229 (|1|127.0.0.1|6446|)", -1},
     };
-    auto port = [](std::optional<std::uint16_t> p) { return p ? int{*p} : -1; };
-    for (const Case& c : pasv)
-        EXPECT_EQ(port(inet::ParsePasvReply(c.line)), c.port) << c.line;
-    for (const Case& c : epsv)
-        EXPECT_EQ(port(inet::ParseEpsvReply(c.line)), c.port) << c.line;
+    for (const auto& [line, expected] : cases) {
+        const auto port =
+            line.starts_with("227") ? inet::ParsePasvReply(line) : inet::ParseEpsvReply(line);
+        EXPECT_EQ(port ? int{*port} : -1, expected) << line;
+    }
 }
 
 } // namespace

@@ -9,14 +9,13 @@ TEST_F(ApiTest, VersionIsReportedAndCheckedAgainstCallers) {
     int major = -1, minor = -1, patch = -1;
     EXPECT_NE(KorvexGetVersion(&major, &minor, &patch), 0);
     EXPECT_EQ(major * 10000 + minor * 100 + patch, 10300);
-    struct Case {
-        int a, b, c;
-        bool ok;
-    };
-    const Case cases[] = {{1, 0, 0, true},  {1, 0, 999, true}, {1, 3, 1, false},
-                          {0, 9, 0, false}, {2, 0, 0, false},  {1, -1, 0, false}};
-    for (const Case& c : cases)
-        EXPECT_EQ(KorvexCheckVersion(c.a, c.b, c.c) != 0, c.ok) << c.a << "." << c.b << "." << c.c;
+    for (const auto& [a, b, c, ok] : {std::tuple{1, 0, 0, true},
+                                      {1, 0, 999, true},
+                                      {1, 3, 1, false},
+                                      {0, 9, 0, false},
+                                      {2, 0, 0, false},
+                                      {1, -1, 0, false}})
+        EXPECT_EQ(KorvexCheckVersion(a, b, c) != 0, ok) << a << "." << b << "." << c;
 }
 
 TEST_F(ApiTest, NullAndDeletedInterfacesAreRefusedEverywhere) {

@@ -68,6 +68,12 @@ protected:
     static void writeFile(const std::filesystem::path& p, const std::string& data) {
         std::ofstream(p, std::ios::binary) << data;
     }
+    static std::vector<std::string> namesIn(const std::filesystem::path& dir) {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(dir))
+            names.push_back(e.path().filename().string());
+        return names;
+    }
     // Runs the dump tool with `args` (shell words); its exit status, its output in `out`.
     static int dump(const std::string& args, std::string& out) {
         out.clear();

@@ -1,11 +1,14 @@
 // The dialog base: template geometry, control IDs and kinds, keys, the message
-// map, data exchange and its failures, and the control handles.
+// map, data exchange and its failures, and the control handles; the calls that pass the
+// modal seam: boxes show their string, an OK-only box answers OK, and file dialogs add the
+// filter's extension (the help button's test covers the shell).
 #include "gui_support/GuiTest.h"
 
+#include "platform/FileDialog.h"
 #include "platform/Framework.h"
+#include "platform/MessageBox.h"
 #include "res/Resources.h"
 
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -22,27 +25,19 @@ namespace {
 // A dialog on the main window's template with its own exchange and handlers.
 class ProbeDlg : public CDialog {
 public:
-    explicit ProbeDlg(UINT id = 102) : CDialog(id) {
+    ProbeDlg() : CDialog(102) {
         MapCommand(1011, &ProbeDlg::OnAdd);
         MapNotify(1021, NM_DBLCLK, &ProbeDlg::OnDblclk);
     }
     int ok = 0, cancel = 0, add = 0, lastItem = -99;
-    std::vector<std::pair<int, int>> keys; // key, control
-    std::string name, title;
+    std::string title;
     unsigned port = 7;
-    int check = 0;
     bool withPort = false;
-    CEdit m_editName;
     CListCtrl m_list;
-    CListBox m_box;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override {
-        DDX_Control(pDX, 1000, m_editName);
         DDX_Control(pDX, 1021, m_list);
-        DDX_Control(pDX, 1007, m_box);
-        DDX_Text(pDX, 1000, name);
-        DDX_Check(pDX, 1027, check);
         DDX_Text(pDX, 1002, title);
         DDV_MaxChars(pDX, title, 10);
         if (withPort)
@@ -54,7 +49,6 @@ protected:
     }
     void OnCancel() override { ++cancel; }
     BOOL PreTranslateMessage(int key, int ctrlId) override {
-        keys.emplace_back(key, ctrlId);
         return ctrlId == 1013 && key == Qt::Key_Return;
     }
     void OnAdd() { ++add; }
@@ -110,7 +104,6 @@ TEST_F(DialogTest, ControlsHaveTheirTemplateRectanglesKindsAndStyles) {
 TEST_F(DialogTest, EnterPressesTheFocusedOrTheDefaultButton) {
     PressKey(dlg, 1000, Qt::Key_Enter);
     EXPECT_EQ(dlg.ok, 1) << "Enter in an edit presses the default button";
-    EXPECT_EQ(dlg.keys.back(), std::make_pair(int(Qt::Key_Return), 1000));
 
     ASSERT_TRUE(dlg.Create(102));
     PressKey(dlg, 1011, Qt::Key_Return);
@@ -148,37 +141,27 @@ TEST_F(DialogTest, DoubleClickNotifiesTheRowOrMinusOneBesideTheRows) {
     EXPECT_EQ(dlg.lastItem, -1);
 }
 
-TEST_F(DialogTest, TextCheckAndUnsignedFieldsRoundTrip) {
-    dlg.name = "佐藤 花子";
-    dlg.check = 1;
+// Unsigned fields: shown, read with blanks around them, and refused with a message and the
+// focus when they do not read. (Texts and check boxes: the window's and the account tests.)
+TEST_F(DialogTest, UnsignedFieldsRoundTripOrAreRefused) {
     dlg.withPort = true;
     ASSERT_TRUE(dlg.UpdateData(FALSE));
-    EXPECT_EQ(Text(dlg, 1000), "佐藤 花子");
-    EXPECT_TRUE(Checked(dlg, 1027));
     EXPECT_EQ(Text(dlg, 1047), "7");
-    SetText(dlg, 1000, "鈴木");
-    Click(dlg, 1027);
     for (const auto& [typed, value] : {std::pair{" 21 ", 21u}, {"4294967295", 4294967295u}}) {
         SetText(dlg, 1047, typed);
         ASSERT_TRUE(dlg.UpdateData(TRUE));
         EXPECT_EQ(dlg.port, value);
     }
-    EXPECT_EQ(dlg.name, "鈴木");
-    EXPECT_EQ(dlg.check, 0);
-
     for (const char* bad : {"", "-1", "4294967296"}) {
         SCOPED_TRACE(bad);
-        modal::BeginScript();
-        dlg.port = 99;
         SetText(dlg, 1047, bad);
         modal::QueueMessageBox(IDOK);
         EXPECT_FALSE(dlg.UpdateData(TRUE));
-        ASSERT_EQ(ShownBoxIds(), (std::vector<UINT>{AFX_IDP_PARSE_UINT}));
-        EXPECT_EQ(Shown()[0].text, "正の整数を入力してください。");
         EXPECT_EQ(FocusId(dlg), 1047);
-        EXPECT_EQ(dlg.port, 99u);
-        ExpectNoUnexpectedModals();
+        EXPECT_EQ(dlg.port, 4294967295u) << "unchanged";
     }
+    EXPECT_EQ(ShownBoxIds(), std::vector<UINT>(3, AFX_IDP_PARSE_UINT));
+    EXPECT_EQ(Shown()[0].text, "正の整数を入力してください。");
 }
 
 TEST_F(DialogTest, ByteLimitRefusesTypingAndFailsTheExchange) {
@@ -193,42 +176,32 @@ TEST_F(DialogTest, ByteLimitRefusesTypingAndFailsTheExchange) {
     EXPECT_FALSE(dlg.UpdateData(TRUE));
     EXPECT_EQ(ShownBoxIds(), (std::vector<UINT>{AFX_IDP_PARSE_STRING_SIZE}));
     EXPECT_EQ(FocusId(dlg), 1002);
-    ExpectNoUnexpectedModals();
 }
 
-TEST_F(DialogTest, ScriptedModalRunReturnsWhatTheDialogEndedWith) {
-    ProbeDlg modalDlg;
-    modal::QueueDialog(102, [](CDialog& d) {
-        SetText(d, 1000, "typed");
-        d.SendCommand(IDOK);
-        return modal::kAsEnded;
-    });
-    EXPECT_EQ(modalDlg.DoModal(), IDOK);
-    EXPECT_EQ(modalDlg.name, "typed") << "OnOK took the fields in";
-    EXPECT_EQ(modalDlg.GetDialogWidget(), nullptr) << "the window is gone after DoModal";
+constexpr UINT kQuestion = MB_OKCANCEL | MB_ICONQUESTION;
+constexpr const char* kFilter = "Sendera (*.sd)|*.sd||";
 
-    // Run again: a fresh window with the members as they were left.
-    modal::QueueDialog(0, [](CDialog& d) {
-        EXPECT_EQ(Text(d, 1000), "typed");
-        return static_cast<INT_PTR>(IDCANCEL);
-    });
-    EXPECT_EQ(modalDlg.DoModal(), IDCANCEL);
-    ExpectNoUnexpectedModals();
+TEST_F(DialogTest, BoxesShowTheirStringAndOkOnlyBoxesAnswerOk) {
+    for (int answer : {IDOK, IDCANCEL, IDCANCEL, IDOK})
+        modal::QueueMessageBox(answer);
+    EXPECT_EQ(AfxMessageBox(161, kQuestion), IDOK);
+    EXPECT_EQ(AfxMessageBox(144, kQuestion), IDCANCEL);
+    EXPECT_EQ(AfxMessageBox(147, MB_ICONEXCLAMATION), IDOK) << "however it was closed";
+    EXPECT_EQ(AfxFormatMessageBox(125, kQuestion, "C"), IDOK);
+    ASSERT_EQ(ShownBoxIds(), (std::vector<UINT>{161, 144, 147, 125}));
+    EXPECT_EQ(Shown()[0].text, "現在のデータを削除してもよろしいですか？");
+    EXPECT_EQ(Shown()[3].text, "C というアカウントを削除してもよろしいですか？");
 }
 
-TEST_F(DialogTest, ListBoxSelectsByCaseInsensitivePrefix) {
-    EXPECT_EQ(dlg.m_box.GetCurSel(), LB_ERR);
-    for (const char* s : {"ABCD", "abc x", "Zed", "Ärger"})
-        dlg.m_box.AddString(s);
-    EXPECT_EQ(dlg.m_box.SelectString(-1, "abc"), 0);
-    EXPECT_EQ(dlg.m_box.GetCurSel(), 0);
-    EXPECT_EQ(dlg.m_box.SelectString(0, "ABC"), 1) << "the search starts after the given row";
-    EXPECT_EQ(dlg.m_box.SelectString(1, "abc"), 0) << "and wraps round to the top";
-    EXPECT_EQ(dlg.m_box.SelectString(-1, "ärg"), 3);
-    EXPECT_EQ(dlg.m_box.SelectString(-1, "nothing"), LB_ERR);
-    EXPECT_EQ(dlg.m_box.GetCurSel(), 3) << "no match leaves the selection";
-    dlg.m_box.ResetContent();
-    EXPECT_EQ(dlg.m_box.GetCurSel(), LB_ERR);
+TEST_F(DialogTest, FileDialogAddsTheFilterExtensionToANameWithout) {
+    for (const auto& [chosen, path] : {std::pair{"/tmp/yamada - bbs", "/tmp/yamada - bbs.sd"},
+                                       {"/tmp/kept.txt", "/tmp/kept.txt"}}) {
+        modal::QueueFile(chosen);
+        CFileDialog dlg(FALSE, "", nullptr, OFN_HIDEREADONLY, kFilter);
+        EXPECT_EQ(dlg.DoModal(), IDOK);
+        EXPECT_EQ(dlg.GetPathName(), path);
+    }
+    EXPECT_EQ(CFileDialog::ToQtFilter(kFilter), "Sendera (*.sd)");
 }
 
 } // namespace

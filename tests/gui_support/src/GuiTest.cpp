@@ -12,7 +12,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QTest>
 #include <QTreeView>
 
@@ -39,8 +38,8 @@ void GuiTest::SetUp() {
     ASSERT_TRUE(m_home->isValid());
     ::setenv("KORVEX_HOME", m_home->path().toUtf8().constData(), 1);
     ::setenv("XDG_CONFIG_HOME", m_home->path().toUtf8().constData(), 1);
+    g_strVersion = "1.0.3";
     if (!BindRealLibrary()) {
-        g_strVersion = "1.0.3";
         if (NeedsLibrary())
             GTEST_SKIP() << "libKORVEX.so is not beside the test program";
         return;
@@ -58,10 +57,11 @@ void GuiTest::SetUp() {
     char name[260] = {};
     api.KorvexGetName(theApp.m_hInterface, name, sizeof name);
     theApp.m_strUserName = platform::FromBuffer(name, sizeof name);
-    g_strVersion = "1.0.3";
 }
 
 void GuiTest::TearDown() {
+    ExpectNoUnexpectedModals();
+    EXPECT_EQ(platform::modal::Pending(), 0u) << "a scripted answer was not asked for";
     CloseMainWindow();
     if (m_interfaceOpen) {
         theApp.m_api.KorvexDeleteInterface(theApp.m_hInterface);
@@ -82,24 +82,6 @@ void GuiTest::AddAccount(const AccountValues& a) {
 void GuiTest::AddProxy(const ProxyValues& p) {
     ASSERT_TRUE(m_interfaceOpen) << "the library is not bound";
     EXPECT_TRUE(accounts::WriteProxy({p.name, p.server, p.userId, p.noSavePassword, p.password}));
-}
-
-int GuiTest::AccountCount() const {
-    return m_interfaceOpen ? accounts::AccountCount() : 0;
-}
-
-std::vector<std::string> GuiTest::AccountNames() const {
-    return m_interfaceOpen ? accounts::ListAccountNames(AccountCount())
-                           : std::vector<std::string>{};
-}
-
-std::string GuiTest::FieldText(int item, int field) const {
-    if (!m_interfaceOpen)
-        return {};
-    char buf[260] = {};
-    if (!theApp.m_api.KorvexGetDataValue(theApp.m_hInterface, item, field, buf, sizeof buf))
-        return {};
-    return platform::FromBuffer(buf, sizeof buf);
 }
 
 CMainDlg& GuiTest::OpenMainWindow(const std::string& userName) {
@@ -150,12 +132,8 @@ void GuiTest::SetText(CDialog& dlg, int id, const std::string& text) {
 }
 
 std::string GuiTest::SelectedText(CDialog& dlg, int id) {
-    QWidget* w = Control(dlg, id);
-    if (auto* e = qobject_cast<QLineEdit*>(w))
-        return platform::FromQ(e->selectedText());
-    if (auto* m = qobject_cast<QPlainTextEdit*>(w))
-        return platform::FromQ(m->textCursor().selectedText());
-    return {};
+    auto* e = qobject_cast<QLineEdit*>(Control(dlg, id));
+    return e ? platform::FromQ(e->selectedText()) : std::string();
 }
 
 bool GuiTest::Checked(CDialog& dlg, int id) {
@@ -219,15 +197,6 @@ std::vector<std::string> GuiTest::ComboRows(CDialog& dlg, int comboId) {
         for (int i = 0; i < c->count(); ++i)
             out.push_back(platform::FromQ(c->itemText(i)));
     return out;
-}
-
-int GuiTest::ComboSelection(CDialog& dlg, int comboId) {
-    auto* c = qobject_cast<QComboBox*>(Control(dlg, comboId));
-    return c ? c->currentIndex() : -1;
-}
-
-void GuiTest::ProcessEvents() {
-    QCoreApplication::processEvents();
 }
 
 std::vector<UINT> GuiTest::ShownBoxIds() {

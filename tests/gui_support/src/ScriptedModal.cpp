@@ -27,33 +27,27 @@ public:
     int MessageBox(const std::string& text, UINT style, UINT id) override {
         Answer a;
         const bool ok = Take(Kind::MessageBox, 0, a, "message box " + std::to_string(id));
-        const int result = ok && a.code == IDOK ? IDOK : IDCANCEL;
-        shown.push_back(
-            {.kind = Kind::MessageBox, .id = id, .style = style, .text = text, .result = result});
-        return result;
+        shown.push_back({.kind = Kind::MessageBox, .id = id, .style = style, .text = text});
+        return ok && a.code == IDOK ? IDOK : IDCANCEL;
     }
 
     std::optional<std::string> ChooseFile(const FileRequest& request) override {
         const Kind kind = request.open ? Kind::FileOpen : Kind::FileSave;
         Answer a;
         const bool ok = Take(kind, 0, a, kKindNames[static_cast<int>(kind)]);
-        std::optional<std::string> chosen;
-        if (ok && a.code == IDOK && !a.path.empty())
-            chosen = a.path;
+        const auto chosen = ok && !a.path.empty() ? std::optional(a.path) : std::nullopt;
         shown.push_back({.kind = kind,
                          .style = request.flags,
                          .text = request.fileName,
-                         .filter = request.filter,
-                         .defExt = request.defExt.value_or(""),
-                         .path = chosen.value_or(""),
-                         .result = chosen ? IDOK : IDCANCEL});
+                         .filter = request.filter});
         return chosen;
     }
 
     INT_PTR RunDialog(CDialog& dlg) override {
         const UINT id = dlg.GetTemplateID();
         Answer a;
-        Record rec{.kind = Kind::Dialog, .id = id, .result = IDCANCEL};
+        Record rec{.kind = Kind::Dialog, .id = id};
+        INT_PTR result = IDCANCEL;
         if (Take(Kind::Dialog, id, a, "dialog " + std::to_string(id)) && dlg.OpenModal()) {
             if (QDialog* w = dlg.GetDialogWidget(); w && !dlg.HasEnded()) {
                 w->show();
@@ -61,13 +55,13 @@ public:
             }
             const INT_PTR s = dlg.HasEnded() || !a.script ? kAsEnded : a.script(dlg);
             if (s == kAsEnded && dlg.HasEnded())
-                rec.result = dlg.RunModalLoop();
+                result = dlg.RunModalLoop();
             else if (s != kAsEnded)
-                rec.result = s;
+                result = s;
             rec.text = dlg.GetWindowText();
         }
         shown.push_back(rec);
-        return rec.result;
+        return result;
     }
 
     bool OpenDocument(const std::string& path) override {
@@ -75,7 +69,7 @@ public:
         const bool fail = !queue.empty() && queue.front().kind == Kind::Shell;
         if (fail)
             queue.pop_front();
-        shown.push_back({.kind = Kind::Shell, .text = path, .result = fail ? 0 : 1});
+        shown.push_back({.kind = Kind::Shell, .text = path});
         return !fail;
     }
 
@@ -130,7 +124,7 @@ void QueueMessageBox(int answer) {
 }
 
 void QueueFile(const std::string& path) {
-    Queue({.kind = Kind::FileOpen, .code = IDOK, .path = path});
+    Queue({.kind = Kind::FileOpen, .path = path});
 }
 
 void QueueFileCancel() {

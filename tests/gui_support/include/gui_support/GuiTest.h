@@ -19,10 +19,12 @@
 #include "gui_support/ScriptedModal.h"
 #include "library/App.h"
 #include "platform/Dialog.h"
+#include "res/Resources.h"
 #include "ui/MainDlg.h"
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -56,6 +58,8 @@ protected:
     // Tests that never reach the library return false: they run even where libKORVEX.so
     // is missing (the others are skipped there).
     virtual bool NeedsLibrary() const { return true; }
+    // Fails the test for every modal interaction that was not scripted (see
+    // ExpectNoUnexpectedModals), then closes the window and the interface.
     void TearDown() override;
 
     // --- library ---
@@ -65,10 +69,6 @@ protected:
     // openers do.
     void AddAccount(const AccountValues& a);
     void AddProxy(const ProxyValues& p);
-    int AccountCount() const;
-    std::vector<std::string> AccountNames() const;
-    // A text field of item `item` ("" when the library has none).
-    std::string FieldText(int item, int field) const;
 
     // --- main window ---
     // Creates the main window modeless (OnInitDialog has run, the window is shown).
@@ -110,8 +110,12 @@ protected:
         CListBox(Control(dlg, id)).SetCurSel(row);
     }
     static std::vector<std::string> ComboRows(CDialog& dlg, int comboId);
-    static int ComboSelection(CDialog& dlg, int comboId);
-    static void ProcessEvents();
+    static int ComboSelection(CDialog& dlg, int comboId) {
+        return CComboBox(Control(dlg, comboId)).GetCurSel();
+    }
+    static void ProcessEvents() { QCoreApplication::processEvents(); }
+
+    static std::string Str(int id) { return std::string(res::LoadString(id)); } // string table
 
     // --- modal seam shortcuts ---
     static const std::vector<platform::modal::Record>& Shown() { return platform::modal::Shown(); }

@@ -42,9 +42,6 @@ struct Record {
     UINT style = 0;       // box style (MB_...); file dialog flags (OFN_...)
     std::string text{};   // box text; file dialog's proposed name; dialog caption; shell target
     std::string filter{}; // file dialog filter ("Desc (*.x)|*.x||")
-    std::string defExt{}; // file dialog default extension
-    std::string path{};   // the file the script chose (empty when cancelled)
-    INT_PTR result = 0;   // the handler's answer (the shell's: 1 opened, 0 not)
 };
 
 inline constexpr INT_PTR kAsEnded = -0x7F000001; // dialog script: use the dialog's end code
