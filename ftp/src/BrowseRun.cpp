@@ -179,6 +179,7 @@ unsigned Run::Go() {
         // at its next wait.
         if (!Cancelled(m_cancel))
             Flush(folders);
+        return true;
     });
     if (!listed)
         return EndAfterFailure();
