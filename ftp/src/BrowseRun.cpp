@@ -52,6 +52,7 @@ private:
         o.connectTimeout = m_req.connectTimeout;
         o.replyTimeout = m_req.replyTimeout;
         o.transferTimeout = m_req.transferTimeout;
+        o.transferTotalTimeout = m_req.transferTotalTimeout;
         o.stop = &m_cancel;
         o.tls = m_req.tls;
         o.verify = [this](std::string_view host, std::uint16_t port,
@@ -160,6 +161,8 @@ unsigned Run::Go() {
     // kept for the second pass.
     std::vector<CRemoteEntry> folders, files;
     bool anyMatch = false; // the file search's "at least one entry matches the mask"
+    bool tooLarge = false;
+    std::size_t kept = 0, keptBytes = 0;
     bool listed = m_client.ListEntries([&](std::vector<inet::FtpListEntry>& batch) {
         for (inet::FtpListEntry& e : batch) {
             if (e.listedDir || inet::IsDots(e.name) || !IsFetchableName(e.name))
@@ -171,6 +174,13 @@ unsigned Run::Go() {
                 continue;
             CRemoteEntry row;
             row.m_strPath = inet::JoinRemotePath(folder, e.name);
+            const std::size_t bytes = row.m_strPath.size() + e.name.size();
+            if (kept >= m_req.maxRows || bytes > m_req.maxTextBytes - keptBytes) {
+                tooLarge = true;
+                break;
+            }
+            ++kept;
+            keptBytes += bytes;
             row.m_strEntryName = std::move(e.name);
             row.m_bFolder = isFolder ? 1 : 0;
             (isFolder ? folders : files).push_back(std::move(row));
@@ -179,7 +189,7 @@ unsigned Run::Go() {
         // at its next wait.
         if (!Cancelled(m_cancel))
             Flush(folders);
-        return true;
+        return !tooLarge;
     });
     if (!listed)
         return EndAfterFailure();
@@ -189,7 +199,7 @@ unsigned Run::Go() {
     m_sink.PostProgress(kProgressFiles);
 
     if (!anyMatch)
-        return End(0);
+        return End(0, tooLarge ? IDS_LIST_TOO_LARGE : 0);
     std::size_t next = 0;
     do {
         if (Cancelled(m_cancel))
@@ -202,6 +212,8 @@ unsigned Run::Go() {
         }
         next = end;
     } while (next < files.size());
+    if (tooLarge)
+        return End(0, IDS_LIST_TOO_LARGE);
     m_sink.PostProgress(kProgressDone);
     return End(1);
 }

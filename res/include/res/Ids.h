@@ -167,6 +167,7 @@ inline constexpr int IDS_STATUS_CONNECTED_PROXY = 168; // likewise, through a pr
 inline constexpr int IDS_CONFIRM_PLAIN = 169;
 inline constexpr int IDS_CERT_NOT_VERIFIED = 170;
 inline constexpr int IDS_CERT_CHANGED = 171;
+inline constexpr int IDS_LIST_TOO_LARGE = 174;
 
 // The framework's own strings.
 inline constexpr int AFX_IDS_SCCLOSE = 0xEF06;           // the window menu's close item
