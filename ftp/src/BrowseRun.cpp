@@ -9,6 +9,8 @@
 #include "res/Ids.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <deque>
 #include <iterator>
 #include <optional>
 #include <string_view>
@@ -159,8 +161,9 @@ unsigned Run::Go() {
 
     // One transfer serves both searches: folders are shown as they arrive, files are
     // kept for the second pass.
-    std::vector<CRemoteEntry> folders, files;
-    bool anyMatch = false; // the file search's "at least one entry matches the mask"
+    std::vector<CRemoteEntry> folders;
+    std::deque<CRemoteEntry> files; // handed on from the front: freed while the sink's grow
+    bool anyMatch = false;          // the file search's "at least one entry matches the mask"
     bool tooLarge = false;
     std::size_t kept = 0, keptBytes = 0;
     bool listed = m_client.ListEntries([&](std::vector<inet::FtpListEntry>& batch) {
@@ -183,7 +186,10 @@ unsigned Run::Go() {
             keptBytes += bytes;
             row.m_strEntryName = std::move(e.name);
             row.m_bFolder = isFolder ? 1 : 0;
-            (isFolder ? folders : files).push_back(std::move(row));
+            if (isFolder)
+                folders.push_back(std::move(row));
+            else
+                files.push_back(std::move(row));
         }
         // A stop during the folder listing adds nothing more; the transfer then ends
         // at its next wait.
@@ -200,18 +206,18 @@ unsigned Run::Go() {
 
     if (!anyMatch)
         return End(0, tooLarge ? IDS_LIST_TOO_LARGE : 0);
-    std::size_t next = 0;
     do {
         if (Cancelled(m_cancel))
             return End(0, IDS_CANCELLED);
-        std::size_t end = std::min(files.size(), next + m_req.batchRows);
-        if (end > next) {
-            std::vector<CRemoteEntry> rows(std::make_move_iterator(files.begin() + next),
-                                           std::make_move_iterator(files.begin() + end));
+        const auto end =
+            files.begin() + static_cast<std::ptrdiff_t>(std::min(files.size(), m_req.batchRows));
+        if (end != files.begin()) {
+            std::vector<CRemoteEntry> rows(std::make_move_iterator(files.begin()),
+                                           std::make_move_iterator(end));
+            files.erase(files.begin(), end);
             m_sink.AddRows(std::move(rows));
         }
-        next = end;
-    } while (next < files.size());
+    } while (!files.empty());
     if (tooLarge)
         return End(0, IDS_LIST_TOO_LARGE);
     m_sink.PostProgress(kProgressDone);

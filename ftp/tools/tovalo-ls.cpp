@@ -42,6 +42,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -100,13 +101,19 @@ public:
     bool TooLarge() const { return m_tooLarge; }
 
     void Print() const {
+        // In pieces: a million rows printed at once would take as much memory again.
+        constexpr std::size_t kPiece = 1 << 20;
         std::string out;
-        out.reserve(64 + m_rows.size() * 48);
+        out.reserve(kPiece + 1024);
         out.append(Shown(m_folder)).push_back('\n');
         for (const auto& r : m_rows) {
             out.append(r.m_bFolder ? "D\t" : "F\t");
             out.append(Shown(r.m_strEntryName)).push_back('\t');
             out.append(Shown(r.m_strPath)).push_back('\n');
+            if (out.size() >= kPiece) {
+                std::fwrite(out.data(), 1, out.size(), stdout);
+                out.clear();
+            }
         }
         std::fwrite(out.data(), 1, out.size(), stdout);
         std::fflush(stdout);
@@ -121,7 +128,7 @@ private:
     std::string m_mask;
     bool m_bytes;
     bool m_tooLarge = false;
-    std::vector<CRemoteEntry> m_rows;
+    std::deque<CRemoteEntry> m_rows; // grows without copying what it holds
 };
 
 bool ParsePort(const char* text, std::uint16_t& port) {
