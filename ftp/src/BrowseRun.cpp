@@ -9,6 +9,8 @@
 #include "res/Ids.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <deque>
 #include <iterator>
 #include <optional>
 #include <string_view>
@@ -52,6 +54,7 @@ private:
         o.connectTimeout = m_req.connectTimeout;
         o.replyTimeout = m_req.replyTimeout;
         o.transferTimeout = m_req.transferTimeout;
+        o.transferTotalTimeout = m_req.transferTotalTimeout;
         o.stop = &m_cancel;
         o.tls = m_req.tls;
         o.verify = [this](std::string_view host, std::uint16_t port,
@@ -158,8 +161,11 @@ unsigned Run::Go() {
 
     // One transfer serves both searches: folders are shown as they arrive, files are
     // kept for the second pass.
-    std::vector<CRemoteEntry> folders, files;
-    bool anyMatch = false; // the file search's "at least one entry matches the mask"
+    std::vector<CRemoteEntry> folders;
+    std::deque<CRemoteEntry> files; // handed on from the front: freed while the sink's grow
+    bool anyMatch = false;          // the file search's "at least one entry matches the mask"
+    bool tooLarge = false;
+    std::size_t kept = 0, keptBytes = 0;
     bool listed = m_client.ListEntries([&](std::vector<inet::FtpListEntry>& batch) {
         for (inet::FtpListEntry& e : batch) {
             if (e.listedDir || inet::IsDots(e.name) || !IsFetchableName(e.name))
@@ -171,14 +177,25 @@ unsigned Run::Go() {
                 continue;
             CRemoteEntry row;
             row.m_strPath = inet::JoinRemotePath(folder, e.name);
+            const std::size_t bytes = row.m_strPath.size() + e.name.size();
+            if (kept >= m_req.maxRows || bytes > m_req.maxTextBytes - keptBytes) {
+                tooLarge = true;
+                break;
+            }
+            ++kept;
+            keptBytes += bytes;
             row.m_strEntryName = std::move(e.name);
             row.m_bFolder = isFolder ? 1 : 0;
-            (isFolder ? folders : files).push_back(std::move(row));
+            if (isFolder)
+                folders.push_back(std::move(row));
+            else
+                files.push_back(std::move(row));
         }
         // A stop during the folder listing adds nothing more; the transfer then ends
         // at its next wait.
         if (!Cancelled(m_cancel))
             Flush(folders);
+        return !tooLarge;
     });
     if (!listed)
         return EndAfterFailure();
@@ -188,19 +205,21 @@ unsigned Run::Go() {
     m_sink.PostProgress(kProgressFiles);
 
     if (!anyMatch)
-        return End(0);
-    std::size_t next = 0;
+        return End(0, tooLarge ? IDS_LIST_TOO_LARGE : 0);
     do {
         if (Cancelled(m_cancel))
             return End(0, IDS_CANCELLED);
-        std::size_t end = std::min(files.size(), next + m_req.batchRows);
-        if (end > next) {
-            std::vector<CRemoteEntry> rows(std::make_move_iterator(files.begin() + next),
-                                           std::make_move_iterator(files.begin() + end));
+        const auto end =
+            files.begin() + static_cast<std::ptrdiff_t>(std::min(files.size(), m_req.batchRows));
+        if (end != files.begin()) {
+            std::vector<CRemoteEntry> rows(std::make_move_iterator(files.begin()),
+                                           std::make_move_iterator(end));
+            files.erase(files.begin(), end);
             m_sink.AddRows(std::move(rows));
         }
-        next = end;
-    } while (next < files.size());
+    } while (!files.empty());
+    if (tooLarge)
+        return End(0, IDS_LIST_TOO_LARGE);
     m_sink.PostProgress(kProgressDone);
     return End(1);
 }

@@ -1,7 +1,8 @@
 // tovalo-ls: lists one remote folder with the same browse run as the main window.
 //
 //   tovalo-ls [--passive] [--timeout S] [--tls auto|require|off] [--trust SHA256]
-//             [--proxy HOST[:PORT]] [--proxy-user ID] [--bytes] HOST[:PORT] USER [FOLDER [MASK]]
+//             [--proxy HOST[:PORT]] [--proxy-user ID] [--max-rows N] [--bytes]
+//             HOST[:PORT] USER [FOLDER [MASK]]
 //
 // The password comes from TOVALO_PASSWORD, the proxy's from TOVALO_PROXY_PASSWORD.
 // --port N is kept as another way to write HOST:N. Standard output: the folder text as the run
@@ -9,8 +10,14 @@
 // are shown as the window shows them (CP932 names decoded); --bytes prints the server's
 // bytes instead. Either way a control byte is printed as \xNN. FOLDER is sent as given. Standard
 // error: the texts of the messages the window would show, one per line. Exit status 0
-// after a complete run, 1 after an early end, 2 for wrong usage or no password.
-// Ctrl-C is the stop button.
+// after a complete run, 1 after an early end, 2 for wrong usage or no password, 3 when the
+// folder was too large to list whole: the rows printed are the first ones found, at most
+// --max-rows (1,000,000 by default) and 256 MiB of names and paths. Ctrl-C is the stop
+// button.
+//
+// --timeout S bounds each wait (connecting, each reply, a listing without progress) by S
+// seconds and the whole listing by 20 times S (by default 20, 30, 30 seconds and 10
+// minutes).
 //
 // --tls auto (the default) encrypts when the server accepts AUTH TLS, require ends the run
 // when it does not, off never asks. Nobody is asked about a certificate: one that does not
@@ -35,6 +42,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -53,7 +61,7 @@ extern "C" void OnInterrupt(int) {
 
 constexpr const char* kUsage =
     "usage: tovalo-ls [--passive] [--timeout S] [--tls auto|require|off] [--trust SHA256]\n"
-    "                 [--proxy HOST[:PORT]] [--proxy-user ID] [--bytes]\n"
+    "                 [--proxy HOST[:PORT]] [--proxy-user ID] [--max-rows N] [--bytes]\n"
     "                 HOST[:PORT] USER [FOLDER [MASK]]\n";
 
 int Usage() {
@@ -83,20 +91,29 @@ public:
     }
     void PostProgress(int) override {}
     void ShowMessage(int id) override {
+        m_tooLarge = m_tooLarge || id == IDS_LIST_TOO_LARGE;
         WriteLine(res::LoadString(id), stderr);
         std::fflush(stderr);
     }
     void ForgetPassword() override {}
     void End(unsigned) override {}
 
+    bool TooLarge() const { return m_tooLarge; }
+
     void Print() const {
+        // In pieces: a million rows printed at once would take as much memory again.
+        constexpr std::size_t kPiece = 1 << 20;
         std::string out;
-        out.reserve(64 + m_rows.size() * 48);
+        out.reserve(kPiece + 1024);
         out.append(Shown(m_folder)).push_back('\n');
         for (const auto& r : m_rows) {
             out.append(r.m_bFolder ? "D\t" : "F\t");
             out.append(Shown(r.m_strEntryName)).push_back('\t');
             out.append(Shown(r.m_strPath)).push_back('\n');
+            if (out.size() >= kPiece) {
+                std::fwrite(out.data(), 1, out.size(), stdout);
+                out.clear();
+            }
         }
         std::fwrite(out.data(), 1, out.size(), stdout);
         std::fflush(stdout);
@@ -110,7 +127,8 @@ private:
     std::string m_folder;
     std::string m_mask;
     bool m_bytes;
-    std::vector<CRemoteEntry> m_rows;
+    bool m_tooLarge = false;
+    std::deque<CRemoteEntry> m_rows; // grows without copying what it holds
 };
 
 bool ParsePort(const char* text, std::uint16_t& port) {
@@ -120,6 +138,18 @@ bool ParsePort(const char* text, std::uint16_t& port) {
     if (errno || end == text || *end || v < 1 || v > 65535)
         return false;
     port = static_cast<std::uint16_t>(v);
+    return true;
+}
+
+bool ParseCount(const char* text, std::size_t& count) {
+    if (*text < '0' || *text > '9') // strtoull would take "-1" and blanks
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long v = std::strtoull(text, &end, 10);
+    if (errno || *end || v == 0)
+        return false;
+    count = static_cast<std::size_t>(v);
     return true;
 }
 
@@ -163,7 +193,7 @@ int main(int argc, char** argv) {
         } else if (a == "--bytes") {
             bytes = true;
         } else if (a == "--port" || a == "--timeout" || a == "--tls" || a == "--trust" ||
-                   a == "--proxy" || a == "--proxy-user") {
+                   a == "--proxy" || a == "--proxy-user" || a == "--max-rows") {
             if (i + 1 >= argc)
                 return Usage();
             const char* value = argv[++i];
@@ -176,6 +206,9 @@ int main(int argc, char** argv) {
                 proxy = ftp::BrowseProxy{value, {}, {}};
             } else if (a == "--proxy-user") {
                 proxyUser = value;
+            } else if (a == "--max-rows") {
+                if (!ParseCount(value, req.maxRows))
+                    return Usage();
             } else if (a == "--tls") {
                 if (!ParseTlsMode(value, req.tls))
                     return Usage();
@@ -189,6 +222,7 @@ int main(int argc, char** argv) {
                 if (!ParseSeconds(value, t))
                     return Usage();
                 req.connectTimeout = req.replyTimeout = req.transferTimeout = t;
+                req.transferTotalTimeout = 20 * t;
             }
         } else if (a == "--") {
             for (++i; i < argc; ++i)
@@ -239,5 +273,7 @@ int main(int argc, char** argv) {
                     args.size() > 3 ? args[3] : std::string(), bytes);
     unsigned result = ftp::RunBrowse(req, sink, g_cancel);
     sink.Print();
+    if (sink.TooLarge())
+        return 3;
     return result == 1 ? 0 : 1;
 }

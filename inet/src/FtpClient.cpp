@@ -502,7 +502,11 @@ bool FtpClient::SendLine(std::string_view verb, std::string_view arg) {
 }
 
 bool FtpClient::ReadReply(FtpReply& reply) {
-    auto deadline = Clock::now() + m_opt.replyTimeout;
+    return ReadReply(reply, m_opt.replyTimeout);
+}
+
+bool FtpClient::ReadReply(FtpReply& reply, std::chrono::milliseconds wait) {
+    auto deadline = Clock::now() + wait;
     char buf[4096];
     reply = {};
     for (;;) {

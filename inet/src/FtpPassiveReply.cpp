@@ -14,8 +14,9 @@ bool IsDigit(char c) {
 } // namespace
 
 std::optional<std::uint16_t> ParsePasvReply(std::string_view t) {
-    // Digit runs are read four digits at a time, so no number can overflow; a run
-    // broken by anything but a comma starts the search for six numbers afresh.
+    // A number is a whole run of digits, held at 100000 once past 99999 so that none can
+    // overflow; a run broken by anything but a comma starts the search for six numbers
+    // afresh.
     std::vector<long> nums;
     std::size_t i = 3;
     while (i < t.size() && nums.size() < 6) {
@@ -26,12 +27,8 @@ std::optional<std::uint16_t> ParsePasvReply(std::string_view t) {
             continue;
         }
         long v = 0;
-        std::size_t digits = 0;
-        while (i < t.size() && IsDigit(t[i]) && digits < 4) {
-            v = v * 10 + (t[i] - '0');
-            ++i;
-            ++digits;
-        }
+        for (; i < t.size() && IsDigit(t[i]); ++i)
+            v = v > 99999 ? 100000 : v * 10 + (t[i] - '0');
         nums.push_back(v);
     }
     if (nums.size() != 6 || nums[4] > 255 || nums[5] > 255)

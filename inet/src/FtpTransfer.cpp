@@ -19,8 +19,12 @@
 namespace inet {
 
 using namespace detail;
+using namespace std::chrono_literals;
 
 namespace {
+
+// How long the server's reply to a transfer cut short is waited for.
+constexpr std::chrono::milliseconds kCutReplyWait = 5s;
 
 bool SameHost(const sockaddr_storage& a, const sockaddr_storage& b) {
     if (a.ss_family != b.ss_family)
@@ -222,21 +226,26 @@ bool FtpClient::SecureData(int fd, std::unique_ptr<detail::TlsLink>& tls) {
 }
 
 bool FtpClient::ReadData(int data, detail::TlsLink* tls,
-                         const std::function<void(std::string_view)>& onData) {
+                         const std::function<bool(std::string_view)>& onData, bool& cut) {
     std::vector<char> buf(64 * 1024);
+    const auto end = Clock::now() + m_opt.transferTotalTimeout;
     for (;;) {
         std::size_t got = 0;
-        switch (
-            Receive(data, tls, buf.data(), buf.size(), got, Clock::now() + m_opt.transferTimeout)) {
+        const auto deadline = std::min(Clock::now() + m_opt.transferTimeout, end);
+        switch (Receive(data, tls, buf.data(), buf.size(), got, deadline)) {
         case Io::Ok:
-            onData(std::string_view(buf.data(), got));
+            if (!onData(std::string_view(buf.data(), got))) {
+                cut = true;
+                return true;
+            }
             continue;
         case Io::Closed:
             return true;
         case Io::Stopped:
             return Fail(FtpErrorKind::Stopped, "stopped during the transfer");
         case Io::Timeout:
-            return Fail(FtpErrorKind::Timeout, "transfer stalled");
+            return Fail(FtpErrorKind::Timeout,
+                        deadline == end ? "transfer took too long" : "transfer stalled");
         case Io::Failed:
             break;
         }
@@ -245,7 +254,7 @@ bool FtpClient::ReadData(int data, detail::TlsLink* tls,
 }
 
 bool FtpClient::Transfer(std::string_view verb, std::string_view arg,
-                         const std::function<void(std::string_view)>& onData) {
+                         const std::function<bool(std::string_view)>& onData) {
     if (HasLineBreak(verb) || HasLineBreak(arg))
         return Fail(FtpErrorKind::BadArgument, "argument holds a line break");
     if (m_ctrl < 0)
@@ -279,12 +288,23 @@ bool FtpClient::Transfer(std::string_view verb, std::string_view arg,
     std::unique_ptr<detail::TlsLink> tls;
     if (m_protP && !SecureData(data.fd, tls))
         return false;
-    if (!ReadData(data.fd, tls.get(), onData))
+    bool cut = false;
+    if (!ReadData(data.fd, tls.get(), onData, cut))
         return false;
     if (tls)
         tls->Shutdown();
     tls.reset();
     data.Reset();
+    if (cut) {
+        // The server finds its data connection gone and ends the transfer itself, with
+        // 426 mostly, or 226 when it had sent everything.
+        if (!ReadReply(r, std::min<std::chrono::milliseconds>(m_opt.replyTimeout, kCutReplyWait))) {
+            if (m_errorKind == FtpErrorKind::Stopped)
+                return false;
+            Close();
+        }
+        return true;
+    }
     if (!ReadReply(r))
         return false;
     if (!Positive(r.code))
@@ -292,7 +312,7 @@ bool FtpClient::Transfer(std::string_view verb, std::string_view arg,
     return true;
 }
 
-bool FtpClient::ListEntries(const std::function<void(std::vector<FtpListEntry>&)>& onEntries) {
+bool FtpClient::ListEntries(const std::function<bool(std::vector<FtpListEntry>&)>& onEntries) {
     FtpReply r;
     if (!Command("TYPE", "A", r))
         return false;
@@ -301,7 +321,7 @@ bool FtpClient::ListEntries(const std::function<void(std::vector<FtpListEntry>&)
         FtpLineSplitter splitter;
         std::vector<std::string> lines;
         std::vector<FtpListEntry> batch;
-        bool any = false;
+        bool any = false, more = true;
         auto parse = [&](const std::string& line) {
             auto e = mlsd ? ParseMlsdLine(line) : ParseListLine(line);
             if (e)
@@ -314,9 +334,10 @@ bool FtpClient::ListEntries(const std::function<void(std::vector<FtpListEntry>&)
             for (const auto& l : lines)
                 parse(l);
             if (!batch.empty()) {
-                onEntries(batch);
+                more = onEntries(batch);
                 batch.clear();
             }
+            return more;
         });
         if (!ok) {
             // A server that offers MLST but refuses MLSD still gets a LIST.
@@ -327,6 +348,8 @@ bool FtpClient::ListEntries(const std::function<void(std::vector<FtpListEntry>&)
             }
             return false;
         }
+        if (!more)
+            return true;
         if (auto last = splitter.Finish())
             parse(*last);
         if (!batch.empty())

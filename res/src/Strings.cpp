@@ -122,6 +122,8 @@ constexpr Entry kStrings[] = {
      "アカウントの保存ファイル %s を開けません。修復するか別の場所へ移動するまで、アカウント"
      "の読み込みも保存もできません。"},
     {IDS_STORE_WRITE_FAILED, "アカウントの変更を保存できませんでした。"},
+    {IDS_LIST_TOO_LARGE, "フォルダのファイルが多すぎるため、すべては表示できません。"
+                         "最初の一部だけを表示しています。"},
     {AFX_IDS_SCCLOSE, "閉じる(&C)"},
     {AFX_IDP_PARSE_STRING_SIZE, "%s 文字以内で入力してください。"},
     {AFX_IDP_PARSE_UINT, "正の整数を入力してください。"},

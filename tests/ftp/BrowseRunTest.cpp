@@ -134,6 +134,7 @@ struct ScriptedRun {
     RecordingSink sink;
     std::atomic<int> cancel{0};
     std::unique_ptr<test::ScriptedFtpServer> server;
+    std::function<void(ftp::BrowseRequest&)> tune; // changes to the request, if any
 
     unsigned Go(const Script& script, const std::string& folder, const std::string& mask = "",
                 std::chrono::milliseconds t = 10s, std::size_t batch = 512) {
@@ -148,6 +149,8 @@ struct ScriptedRun {
         sink.maskIn = mask;
         auto req = Request(server->Port(), t);
         req.batchRows = batch;
+        if (tune)
+            tune(req);
         const unsigned result = ftp::RunBrowse(req, sink, cancel);
         stopper.join();
         ExpectWellFormed(sink, result);
@@ -202,6 +205,76 @@ TEST(ScriptedBrowse, RowsArriveInBatches) {
     EXPECT_EQ(run.sink.rows[300].m_strEntryName, "f0");
     EXPECT_LE(*std::max_element(run.sink.batchSizes.begin(), run.sink.batchSizes.end()), 64u);
     EXPECT_LT(run.sink.batchSizes.size(), 600u / 8);
+}
+
+// Past the caps the listing is read no further, the rows kept so far are shown and the
+// user is told; the control connection is still in step for QUIT.
+TEST(ScriptedBrowse, ListingsPastTheCapsAreCutAndSaySo) {
+    struct Case {
+        const char* what;
+        int repeats; // of the listing; 0: without end
+        std::size_t maxRows, maxTextBytes;
+        const char* mask;
+        unsigned result;
+        Names folders, files;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"as many rows as allowed", 1, 6, 1 << 20, "", 1, {"d0", "d1", "d2"}, {"f0.txt", "f1.txt", "f2.txt"}},
+        {"one row too many", 1, 5, 1 << 20, "", 0, {"d0", "d1", "d2"}, {"f0.txt", "f1.txt"}},
+        // "d0" and "/data/d0" take 10 bytes, "f0.txt" and its path 18.
+        {"text up to the byte", 1, 100, 38, "", 0, {"d0", "d1"}, {"f0.txt"}},
+        {"files not matching are not kept", 0, 3, 1 << 20, "*.zip", 0, {"d0", "d1", "d2"}, {}},
+        {"without end", 0, 4, 1 << 20, "", 0, {"d0", "d1"}, {"f0.txt", "f1.txt"}},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Script s = UnixScript();
+        s.listing.clear();
+        for (int i = 0; i < 3; ++i)
+            s.listing += "drwxr-xr-x 2 u g 512 Jan  1  2020 d" + std::to_string(i) + "\r\n" +
+                         "-rw-r--r-- 1 u g 1 Jan  1  2020 f" + std::to_string(i) + ".txt\r\n";
+        s.listingRepeats = c.repeats;
+        ScriptedRun run;
+        run.tune = [&c](ftp::BrowseRequest& r) {
+            r.maxRows = c.maxRows;
+            r.maxTextBytes = c.maxTextBytes;
+        };
+        EXPECT_EQ(run.Go(s, "/data", c.mask), c.result);
+        EXPECT_EQ(run.sink.messages,
+                  c.result ? std::vector<int>{} : std::vector<int>{IDS_LIST_TOO_LARGE});
+        EXPECT_EQ(run.sink.Names(1), c.folders);
+        EXPECT_EQ(run.sink.Names(0), c.files);
+        EXPECT_EQ(run.server->Commands().back(), "QUIT");
+    }
+}
+
+// A listing that trickles in for ever ends by the total limit, or sooner by a stop.
+TEST(ScriptedBrowse, TricklingListingEndsByTheTotalLimitOrAStop) {
+    for (const bool stop : {false, true}) {
+        SCOPED_TRACE(stop ? "stop" : "total limit");
+        Script s = UnixScript();
+        s.listingRepeats = 0;
+        s.trickle = 20ms;
+        ScriptedRun run;
+        run.tune = [stop](ftp::BrowseRequest& r) { r.transferTotalTimeout = stop ? 60s : 1s; };
+        std::atomic<bool> ended{false};
+        std::thread stopper([&run, &ended, stop] {
+            // Without a stop, only a run that failed to end by itself is stopped, late.
+            const auto at = std::chrono::steady_clock::now() + (stop ? 1s : 15s);
+            while (!ended && std::chrono::steady_clock::now() < at)
+                std::this_thread::sleep_for(20ms);
+            run.cancel = 1;
+        });
+        const auto started = std::chrono::steady_clock::now();
+        EXPECT_EQ(run.Go(s, "/data"), 0u);
+        ended = true;
+        stopper.join();
+        EXPECT_LT(std::chrono::steady_clock::now() - started, 10s);
+        // A stop during the folder listing ends silently.
+        EXPECT_EQ(run.sink.messages, stop ? std::vector<int>{} : std::vector<int>{IDS_LIST_FAILED});
+    }
 }
 
 // A stop while connecting, or once files are listed, says so; a stop before or during

@@ -1,5 +1,5 @@
 // tovalo-ls as users run it: arguments, password, output format, messages, exit status,
-// --timeout and Ctrl-C.
+// --timeout, --max-rows and Ctrl-C.
 #include "RunLs.h"
 #include "res/Ids.h"
 #include "res/Resources.h"
@@ -29,6 +29,7 @@ TEST(Lister, WrongUsageOrNoPasswordExitsWith2) {
         {password, {"--port", "x", "h", "u"}, usage},
         {password, {"--bogus", "h", "u"}, usage},
         {password, {"--timeout", "0", "h", "u"}, usage},
+        {password, {"--max-rows", "-1", "h", "u"}, usage},
         {password, {"h", "u", "f", "m", "extra"}, usage},
         {password, {"--tls", "yes", "h", "u"}, usage},
         {password, {"--trust", std::string(63, 'a'), "h", "u"}, usage},
@@ -45,7 +46,8 @@ TEST(Lister, WrongUsageOrNoPasswordExitsWith2) {
 }
 
 // The folder line, then the folders, then the matching files; a refused login keeps the
-// folder argument. --timeout bounds each wait; Ctrl-C is the stop button.
+// folder argument. --timeout bounds each wait, and 20 times it the whole listing; Ctrl-C is
+// the stop button. A listing cut at --max-rows exits with 3.
 TEST(Lister, OutputMessagesTimeoutAndInterrupt) {
     const struct {
         std::vector<std::string> options, rest;
@@ -53,12 +55,16 @@ TEST(Lister, OutputMessagesTimeoutAndInterrupt) {
         bool interrupt;
         int exit;
         std::string out, err;
+        std::chrono::milliseconds trickle{}; // an endless listing, one byte per this long
     } cases[] = {
         // clang-format off
         {{}, {"/data", "*.txt"}, "secret", "", false, 0, "/data\nD\tsub dir\t/data/sub dir\nF\ta b.txt\t/data/a b.txt\n", ""},
         {{}, {"/data"}, "wrong", "", false, 1, "/data\n", Text(IDS_CONNECT_FAILED)},
         {{"--timeout", "0.5"}, {"/data"}, "secret", "GREETING", false, 1, "/data\n", Text(IDS_CONNECT_FAILED)},
         {{}, {"/data"}, "secret", "GREETING", true, 1, "/data\n", Text(IDS_CANCELLED)},
+        {{"--max-rows", "1"}, {"/data"}, "secret", "", false, 3, "/data\nD\tsub dir\t/data/sub dir\n", Text(IDS_LIST_TOO_LARGE)},
+        // 8 s in all: not even the first line has come.
+        {{"--timeout", "0.4"}, {"/data"}, "secret", "", false, 1, "/data\n", Text(IDS_LIST_FAILED), 200ms},
         // clang-format on
     };
     for (const auto& c : cases) {
@@ -68,6 +74,8 @@ TEST(Lister, OutputMessagesTimeoutAndInterrupt) {
         s.listing = "drwxr-xr-x 2 u g 512 Jan  1  2020 sub dir\r\n"
                     "-rw-r--r-- 1 u g 1 Jan  1 10:00 a b.txt\r\n";
         s.stallAt = c.stall;
+        s.trickle = c.trickle;
+        s.listingRepeats = c.trickle.count() ? 0 : 1;
         test::ScriptedFtpServer server(s);
         ASSERT_TRUE(server.Start());
         std::vector<std::string> args = {"/usr/bin/env", "TOVALO_PASSWORD=" + c.password, TOVALO_LS,

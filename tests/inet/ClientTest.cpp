@@ -84,6 +84,7 @@ TEST(ScriptedServer, ListingsOfOddServersAndFailedDataConnections) {
         std::vector<std::string> names;
         const char* sent = nullptr; // a command that must have been sent
         const char* notSent = nullptr;
+        std::size_t most = SIZE_MAX; // names wanted; the listing is read no further
     };
     // clang-format off
     const Case cases[] = {
@@ -106,6 +107,8 @@ TEST(ScriptedServer, ListingsOfOddServersAndFailedDataConnections) {
         {"refused, passive", [](Script& s) { s.replies["LIST"] = "425 no\r\n"; }, true, FtpErrorKind::Refused, {}},
         // Behind the 150 reply: the wait for the server's connection ends at once.
         {"refused, active", [](Script& s) { s.replies["LIST"] = "150 go\r\n425 no\r\n"; }, false, FtpErrorKind::Refused, {}},
+        // The server's 426 for the closed data connection is read, not taken for PWD's reply.
+        {"an endless listing cut short", [](Script& s) { s.listingRepeats = 0; }, true, FtpErrorKind::None, kDosNames, nullptr, nullptr, 2},
     };
     // clang-format on
     for (const Case& k : cases) {
@@ -120,7 +123,7 @@ TEST(ScriptedServer, ListingsOfOddServersAndFailedDataConnections) {
         EXPECT_EQ(c.LastReply().code, 200); // OPTS UTF8 ON after FEAT listed UTF8
         bool ok = false;
         const auto started = std::chrono::steady_clock::now();
-        EXPECT_EQ(List(c, ok), k.names);
+        EXPECT_EQ(List(c, ok, k.most), k.names);
         EXPECT_EQ(ok, k.error == FtpErrorKind::None) << c.LastError();
         EXPECT_TRUE(ok || c.LastErrorKind() == k.error) << c.LastError();
         if (k.error == FtpErrorKind::Refused) {
@@ -171,6 +174,20 @@ TEST(ScriptedServer, StallAtEachStepTimesOutOrStops) {
             EXPECT_TRUE(step == "CONNECT" || server.WaitStalled(0s));
         }
     }
+}
+
+// A multi-line reply that does not end is given up once past the size limit, long before
+// its time-out: memory does not grow with it.
+TEST(ScriptedServer, EndlessReplyEndsTheConnection) {
+    Script s;
+    std::string& feat = s.replies["FEAT"] = "211-Features:\r\n";
+    while (feat.size() < (std::size_t{2} << 20))
+        feat += " FEATURE\r\n";
+    test::ScriptedFtpServer server(s);
+    ASSERT_TRUE(server.Start());
+    FtpClient c(Options(server.Port(), true, 60s));
+    EXPECT_FALSE(c.Connect("127.0.0.1", "tester", "secret"));
+    EXPECT_EQ(c.LastErrorKind(), FtpErrorKind::ConnectionLost) << c.LastError();
 }
 
 TEST(ScriptedServer, LineBreaksInArgumentsAreNeverSent) {

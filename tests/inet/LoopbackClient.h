@@ -21,13 +21,16 @@ inline inet::FtpOptions Options(std::uint16_t port, bool passive,
     return o;
 }
 
-// "name/" for a folder, "name" for anything else, in listing order.
-inline std::vector<std::string> List(inet::FtpClient& c, bool& ok) {
+// "name/" for a folder, "name" for anything else, in listing order; the first `most` of
+// them, the listing read no further once that many are there.
+inline std::vector<std::string> List(inet::FtpClient& c, bool& ok,
+                                     std::size_t most = static_cast<std::size_t>(-1)) {
     std::vector<std::string> names;
     ok = c.ListEntries([&](std::vector<inet::FtpListEntry>& batch) {
         for (const auto& e : batch)
-            if (!e.listedDir && !inet::IsDots(e.name))
+            if (!e.listedDir && !inet::IsDots(e.name) && names.size() < most)
                 names.push_back(e.name + (e.kind == inet::FtpEntryKind::Folder ? "/" : ""));
+        return names.size() < most;
     });
     return names;
 }

@@ -13,6 +13,10 @@ TEST(PassiveReply, PortOrNothing) {
         {"227 Entering Passive Mode (192,168,1,2,19,137)", 5001},
         {"227 Entering Passive Mode 127,0,0,1,4,1", 1025},
         {"227 Mode 2 (127,0,0,1,4,1)", 1025}, // a stray number before is dropped
+        // Numbers of five digits and more are whole numbers, never split in two.
+        {"227 Entering Passive Mode (1,29168,1,2,19,137).", 5001},
+        {"227 (127,0,0,1,00004,000001)", 1025},
+        {"227 (127,0,0,1,4,99999999999999999999)", -1},
         {"227 (127,0,0,1,4", -1},
         {"227 (127,0,0,1,256,1)", -1},
         {"227 (127,0,0,1,0,0)", -1},

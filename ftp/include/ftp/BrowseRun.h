@@ -16,8 +16,8 @@
 //   AddRows(rows)                    folders (as the listing arrives), then the files
 //                                    matching the mask; many rows per call, list order
 //   ShowMessage(id)                  a string-table message the user must see (IDS_CONNECT_FAILED,
-//                                    IDS_BAD_FOLDER, IDS_CANCELLED, IDS_LIST_FAILED); the run waits
-//                                    until the call returns
+//                                    IDS_BAD_FOLDER, IDS_CANCELLED, IDS_LIST_FAILED,
+//                                    IDS_LIST_TOO_LARGE); the run waits until the call returns
 //   ForgetPassword()                 after a failed connection, before End
 //   End(result)                      last thing, exactly once (enable the window, hide
 //                                    the progress dialog)
@@ -28,8 +28,14 @@
 // IDS_CANCELLED; from the folder change to the end of the folder listing, none; during the file
 // rows, IDS_CANCELLED. Time-outs and lost connections before or during login give
 // IDS_CONNECT_FAILED; after login, IDS_LIST_FAILED. A listing that cannot be transferred
-// is IDS_LIST_FAILED, never an empty folder. A
-// folder text holding CR or LF is never sent and counts as refused (IDS_BAD_FOLDER).
+// is IDS_LIST_FAILED, never an empty folder; so is one whose data takes longer than
+// request.transferTotalTimeout in all. A folder text holding CR or LF is never sent and
+// counts as refused (IDS_BAD_FOLDER).
+//
+// A run keeps at most request.maxRows rows and request.maxTextBytes bytes of their names
+// and paths. The listing is read no further once an entry to show would not fit: the
+// rows kept are all added (folders, then files), then IDS_LIST_TOO_LARGE is shown and
+// the run ends with 0, without 100.
 //
 // TLS (see inet/FtpClient.h): request.tls says whether to ask for it. A certificate that
 // does not verify is accepted when its fingerprint is one of request.trustedFingerprints,
@@ -84,8 +90,11 @@ struct BrowseRequest {
     bool passive = false;
     std::chrono::milliseconds connectTimeout{20000};
     std::chrono::milliseconds replyTimeout{30000};
-    std::chrono::milliseconds transferTimeout{30000}; // without progress
-    std::size_t batchRows = 512;                      // most rows per AddRows call
+    std::chrono::milliseconds transferTimeout{30000};       // without progress
+    std::chrono::milliseconds transferTotalTimeout{600000}; // the whole listing
+    std::size_t batchRows = 512;                            // most rows per AddRows call
+    std::size_t maxRows = 1'000'000;                        // rows kept at most
+    std::size_t maxTextBytes = std::size_t{256} << 20;      // their names and paths, at most
 
     inet::FtpTlsMode tls = inet::FtpTlsMode::Auto;
     std::vector<std::string> trustedFingerprints; // SHA-256, as CanonicalFingerprint reads

@@ -2,7 +2,8 @@
 // RFC 4217 AUTH TLS) on POSIX sockets, poll and OpenSSL.
 //
 // Every wait is bounded: connecting by FtpOptions::connectTimeout, each reply by
-// replyTimeout, a transfer that makes no progress by transferTimeout. A stop flag, when
+// replyTimeout, a transfer that makes no progress by transferTimeout, and the data of one
+// transfer, however steadily it trickles in, by transferTotalTimeout. A stop flag, when
 // given, is looked at every 100 ms during any wait, so a stop ends the wait within half
 // a second. No argument holding CR or LF is ever sent; such a call fails with
 // FtpErrorKind::BadArgument. Data connections only ever go to, or are accepted from, the
@@ -78,8 +79,9 @@ struct FtpOptions {
     bool passive = false;
     std::chrono::milliseconds connectTimeout{20000};
     std::chrono::milliseconds replyTimeout{30000};
-    std::chrono::milliseconds transferTimeout{30000}; // without any progress
-    const std::atomic<int>* stop = nullptr;           // non-zero means stop
+    std::chrono::milliseconds transferTimeout{30000};       // without any progress
+    std::chrono::milliseconds transferTotalTimeout{600000}; // all the data of one transfer
+    const std::atomic<int>* stop = nullptr;                 // non-zero means stop
 
     FtpTlsMode tls = FtpTlsMode::Auto;
     // Asked about a certificate that did not verify; true goes on with the connection.
@@ -111,12 +113,16 @@ public:
     bool ChangeDirectory(std::string_view path);
     bool PrintDirectory(std::string& path);
     // Lists the current folder (MLSD when offered and not refused, else LIST), handing
-    // parsed entries to onEntries in batches while the listing arrives. Lines that do
-    // not parse are skipped. False when the listing could not be transferred whole.
-    bool ListEntries(const std::function<void(std::vector<FtpListEntry>&)>& onEntries);
+    // parsed entries to onEntries in batches while the listing arrives; onEntries returns
+    // false to read no further, as Transfer's onData does. Lines that do not parse are
+    // skipped. False when the listing could not be transferred whole or as far as wanted.
+    bool ListEntries(const std::function<bool(std::vector<FtpListEntry>&)>& onEntries);
     // Runs a transfer command (LIST, MLSD, NLST...) and hands the raw bytes to onData.
+    // When onData returns false the data connection is closed at once and the server's
+    // reply to the transfer awaited for a few seconds, so the control connection stays
+    // in step; without that reply the connection is closed. Either way the result is true.
     bool Transfer(std::string_view verb, std::string_view arg,
-                  const std::function<void(std::string_view)>& onData);
+                  const std::function<bool(std::string_view)>& onData);
     // Sends one command and reads its reply; true when the reply arrived (any code).
     bool Command(std::string_view verb, std::string_view arg, FtpReply& reply);
     // Says QUIT when the connection is still usable, then closes it.
@@ -158,12 +164,13 @@ private:
     bool SecureData(int fd, std::unique_ptr<detail::TlsLink>& tls);
     bool SendLine(std::string_view verb, std::string_view arg);
     bool ReadReply(FtpReply& reply);
+    bool ReadReply(FtpReply& reply, std::chrono::milliseconds wait);
     bool ConnectTcp(const sockaddr* addr, socklen_t len, Clock::time_point deadline, int& out);
     bool OpenPassive(int& data);
     bool OpenActive(int& listener);
     bool AcceptData(int listener, int& data);
     bool ReadData(int data, detail::TlsLink* tls,
-                  const std::function<void(std::string_view)>& onData);
+                  const std::function<bool(std::string_view)>& onData, bool& cut);
 
     FtpOptions m_opt;
     int m_ctrl = -1;

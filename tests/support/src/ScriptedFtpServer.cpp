@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <thread>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace test {
@@ -113,6 +115,27 @@ bool ScriptedFtpServer::Reply(int fd, const std::string& verb, const std::string
     return SendAll(fd, it != m_script.replies.end() ? it->second : text + "\r\n");
 }
 
+// Until the client closes the data connection, when the listing is sent without end.
+bool ScriptedFtpServer::SendBody(int data, const std::string& bytes) {
+    if (bytes.empty())
+        return true;
+    // A client that neither reads nor closes must not hold this thread for ever.
+    const timeval limit{10, 0};
+    ::setsockopt(data, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+    for (int n = 0; m_script.listingRepeats == 0 || n < m_script.listingRepeats; ++n) {
+        if (m_script.trickle.count() == 0 && !SendAll(data, bytes))
+            return false;
+        for (std::size_t i = 0; m_script.trickle.count() > 0 && i < bytes.size(); ++i) {
+            if (m_stop || !SendAll(data, bytes.substr(i, 1)))
+                return false;
+            std::this_thread::sleep_for(m_script.trickle);
+        }
+        if (m_stop)
+            return false;
+    }
+    return true;
+}
+
 bool ScriptedFtpServer::SendListing(int ctrl, const std::string& verb, const std::string& bytes) {
     if (!Reply(ctrl, verb, "150 Here comes the listing"))
         return false;
@@ -138,8 +161,8 @@ bool ScriptedFtpServer::SendListing(int ctrl, const std::string& verb, const std
     if (data < 0)
         return SendAll(ctrl, "425 Can't open data connection\r\n");
     const bool stall = m_script.stallAt == "DATA";
-    bool ok =
-        SendAll(data, stall || m_script.breakData ? bytes.substr(0, bytes.size() / 2) : bytes);
+    bool ok = stall || m_script.breakData ? SendAll(data, bytes.substr(0, bytes.size() / 2))
+                                          : SendBody(data, bytes);
     if (stall) {
         StallUntilGone(ctrl);
         ok = false;

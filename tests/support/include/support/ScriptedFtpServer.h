@@ -1,7 +1,8 @@
 // A small FTP server on 127.0.0.1 that plays a script, for what a real server will not do
 // on demand: stall at any step, refuse commands, break or stall data connections, open
 // its active-mode data connection from another loopback address, name another address
-// in its 227 reply, send multi-line replies, odd PWD replies and DOS listings.
+// in its 227 reply, send multi-line replies, odd PWD replies and DOS listings, and send a
+// listing without end or one byte at a time.
 //
 //   test::ScriptedFtpServer::Script s;
 //   s.listing = "drwxr-xr-x 2 u g 512 Jan  1 2020 sub\r\n";
@@ -47,6 +48,8 @@ public:
         std::string activeSource;              // bind active data connections to this
         std::string listing, mlsdListing;      // LIST and MLSD bytes
         bool breakData = false;                // half the listing, then a reset and 426
+        int listingRepeats = 1;                // the listing this many times; 0: without end
+        std::chrono::milliseconds trickle{0};  // one byte of the listing per this long
         // A verb (USER, PASS, CWD, LIST, ...) that gets no reply, "GREETING" for no
         // greeting, or "DATA" for half the listing, then silence with the data connection
         // open.
@@ -72,6 +75,7 @@ private:
     bool Reply(int fd, const std::string& verb, const std::string& text);
     void StallUntilGone(int fd);
     bool SendListing(int ctrl, const std::string& verb, const std::string& bytes);
+    bool SendBody(int data, const std::string& bytes);
 
     Script m_script;
     int m_listen = -1;
