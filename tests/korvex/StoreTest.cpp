@@ -292,11 +292,14 @@ TEST_F(StoreTest, UnsoundStoreIsRefusedNamedAndLeftExactlyAsItWas) {
 TEST_F(StoreTest, ReadOnlyOrFullStoreIsReadButNotWritten) {
     makeStore();
     const std::string before = readFile(dbPath());
-    EXPECT_EQ(inChild([this] {
-                  const test::ReadOnlyFolder readOnly(root / "home");
-                  return readOnly.Ok() ? readsButCannotWrite() : kNoMounts;
-              }),
-              0);
+    // Both need mounts of their own, which a chroot, for one, does not allow.
+    const int readOnly = inChild([this] {
+        const test::ReadOnlyFolder folder(root / "home");
+        return folder.Ok() ? readsButCannotWrite() : kNoMounts;
+    });
+    if (readOnly != kNoMounts) {
+        EXPECT_EQ(readOnly, 0);
+    }
     EXPECT_EQ(readFile(dbPath()), before);
 
     const int full = inChild([this] {
@@ -312,9 +315,11 @@ TEST_F(StoreTest, ReadOnlyOrFullStoreIsReadButNotWritten) {
         }
         return readsButCannotWrite();
     });
-    if (full == kNoMounts)
+    if (full == kNoMounts && readOnly == kNoMounts)
         GTEST_SKIP() << "no file system can be mounted here";
-    EXPECT_EQ(full, 0);
+    if (full != kNoMounts) {
+        EXPECT_EQ(full, 0);
+    }
 }
 
 // A deleted account's password is gone from the disk at once, not kept in free space.
