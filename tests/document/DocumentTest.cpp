@@ -114,16 +114,16 @@ protected:
 };
 
 // Save writes the whole tree the window shows: Get entries in one list and Mget entries in
-// another, no mode for Auto, an archive only when packing. Without a title no file name is
-// proposed and the folder is the name alone. The next save rebuilds the document from the
-// window, and a fresh window loads it back, Get entries first; Cancel loads nothing.
+// another (no list without entries), no mode for Auto, an archive only when packing.
+// Without a title no file name is proposed and the folder is the name alone. The next save
+// rebuilds the document from the window, and a fresh window loads it back, Get entries
+// first; Cancel loads nothing.
 TEST_F(DocumentTest, SaveWritesTheWholeTreeAndLoadsItBack) {
     CMainDlg& w = Open();
     Fill(w, "yamada", "");
     SetText(w, IDC_ARCHIVE_NAME, "never/tested"); // compression off: neither tested nor written
     SelectListBoxRow(w, IDC_ACCOUNTS, 1);
     Append(w, "b.bin", "/pub/b.bin", 1, 0);
-    Append(w, "*.log", "/m/*.log", 2, 1);
     Append(w, "a.dat", "/pub/a.dat", 0, 0);
     Pick(w, IDOK, "out"); // typed without extension
     ASSERT_EQ(SaveDialogs().size(), 1u);
@@ -136,14 +136,17 @@ TEST_F(DocumentTest, SaveWritesTheWholeTreeAndLoadsItBack) {
     expected["fields"]["1702"] = Str(IDS_DOCUMENT_COMMENT);
     Task(expected)["fields"]["1011"] = Str(IDS_TASK_CAPTION);
     Server(expected)["fields"]["1011"] = Str(IDS_SERVER_CAPTION);
-    Server(expected)["children"] = json::array(
+    json& lists = Server(expected)["children"] = json::array(
         {List(KORVEX_LIST_GET,
               {File("b.bin", "/pub/b.bin", KORVEX_MODE_BIN), File("a.dat", "/pub/a.dat")},
-              Str(IDS_GET_LIST_CAPTION)),
-         List(KORVEX_LIST_MGET, {File("*.log", "/m/*.log", KORVEX_MODE_TEXT)},
-              Str(IDS_MGET_LIST_CAPTION))});
+              Str(IDS_GET_LIST_CAPTION))});
     EXPECT_EQ(Saved("out.sd"), expected);
 
+    Append(w, "*.log", "/m/*.log", 2, 1);
+    Append(w, "c.txt", "/pub/c.txt", 0, 0);
+    lists[0]["children"].push_back(File("c.txt", "/pub/c.txt"));
+    lists.push_back(List(KORVEX_LIST_MGET, {File("*.log", "/m/*.log", KORVEX_MODE_TEXT)},
+                         Str(IDS_MGET_LIST_CAPTION)));
     Fill(w, "yamada", "bbs");
     CompressAs(w, "pack");
     SelectListBoxRow(w, IDC_ACCOUNTS, 0);
@@ -163,6 +166,7 @@ TEST_F(DocumentTest, SaveWritesTheWholeTreeAndLoadsItBack) {
     Pick(w2, IDC_LOAD, "again.sd");
     EXPECT_EQ(Rows(w2, IDC_FILES), (Table{{"b.bin", "Bin", "Get", "/pub/b.bin"},
                                           {"a.dat", "Auto", "Get", "/pub/a.dat"},
+                                          {"c.txt", "Auto", "Get", "/pub/c.txt"},
                                           {"*.log", "Text", "Mget", "/m/*.log"}}));
     EXPECT_EQ(Text(w2, IDC_NAME) + "|" + Text(w2, IDC_TITLE) + "|" + Text(w2, IDC_ARCHIVE_NAME),
               "yamada|bbs|pack");

@@ -120,7 +120,8 @@ public:
     // Runs a transfer command (LIST, MLSD, NLST...) and hands the raw bytes to onData.
     // When onData returns false the data connection is closed at once and the server's
     // reply to the transfer awaited for a few seconds, so the control connection stays
-    // in step; without that reply the connection is closed. Either way the result is true.
+    // in step; without that reply the connection is closed. Either way the result is true,
+    // unless a stop ends that wait.
     bool Transfer(std::string_view verb, std::string_view arg,
                   const std::function<bool(std::string_view)>& onData);
     // Sends one command and reads its reply; true when the reply arrived (any code).
