@@ -124,6 +124,7 @@ constexpr Entry kStrings[] = {
     {IDS_STORE_WRITE_FAILED, "アカウントの変更を保存できませんでした。"},
     {IDS_LIST_TOO_LARGE, "フォルダのファイルが多すぎるため、すべては表示できません。"
                          "最初の一部だけを表示しています。"},
+    {IDS_CONFIRM_DELETE_ALL, "すべてのファイルを削除してもよろしいですか？"},
     {AFX_IDS_SCCLOSE, "閉じる(&C)"},
     {AFX_IDP_PARSE_STRING_SIZE, "%s 文字以内で入力してください。"},
     {AFX_IDP_PARSE_UINT, "正の整数を入力してください。"},

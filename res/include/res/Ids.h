@@ -170,6 +170,7 @@ inline constexpr int IDS_CERT_CHANGED = 171;
 inline constexpr int IDS_STORE_UNUSABLE = 172;     // "%s": the account store's file
 inline constexpr int IDS_STORE_WRITE_FAILED = 173; // an account or proxy change not stored
 inline constexpr int IDS_LIST_TOO_LARGE = 174;
+inline constexpr int IDS_CONFIRM_DELETE_ALL = 175;
 
 // The framework's own strings.
 inline constexpr int AFX_IDS_SCCLOSE = 0xEF06;           // the window menu's close item
