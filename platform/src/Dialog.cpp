@@ -8,6 +8,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -20,9 +21,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTreeView>
 #include <QWindow>
 
@@ -65,6 +69,53 @@ QFont DialogFont(const res::Dialog& tpl) {
     f.setPointSize(tpl.pointSize > 0 ? tpl.pointSize : 9);
     return f;
 }
+
+// Qt's Windows style draws a group box's caption on its frame line, where the templates
+// place it; other styles put the frame below the caption, through the controls under it.
+QStyle* GroupBoxStyle() {
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = QStyleFactory::create(QStringLiteral("Windows"));
+        if (style)
+            style->setParent(qApp);
+    }
+    return style;
+}
+
+// A list that shows where its focus is. Styles mark the current row with an outline in the
+// selection's own colour, which vanishes on a selected row and is absent from an empty
+// list; the dotted rectangle of the platform's list boxes is seen on both.
+template <class View> class FocusShowingView : public View {
+public:
+    using View::View;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        View::paintEvent(event);
+        if (!this->hasFocus())
+            return;
+        const QModelIndex current = this->currentIndex();
+        QRect r = this->viewport()->rect();
+        bool selected = false;
+        if (current.isValid()) {
+            const QRect cell = this->visualRect(current);
+            r = QRect(r.left(), cell.top(), r.width(), cell.height());
+            selected = this->selectionModel()->isSelected(current);
+        }
+        QPainter p(this->viewport());
+        p.setPen(QPen(this->palette().color(selected ? QPalette::HighlightedText : QPalette::Text),
+                      1, Qt::DotLine));
+        p.drawRect(r.adjusted(0, 0, -1, -1));
+    }
+    void focusInEvent(QFocusEvent* event) override {
+        View::focusInEvent(event);
+        this->viewport()->update();
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        View::focusOutEvent(event);
+        this->viewport()->update();
+    }
+};
 
 } // namespace
 
@@ -147,6 +198,10 @@ private:
         }
         if (key == Qt::Key_Return && !(mods & (Qt::ControlModifier | Qt::AltModifier)))
             return m_owner->HandleEnter(target);
+        if (key == Qt::Key_F1 && mods == Qt::NoModifier) {
+            m_owner->SendCommand(ID_HELP);
+            return true;
+        }
         if (key == Qt::Key_Escape) {
             m_owner->SendCommand(IDCANCEL);
             return true;
@@ -220,6 +275,8 @@ BOOL CDialog::BuildWindow(bool modal) {
     // of a browse run stays usable while the main window is disabled).
     auto* dlg = new DialogWidget(this, flags);
     dlg->setAttribute(Qt::WA_DeleteOnClose, false);
+    // The focus shows from the start, wherever it is put.
+    dlg->setAttribute(Qt::WA_KeyboardFocusChange);
     const QFont font = DialogFont(*tpl);
     dlg->setFont(font);
     dlg->setWindowTitle(ToQ(tpl->caption));
@@ -249,14 +306,14 @@ BOOL CDialog::BuildWindow(bool modal) {
         case res::Kind::Edit:
             if (c.style & res::kMultiLine) {
                 auto* e = new QPlainTextEdit(dlg);
-                e->setReadOnly(c.style & res::kReadOnly);
+                platform::SetEditReadOnly(e, c.style & res::kReadOnly);
                 e->setTabChangesFocus(true);
                 e->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
                 e->setLineWrapMode(QPlainTextEdit::WidgetWidth);
                 w = e;
             } else {
                 auto* e = new QLineEdit(dlg);
-                e->setReadOnly(c.style & res::kReadOnly);
+                platform::SetEditReadOnly(e, c.style & res::kReadOnly);
                 if (c.style & res::kPassword)
                     e->setEchoMode(QLineEdit::Password);
                 w = e;
@@ -278,6 +335,8 @@ BOOL CDialog::BuildWindow(bool modal) {
             break;
         case res::Kind::GroupBox:
             w = new QGroupBox(ToQ(c.text), dlg);
+            if (QStyle* style = GroupBoxStyle())
+                w->setStyle(style);
             // Only a frame: it neither takes clicks nor covers the controls inside it.
             w->setAttribute(Qt::WA_TransparentForMouseEvents);
             groups.push_back(w);
@@ -291,12 +350,21 @@ BOOL CDialog::BuildWindow(bool modal) {
             l->setAttribute(Qt::WA_TransparentForMouseEvents);
             // A label taller than one line wraps, as the dialog manager's do.
             l->setWordWrap(c.cy >= 16);
+            // A face wider than the template's would cut a one-line label: it grows to
+            // its text, away from the side it is aligned to.
+            if (const int need = fm.horizontalAdvance(l->text());
+                !l->wordWrap() && need > r.width()) {
+                if (c.style & res::kRight)
+                    r.setLeft(r.right() + 1 - need);
+                else
+                    r.setWidth(need);
+            }
             focus = Qt::NoFocus;
             w = l;
             break;
         }
         case res::Kind::ListBox: {
-            auto* l = new QListWidget(dlg);
+            auto* l = new FocusShowingView<QListWidget>(dlg);
             l->setSelectionMode(QAbstractItemView::SingleSelection);
             l->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             w = l;
@@ -311,7 +379,7 @@ BOOL CDialog::BuildWindow(bool modal) {
             break;
         }
         case res::Kind::ListView: {
-            auto* t = new QTreeView(dlg);
+            auto* t = new FocusShowingView<QTreeView>(dlg);
             t->setModel(new platform::TextListModel(t));
             t->setRootIsDecorated(false);
             t->setItemsExpandable(false);

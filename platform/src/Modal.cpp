@@ -52,8 +52,10 @@ int Handler::MessageBox(const std::string& text, UINT style, UINT) {
 }
 
 std::optional<std::string> Handler::ChooseFile(const FileRequest& request) {
-    QFileDialog dlg(nullptr, QString(), ToQ(request.fileName),
+    QFileDialog dlg(nullptr, QString(), ToQ(request.folder),
                     ToQ(CFileDialog::ToQtFilter(request.filter)));
+    if (!request.fileName.empty())
+        dlg.selectFile(ToQ(request.fileName));
     dlg.setAcceptMode(request.open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dlg.setFileMode(request.open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     if (!request.open && !(request.flags & OFN_OVERWRITEPROMPT))

@@ -5,6 +5,7 @@
 #include "res/Resources.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -15,9 +16,11 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QTextBoundaryFinder>
 #include <QTreeView>
 #include <QValidator>
 
+#include <algorithm>
 #include <stdexcept>
 
 using platform::FromQ;
@@ -25,24 +28,56 @@ using platform::ToQ;
 
 namespace {
 
-// Refuses an edit that would make the text longer than the limit in UTF-8 bytes. Text set
-// by the program may exceed it; shortening is then still allowed.
+// Keeps a single-line edit within a limit in UTF-8 bytes. What the user inserts past the
+// limit is cut at the last whole character that fits, so a long paste keeps its head
+// rather than being refused whole. Text set by the program may exceed the limit;
+// shortening is then still allowed.
 class Utf8LimitValidator : public QValidator {
 public:
     Utf8LimitValidator(QLineEdit* edit, int limit)
-        : QValidator(edit), m_limit(limit), m_current(edit->text().toUtf8().size()) {
+        : QValidator(edit), m_limit(limit), m_before(edit->text()) {
         // The text before an edit is what the edit last showed.
         QObject::connect(edit, &QLineEdit::textChanged, this,
-                         [this](const QString& t) { m_current = t.toUtf8().size(); });
+                         [this](const QString& t) { m_before = t; });
     }
-    State validate(QString& input, int&) const override {
+    State validate(QString& input, int& pos) const override {
         const qsizetype n = input.toUtf8().size();
-        return n <= m_limit || n <= m_current ? Acceptable : Invalid;
+        if (n <= m_limit || n <= m_before.toUtf8().size())
+            return Acceptable;
+        // Text set by the program (the edit is then unmodified) is kept as it is: the
+        // exchange reports it.
+        const auto* edit = qobject_cast<const QLineEdit*>(parent());
+        if (!edit || !edit->isModified())
+            return Invalid;
+        // The inserted run is what lies between the text's unchanged head and tail.
+        qsizetype head = 0;
+        const qsizetype shorter = std::min(input.size(), m_before.size());
+        while (head < shorter && input[head] == m_before[head])
+            ++head;
+        qsizetype tail = 0;
+        while (tail < shorter - head &&
+               input[input.size() - 1 - tail] == m_before[m_before.size() - 1 - tail])
+            ++tail;
+        const QString kept = input.left(head) + input.right(tail);
+        qsizetype room = m_limit - kept.toUtf8().size();
+        const QString inserted = input.mid(head, input.size() - head - tail);
+        QTextBoundaryFinder chars(QTextBoundaryFinder::Grapheme, inserted);
+        qsizetype cut = 0;
+        for (qsizetype next = chars.toNextBoundary(); next > 0 && room >= 0;
+             next = chars.toNextBoundary()) {
+            room -= inserted.mid(cut, next - cut).toUtf8().size();
+            if (room >= 0)
+                cut = next;
+        }
+        input = input.left(head) + inserted.left(cut) + input.right(tail);
+        pos = static_cast<int>(head + cut);
+        const qsizetype m = input.toUtf8().size();
+        return m <= m_limit || m <= m_before.toUtf8().size() ? Acceptable : Invalid;
     }
 
 private:
     int m_limit;
-    qsizetype m_current;
+    QString m_before;
 };
 
 template <class W> bool Is(const QWidget* w) {
@@ -50,6 +85,28 @@ template <class W> bool Is(const QWidget* w) {
 }
 
 } // namespace
+
+void platform::SetEditReadOnly(QWidget* edit, bool readOnly) {
+    if (auto* e = qobject_cast<QLineEdit*>(edit))
+        e->setReadOnly(readOnly);
+    else if (auto* m = qobject_cast<QPlainTextEdit*>(edit))
+        m->setReadOnly(readOnly);
+    else
+        return;
+    QPalette p = edit->palette();
+    const QPalette app = QApplication::palette(edit);
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        p.setBrush(group, QPalette::Base,
+                   app.brush(group, readOnly ? QPalette::Window : QPalette::Base));
+    edit->setPalette(p);
+}
+
+void platform::MoveFocus(QWidget* w) {
+    // Styles draw the focus only once a key has moved it (a click hides it again); focus
+    // the program moves must be seen too.
+    w->window()->setAttribute(Qt::WA_KeyboardFocusChange);
+    w->setFocus(Qt::OtherFocusReason);
+}
 
 void CWnd::Attach(QWidget* w) {
     if (w && !Accepts(w))
@@ -63,7 +120,14 @@ BOOL CWnd::EnableWindow(BOOL bEnable) {
     if (!m_wnd)
         return FALSE;
     const bool wasDisabled = !m_wnd->isEnabled();
+    // A window gets back the control that had the focus when it was disabled; Qt would
+    // hand it to the first control instead.
+    if (m_wnd->isWindow() && !bEnable && !wasDisabled)
+        m_focusBeforeDisable = m_wnd->focusWidget();
     m_wnd->setEnabled(bEnable != FALSE);
+    if (m_wnd->isWindow() && bEnable && wasDisabled && m_focusBeforeDisable &&
+        m_focusBeforeDisable->isVisibleTo(m_wnd) && m_focusBeforeDisable->isEnabled())
+        platform::MoveFocus(m_focusBeforeDisable);
     return wasDisabled ? TRUE : FALSE;
 }
 
@@ -118,7 +182,7 @@ std::string CWnd::GetWindowText() const {
 
 void CWnd::SetFocus() {
     if (m_wnd)
-        m_wnd->setFocus(Qt::OtherFocusReason);
+        platform::MoveFocus(m_wnd);
 }
 
 void CWnd::SetIcon(const QIcon& icon, BOOL) {
@@ -168,10 +232,8 @@ void CEdit::SetSel(int nStart, int nEnd) {
 }
 
 void CEdit::SetReadOnly(BOOL bReadOnly) {
-    if (auto* e = As<QLineEdit>())
-        e->setReadOnly(bReadOnly != FALSE);
-    else if (auto* m = As<QPlainTextEdit>())
-        m->setReadOnly(bReadOnly != FALSE);
+    if (m_wnd)
+        platform::SetEditReadOnly(m_wnd, bReadOnly != FALSE);
 }
 
 void CEdit::LimitText(int nBytes) {
@@ -400,7 +462,16 @@ int CListCtrl::GetItemCount() const {
 
 BOOL CListCtrl::DeleteItem(int nItem) {
     platform::TextListModel* m = Texts();
-    return m && m->Remove(nItem) ? TRUE : FALSE;
+    QTreeView* t = As<QTreeView>();
+    const bool wasSelected = t && t->selectionModel() && nItem >= 0 &&
+                             t->selectionModel()->isRowSelected(nItem, QModelIndex());
+    if (!m || !m->Remove(nItem))
+        return FALSE;
+    // Qt hands the selection on to a neighbour the user never chose; a list view leaves
+    // the other rows as they were.
+    if (wasSelected && t->selectionMode() == QAbstractItemView::SingleSelection)
+        t->selectionModel()->clearSelection();
+    return TRUE;
 }
 
 BOOL CListCtrl::DeleteAllItems() {

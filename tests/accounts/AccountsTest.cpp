@@ -309,8 +309,13 @@ TEST_F(AccountsTest, AccountDetailsAreAView) {
                   "A|ua||a.example");
         EXPECT_TRUE(Checked(d, IDC_PASSIVE) && Checked(d, IDC_USE_PROXY));
         EXPECT_EQ(ComboSelection(d, IDC_PROXIES), 1); // the account's own proxy
-        for (int id : {IDC_RECORD_NAME, IDC_USER_ID, IDC_PASSWORD, IDC_SERVER})
+        for (int id : {IDC_RECORD_NAME, IDC_USER_ID, IDC_PASSWORD, IDC_SERVER}) {
             EXPECT_TRUE(!Enabled(d, id) || ReadOnly(d, id)) << id;
+            const QPalette look = Control(d, id)->palette();
+            EXPECT_TRUE(!ReadOnly(d, id) ||
+                        look.color(QPalette::Base) == look.color(QPalette::Window))
+                << "a read-only edit must not look editable: " << id;
+        }
         for (int id : {IDC_NO_PASSWORD, IDC_USE_PROXY, IDC_NEW_PROXY, IDC_PROXY_DETAILS,
                        IDC_DELETE_PROXY, IDC_PROXIES})
             EXPECT_FALSE(Enabled(d, id)) << id;

@@ -163,6 +163,7 @@ protected:
             tree->model()->index(static_cast<int>(it - w.m_arrRemote.begin()), 0);
         ASSERT_TRUE(row.isValid()) << name;
         tree->scrollTo(row);
+        tree->setFocus(Qt::MouseFocusReason); // as the first click does
         QTest::mouseDClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier,
                            tree->visualRect(row).center());
     }

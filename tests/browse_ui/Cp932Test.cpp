@@ -42,6 +42,7 @@ TEST_F(Cp932WindowTest, BrowseAddSaveAndLoadKeepTheServersBytes) {
     DoubleClickRow(w, kHyo);
     ASSERT_TRUE(WaitForRun(w));
     EXPECT_EQ(Text(w, IDC_FOLDER), "/表");
+    EXPECT_EQ(FocusId(w), IDC_REMOTE) << "the focus is back where the run began";
     const std::string file = "/" + kHyo + "/" + kNo + ".dat";
     EXPECT_EQ(Listing(w), (Listed{{"subソ", "/" + kHyo + "/sub" + kSo}, {"能.dat", file}}));
     SelectRows(w, IDC_REMOTE, {1});

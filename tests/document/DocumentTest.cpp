@@ -5,6 +5,8 @@
 #include "res/Ids.h"
 #include "res/Resources.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <nlohmann/json.hpp>
 
 #include <fstream>
@@ -117,7 +119,8 @@ protected:
 // another (no list without entries), no mode for Auto, an archive only when packing.
 // Without a title no file name is proposed and the folder is the name alone. The next save
 // rebuilds the document from the window, and a fresh window loads it back, Get entries
-// first; Cancel loads nothing.
+// first; Cancel loads nothing. File dialogs open in the home folder, then where the last
+// one was left.
 TEST_F(DocumentTest, SaveWritesTheWholeTreeAndLoadsItBack) {
     CMainDlg& w = Open();
     Fill(w, "yamada", "");
@@ -152,6 +155,9 @@ TEST_F(DocumentTest, SaveWritesTheWholeTreeAndLoadsItBack) {
     SelectListBoxRow(w, IDC_ACCOUNTS, 0);
     Pick(w, IDOK, "again.sd");
     EXPECT_EQ(SaveDialogs().at(1).text, "yamada - bbs");
+    EXPECT_EQ(SaveDialogs()[0].folder, QDir::homePath().toStdString());
+    EXPECT_EQ(SaveDialogs()[1].folder,
+              QFileInfo(QString::fromStdString(PathOf("out"))).absolutePath().toStdString());
     expected["fields"]["1011"] = "yamada - bbs";
     Task(expected)["fields"].update(
         {{"1201", KORVEX_ARCHIVE_ONE}, {"1202", "yamada\\bbs"}, {"1204", "pack"}});

@@ -34,7 +34,6 @@ struct EntryInput {
 
 class BackupFileListTest : public gui::GuiTest {
 protected:
-
     static void Add(CMainDlg& w, const std::string& path) {
         SetText(w, IDC_ADD_PATH, path);
         Click(w, IDC_ADD_FILE);
@@ -176,18 +175,23 @@ TEST_F(BackupFileListTest, DeleteAsksAndKeepsEveryRowWithItsEntry) {
     EXPECT_EQ(Rows(w, IDC_FILES),
               (Table{{"1.txt", "Auto", "Get", "/d/1.txt"}, {"3.txt", "Auto", "Get", "/d/3.txt"}}));
     ExpectInStep(w);
+    EXPECT_EQ(w.m_listFiles.GetNextItem(-1, LVNI_SELECTED), -1) << "no row the user never chose";
     Add(w, "/e/2.txt");
     EXPECT_EQ(Rows(w, IDC_FILES).size(), 3u);
+    SelectRows(w, IDC_FILES, {0});
+    modal::BeginScript();
     for (int answer : {IDCANCEL, IDOK}) {
         modal::QueueMessageBox(answer);
         Click(w, IDC_DELETE_ALL_FILES);
         EXPECT_EQ(w.m_arrFiles.size(), answer == IDOK ? 0u : 3u);
     }
+    ExpectBoxes({IDS_CONFIRM_DELETE_ALL, IDS_CONFIRM_DELETE_ALL}, MB_OKCANCEL | MB_ICONQUESTION);
     EXPECT_TRUE(Rows(w, IDC_FILES).empty());
 }
 
-// Enter in the add edit adds, once, and never saves; elsewhere it still presses the default
-// button (Save, which here asks for a name).
+// Enter in the add edit adds, once, and never saves; in the browser's folder and mask edits
+// it shows the folder (here: not connected yet). Elsewhere, and in the mask edit during the
+// wizard, it still presses the default button (Save, which here asks for a name).
 TEST_F(BackupFileListTest, EnterInTheAddEditAddsOnceAndNeverSaves) {
     AddAccount({.name = "A", .userId = "u"});
     CMainDlg& w = OpenMainWindow();
@@ -198,9 +202,17 @@ TEST_F(BackupFileListTest, EnterInTheAddEditAddsOnceAndNeverSaves) {
     QueueEntry({.button = IDCANCEL});
     PressKey(w, IDC_ADD_PATH, Qt::Key_Enter);
     EXPECT_EQ(m_seen.size(), 1u) << "one press, one dialog";
-    modal::QueueMessageBox(IDOK);
-    PressKey(w, IDC_TITLE, Qt::Key_Return);
-    ExpectBoxes({IDS_SAVE_NAME_INVALID, IDS_NAME_REQUIRED});
+    for (int id : {IDC_TITLE, IDC_MASK}) {
+        modal::QueueMessageBox(IDOK);
+        PressKey(w, id, Qt::Key_Return);
+    }
+    Click(w, IDC_WIZARD);
+    for (int id : {IDC_FOLDER, IDC_MASK}) {
+        modal::QueueMessageBox(IDOK);
+        PressKey(w, id, Qt::Key_Return);
+    }
+    ExpectBoxes({IDS_SAVE_NAME_INVALID, IDS_NAME_REQUIRED, IDS_NAME_REQUIRED, IDS_CONNECT_FIRST,
+                 IDS_CONNECT_FIRST});
     EXPECT_EQ(Rows(w, IDC_FILES).size(), 1u);
 }
 

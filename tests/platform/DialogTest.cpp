@@ -9,14 +9,22 @@
 #include "platform/MessageBox.h"
 #include "res/Resources.h"
 
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QTreeView>
 
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <tuple>
 
 namespace modal = platform::modal;
 
@@ -101,6 +109,33 @@ TEST_F(DialogTest, ControlsHaveTheirTemplateRectanglesKindsAndStyles) {
     EXPECT_THROW(DDX_Control(&dx, 1007, notAListView), std::logic_error);
 }
 
+// No text of any dialog is cut: one-line labels, check boxes, buttons and group-box
+// captions fit their controls in the font the dialogs are shown with.
+TEST_F(DialogTest, EveryTemplateShowsItsTextsWhole) {
+    for (int id : {IDD_ABOUTBOX, IDD_MAIN, IDD_CONNECTING, IDD_ACCOUNT, IDD_PASSWORD, IDD_PROXY,
+                   IDD_SAVENAME, IDD_CERTIFICATE}) {
+        CDialog d(static_cast<UINT>(id));
+        ASSERT_TRUE(d.Create(static_cast<UINT>(id)));
+        for (QWidget* c : d.GetDialogWidget()->findChildren<QWidget*>()) {
+            const QFontMetrics fm(c->font());
+            QString text;
+            int room = c->width();
+            if (auto* l = qobject_cast<QLabel*>(c); l && !l->wordWrap())
+                text = l->text();
+            else if (auto* b = qobject_cast<QCheckBox*>(c)) {
+                QStyleOptionButton o;
+                o.initFrom(b);
+                text = o.text = b->text();
+                room = b->style()->subElementRect(QStyle::SE_CheckBoxContents, &o, b).width();
+            } else if (auto* p = qobject_cast<QPushButton*>(c))
+                text = p->text(), room -= 4;
+            else if (auto* g = qobject_cast<QGroupBox*>(c))
+                text = g->title(), room -= 16;
+            EXPECT_LE(fm.horizontalAdvance(text), room) << id << " " << text.toStdString();
+        }
+    }
+}
+
 TEST_F(DialogTest, EnterPressesTheFocusedOrTheDefaultButton) {
     PressKey(dlg, 1000, Qt::Key_Enter);
     EXPECT_EQ(dlg.ok, 1) << "Enter in an edit presses the default button";
@@ -164,10 +199,22 @@ TEST_F(DialogTest, UnsignedFieldsRoundTripOrAreRefused) {
     EXPECT_EQ(Shown()[0].text, "正の整数を入力してください。");
 }
 
-TEST_F(DialogTest, ByteLimitRefusesTypingAndFailsTheExchange) {
+TEST_F(DialogTest, ByteLimitCutsInputAndFailsTheExchange) {
     ASSERT_TRUE(dlg.UpdateData(FALSE));
     Type(dlg, 1002, "あいうえ"); // 12 bytes, the limit is 10
     EXPECT_EQ(Text(dlg, 1002), "あいう");
+    // A paste keeps what fits, cut at a whole character, where the cursor is.
+    auto* edit = qobject_cast<QLineEdit*>(Control(dlg, 1002));
+    for (const auto& [before, cursor, pasted, after] : {std::tuple{"", 0, "かきくけこ", "かきく"},
+                                                        {"ab", 1, "かきくけ", "aかきb"},
+                                                        {"12345678", 8, "e\u0301x", "12345678"}}) {
+        SetText(dlg, 1002, before);
+        edit->setCursorPosition(cursor);
+        QGuiApplication::clipboard()->setText(QString::fromUtf8(pasted));
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(Text(dlg, 1002), after) << pasted;
+    }
+    EXPECT_EQ(edit->cursorPosition(), 8);
     SetText(dlg, 1002, "0123456789X");
     QTest::keyClick(Control(dlg, 1002), Qt::Key_Backspace);
     EXPECT_EQ(Text(dlg, 1002), "0123456789") << "a text over the limit can still shrink";

@@ -83,9 +83,13 @@ TEST_F(MainWindowTest, ArchiveControlsFollowThePackBoxAndKeepTheName) {
     EXPECT_EQ(w.m_bZip, 1);
 }
 
-// Right-click on an empty spot of the window: a menu ending in the version item.
+// Right-click on an empty spot of the window: a menu ending in the version item, whose
+// access key Alt+A opens the version box from anywhere in the window too.
 TEST_F(MainWindowTest, ContextMenuEndsWithTheVersionItemShowingTheVersion) {
     CMainDlg& w = OpenMainWindow();
+    modal::QueueDialog(IDD_ABOUTBOX, [](CDialog&) { return IDOK; });
+    QTest::keyClick(Control(w, IDC_TITLE), Qt::Key_A, Qt::AltModifier);
+    ASSERT_EQ(modal::ShownOf(modal::Kind::Dialog).size(), 1u);
     QStringList items;
     QTimer::singleShot(0, [&items] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
@@ -107,18 +111,18 @@ TEST_F(MainWindowTest, ContextMenuEndsWithTheVersionItemShowingTheVersion) {
     EXPECT_EQ(items[items.size() - 2], "-");
     EXPECT_EQ(items.back().toStdString(), "Tovalo のﾊﾞｰｼﾞｮﾝ情報(&A)...");
     EXPECT_EQ(text, "Tovalo バージョン 1.0.3");
-    EXPECT_EQ(modal::ShownOf(modal::Kind::Dialog).size(), 1u);
+    EXPECT_EQ(modal::ShownOf(modal::Kind::Dialog).size(), 2u);
 }
 
-// The help page opens through the shell; a missing page, a folder, or a page nothing on the
-// desktop opened says 163.
+// The help page opens through the shell (by the button or F1); a missing page, a folder, or
+// a page nothing on the desktop opened says 163.
 TEST_F(MainWindowTest, HelpOpensThePageOrSays163) {
     CMainDlg& w = OpenMainWindow();
     QTemporaryDir dir;
     const std::string page = dir.path().toStdString() + "/index.htm";
     ASSERT_TRUE(QFile(QString::fromStdString(page)).open(QIODevice::WriteOnly));
     theApp.m_pszHelpFilePath = page;
-    Click(w, ID_HELP);
+    PressKey(w, IDC_NAME, Qt::Key_F1);
     for (const std::string& path : {page + ".missing", dir.path().toStdString(), page}) {
         theApp.m_pszHelpFilePath = path;
         if (path == page)
@@ -178,7 +182,8 @@ TEST_F(MainWindowTest, ProgressStopRequestsTheStopAndEscapeAndCloseDoNothing) {
 }
 
 // Every page has its own text; pages 0 and 1 select their edit, the last page leaves the
-// focus where it was, and Next on it ends the wizard. Back stops at the first page.
+// focus where it was, and Next on it ends the wizard. Back stops at the first page. The
+// focused control shows it has the focus.
 TEST_F(MainWindowTest, NextAndBackWalkThePagesMovingTheFocus) {
     CMainDlg& w = OpenMainWindow("yamada");
     SetText(w, IDC_TITLE, "bbs");
@@ -191,6 +196,13 @@ TEST_F(MainWindowTest, NextAndBackWalkThePagesMovingTheFocus) {
         EXPECT_EQ(w.m_nWizardPage, page);
         texts.insert(Text(w, IDC_WIZARD_TEXT));
         EXPECT_EQ(FocusId(w), page < 5 ? focus[page] : IDC_NEXT_OR_PARENT) << page;
+        if (page == 2 || page == 3) {
+            QWidget* c = Control(w, focus[page]);
+            const QImage focused = c->grab().toImage();
+            c->clearFocus();
+            EXPECT_NE(c->grab().toImage(), focused) << "no focus indicator on " << focus[page];
+            c->setFocus();
+        }
     }
     EXPECT_EQ(texts.size(), 6u);
     EXPECT_EQ(texts.count(""), 0u);

@@ -101,8 +101,14 @@ BOOL CMainDlg::OnInitDialog() {
 
     if (QMenu* menu = GetContextMenu()) {
         menu->addSeparator();
-        QObject::connect(menu->addAction(platform::ToQ(Str(IDS_ABOUTBOX))), &QAction::triggered,
-                         menu, [this] { OnAboutBox(); });
+        const QString text = platform::ToQ(Str(IDS_ABOUTBOX));
+        QAction* about = menu->addAction(text);
+        QObject::connect(about, &QAction::triggered, menu, [this] { OnAboutBox(); });
+        // The window manager's menu cannot carry the item, so its access key works on the
+        // whole window: the version box is reachable without a mouse.
+        about->setShortcut(QKeySequence::mnemonic(text));
+        about->setShortcutContext(Qt::WindowShortcut);
+        GetDialogWidget()->addAction(about);
     }
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);

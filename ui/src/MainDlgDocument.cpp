@@ -5,7 +5,11 @@
 #include "library/App.h"
 #include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
+#include "platform/Qt.h"
 #include "res/Ids.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 namespace {
 
@@ -14,6 +18,14 @@ document::Library Lib() {
 }
 
 } // namespace
+
+bool CMainDlg::ChooseTaskFile(CFileDialog& dlg) {
+    dlg.SetFolder(m_strFileFolder.empty() ? platform::FromQ(QDir::homePath()) : m_strFileFolder);
+    if (dlg.DoModal() != IDOK)
+        return false;
+    m_strFileFolder = platform::FromQ(QFileInfo(platform::ToQ(dlg.GetPathName())).absolutePath());
+    return true;
+}
 
 void CMainDlg::OnOK() {
     SaveDocument(std::string());
@@ -53,7 +65,7 @@ void CMainDlg::SaveDocument(std::string path) {
         CFileDialog dlg(FALSE, "", nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                         g_strFileFilter.c_str());
         dlg.SetFileName(document::ProposedFileName(f));
-        if (dlg.DoModal() != IDOK)
+        if (!ChooseTaskFile(dlg))
             return;
         path = dlg.GetPathName();
     }
@@ -67,7 +79,7 @@ void CMainDlg::OnLoad() {
         return;
     CFileDialog dlg(TRUE, "", nullptr, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                     g_strFileFilter.c_str());
-    if (dlg.DoModal() != IDOK)
+    if (!ChooseTaskFile(dlg))
         return;
 
     ClearDocument();

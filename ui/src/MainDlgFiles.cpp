@@ -154,15 +154,20 @@ void CMainDlg::OnDeleteFile() {
 void CMainDlg::OnDeleteAllFiles() {
     if (m_arrFiles.empty() && m_listFiles.GetItemCount() == 0)
         return;
-    if (AfxMessageBox(IDS_CONFIRM_DELETE, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+    if (AfxMessageBox(IDS_CONFIRM_DELETE_ALL, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         return;
     ClearBackupFiles();
 }
 
 BOOL CMainDlg::PreTranslateMessage(int key, int ctrlId) {
-    // Enter in the add-path edit adds the path instead of pressing Save.
+    // Enter in the add-path edit adds the path, and in the folder and mask edits of the
+    // browser shows the folder, instead of pressing Save.
     if (key == Qt::Key_Return && ctrlId == IDC_ADD_PATH) {
         OnAddFile();
+        return TRUE;
+    }
+    if (key == Qt::Key_Return && (ctrlId == IDC_FOLDER || ctrlId == IDC_MASK) && !m_bWizard) {
+        OnShowFolder();
         return TRUE;
     }
     return CDialog::PreTranslateMessage(key, ctrlId);

@@ -18,6 +18,8 @@ public:
                 const char* lpszFilter = nullptr, CWnd* pParentWnd = nullptr);
     // Proposed file name (the framework's m_ofn.lpstrFile).
     void SetFileName(const std::string& name) { m_request.fileName = name; }
+    // The folder the dialog opens in (the framework's m_ofn.lpstrInitialDir).
+    void SetFolder(const std::string& folder) { m_request.folder = folder; }
     // Passes the modal seam.
     INT_PTR DoModal();
     std::string GetPathName() const { return m_path; }

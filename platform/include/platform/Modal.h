@@ -18,6 +18,7 @@ namespace platform::modal {
 struct FileRequest {
     bool open = true;
     std::string fileName;              // proposed name
+    std::string folder;                // where the dialog opens; empty: the working folder
     std::string filter;                // "Desc (*.x)|*.x||"
     std::optional<std::string> defExt; // when set (even empty) a bare name gets an extension
     DWORD flags = 0;                   // OFN_...

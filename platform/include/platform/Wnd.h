@@ -14,6 +14,14 @@
 #include <string>
 #include <vector>
 
+namespace platform {
+// Makes a QLineEdit or QPlainTextEdit read-only or editable. A read-only edit has the
+// window's background, so it does not pass for one the user can type in.
+void SetEditReadOnly(QWidget* edit, bool readOnly);
+// Gives `w` the keyboard focus, drawn as if a key had moved it there.
+void MoveFocus(QWidget* w);
+} // namespace platform
+
 class CWnd {
 public:
     explicit CWnd(QWidget* w = nullptr) : m_wnd(w) {}
@@ -40,6 +48,9 @@ protected:
     // The widget as a `W`; null when gone.
     template <class W> W* As() const { return qobject_cast<W*>(m_wnd.data()); }
     QPointer<QWidget> m_wnd;
+
+private:
+    QPointer<QWidget> m_focusBeforeDisable; // of a window
 };
 
 class CStatic : public CWnd {

@@ -39,7 +39,8 @@ public:
         shown.push_back({.kind = kind,
                          .style = request.flags,
                          .text = request.fileName,
-                         .filter = request.filter});
+                         .filter = request.filter,
+                         .folder = request.folder});
         return chosen;
     }
 

@@ -31,6 +31,8 @@
 
 #include <atomic>
 #include <memory>
+
+class CFileDialog;
 #include <string>
 #include <vector>
 
@@ -143,6 +145,10 @@ public:
     void OnLoad();
     void OnNew();
     void ClearDocument();
+    // Runs a Load or Save file dialog in the folder the last one was left in (at first the
+    // home folder); false when cancelled.
+    bool ChooseTaskFile(CFileDialog& dlg);
+    std::string m_strFileFolder;
 
     // --- server browser (MainDlgBrowse.cpp) ---
     void OnConnect();

@@ -42,6 +42,7 @@ struct Record {
     UINT style = 0;       // box style (MB_...); file dialog flags (OFN_...)
     std::string text{};   // box text; file dialog's proposed name; dialog caption; shell target
     std::string filter{}; // file dialog filter ("Desc (*.x)|*.x||")
+    std::string folder{}; // the folder a file dialog opens in
 };
 
 inline constexpr INT_PTR kAsEnded = -0x7F000001; // dialog script: use the dialog's end code
