@@ -181,6 +181,10 @@ void GuiTest::SelectRows(CDialog& dlg, int listViewId, const std::vector<int>& r
         t->selectionModel()->select(t->model()->index(r, 0),
                                     QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
+    // As clicks would, the last row chosen becomes the current one.
+    if (!rows.empty())
+        t->selectionModel()->setCurrentIndex(t->model()->index(rows.back(), 0),
+                                             QItemSelectionModel::NoUpdate);
 }
 
 std::vector<std::string> GuiTest::ListBoxRows(CDialog& dlg, int listBoxId) {
