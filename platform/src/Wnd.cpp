@@ -343,7 +343,7 @@ int CComboBox::SetCurSel(int nSelect) {
 
 BOOL CImageList::Create(int nBitmapID, int cx, int, COLORREF crMask) {
     m_images.clear();
-    QImage img(QString::fromStdString(res::BitmapPath(nBitmapID)));
+    QImage img = res::LoadPng(res::BitmapPath(nBitmapID));
     if (img.isNull() || cx <= 0)
         return FALSE;
     img = img.convertToFormat(QImage::Format_ARGB32);

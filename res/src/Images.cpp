@@ -2,6 +2,8 @@
 #include "res/Resources.h"
 
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 
 #include <mutex>
 
@@ -36,10 +38,20 @@ std::string BitmapPath(int id) {
     return id == IDB_REMOTE ? ":/tovalo/bitmap151.png" : std::string();
 }
 
+QImage LoadPng(const std::string& path) {
+    // Read as the PNG it is: probing the format would load every image plugin (and
+    // libjpeg) at start-up.
+    QImageReader reader(QString::fromStdString(path), "png");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
 QIcon LoadIcon(int id) {
     QIcon icon;
-    for (int size : {16, 32, 48, 256})
-        icon.addFile(QString::fromStdString(IconPath(id, size)), QSize(size, size));
+    for (int size : {16, 32, 48, 256}) {
+        if (const std::string path = IconPath(id, size); !path.empty())
+            icon.addPixmap(QPixmap::fromImage(LoadPng(path)));
+    }
     return icon;
 }
 

@@ -19,6 +19,7 @@
 #include <string_view>
 
 class QIcon;
+class QImage;
 
 namespace res {
 
@@ -97,6 +98,8 @@ std::string IconPath(int id, int size);
 std::string BitmapPath(int id);
 // Every size of an icon.
 QIcon LoadIcon(int id);
+// A PNG resource (a path above) as an image; null when it cannot be read.
+QImage LoadPng(const std::string& path);
 // Makes the resources reachable; called by the two functions above (idempotent).
 void InitResources();
 
