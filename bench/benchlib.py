@@ -9,6 +9,7 @@ import contextlib
 import os
 import shutil
 import socket
+import resource
 import subprocess
 import tempfile
 import time
@@ -90,9 +91,19 @@ def start_pyftpdlib(root):
 
 
 def timed(cmd, env=None):
+    t, rc, err, _ = timed_cpu(cmd, env)
+    return t, rc, err
+
+
+def timed_cpu(cmd, env=None):
+    """Wall time, exit status, standard error and CPU time (user + system) of one run."""
+    before = resource.getrusage(resource.RUSAGE_CHILDREN)
     t0 = time.perf_counter()
     r = subprocess.run(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, env=env)
-    return time.perf_counter() - t0, r.returncode, r.stderr
+    wall = time.perf_counter() - t0
+    after = resource.getrusage(resource.RUSAGE_CHILDREN)
+    cpu = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+    return wall, r.returncode, r.stderr, cpu
 
 
 def parse_args(program_option, program_help):

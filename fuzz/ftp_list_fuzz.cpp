@@ -27,7 +27,7 @@ std::vector<std::string> Lines(std::string_view bytes, std::size_t piece) {
     inet::FtpLineSplitter splitter;
     std::vector<std::string> lines;
     for (std::size_t at = 0; at < bytes.size(); at += piece)
-        splitter.Feed(bytes.substr(at, piece), lines);
+        splitter.Feed(bytes.substr(at, piece), [&](std::string_view l) { lines.emplace_back(l); });
     if (auto last = splitter.Finish())
         lines.push_back(std::move(*last));
     return lines;

@@ -372,28 +372,14 @@ std::optional<FtpListEntry> ParseMlsdLine(std::string_view line) {
     return e;
 }
 
-void FtpLineSplitter::Feed(std::string_view data, std::vector<std::string>& out) {
-    while (!data.empty()) {
-        std::size_t nl = data.find('\n');
-        std::string_view part = data.substr(0, nl);
-        if (!m_overlong) {
-            m_pending.append(part);
-            if (m_pending.size() > kMaxLine) {
-                // No real listing line is this long; drop it rather than grow without end.
-                m_overlong = true;
-                m_pending.clear();
-            }
-        }
-        if (nl == std::string_view::npos)
-            return;
-        if (!m_overlong) {
-            if (!m_pending.empty() && m_pending.back() == '\r')
-                m_pending.pop_back();
-            out.push_back(std::move(m_pending));
-        }
+void FtpLineSplitter::Keep(std::string_view part) {
+    if (m_overlong)
+        return;
+    m_pending.append(part);
+    if (m_pending.size() > kMaxLine) {
+        // No real listing line is this long; drop it rather than grow without end.
+        m_overlong = true;
         m_pending.clear();
-        m_overlong = false;
-        data.remove_prefix(nl + 1);
     }
 }
 

@@ -319,20 +319,16 @@ bool FtpClient::ListEntries(const std::function<bool(std::vector<FtpListEntry>&)
     bool mlsd = m_mlst && !m_mlsdRefused;
     for (;;) {
         FtpLineSplitter splitter;
-        std::vector<std::string> lines;
         std::vector<FtpListEntry> batch;
         bool any = false, more = true;
-        auto parse = [&](const std::string& line) {
+        auto parse = [&](std::string_view line) {
             auto e = mlsd ? ParseMlsdLine(line) : ParseListLine(line);
             if (e)
                 batch.push_back(std::move(*e));
         };
         bool ok = Transfer(mlsd ? "MLSD" : "LIST", "", [&](std::string_view bytes) {
             any = true;
-            lines.clear();
-            splitter.Feed(bytes, lines);
-            for (const auto& l : lines)
-                parse(l);
+            splitter.Feed(bytes, parse);
             if (!batch.empty()) {
                 more = onEntries(batch);
                 batch.clear();

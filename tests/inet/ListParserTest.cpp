@@ -107,8 +107,8 @@ TEST(ListParser, OddLines) {
     EXPECT_FALSE(inet::ParseMlsdLine("nofacts name").has_value());
 }
 
-// A whole transfer cut at awkward places gives every line once; an overlong line is
-// dropped whole, and the last line needs no line end.
+// A whole transfer, at once or cut at awkward places, gives every line once; an overlong
+// line is dropped whole, and the last line needs no line end.
 TEST(ListParser, LineSplitter) {
     std::string listing;
     std::vector<std::string> expected;
@@ -123,12 +123,16 @@ TEST(ListParser, LineSplitter) {
     expected.push_back("next line");
     inet::FtpLineSplitter splitter;
     std::vector<std::string> lines;
-    for (std::size_t i = 0; i < listing.size(); i += 7)
-        splitter.Feed(std::string_view(listing).substr(i, 7), lines);
-    EXPECT_EQ(lines, expected);
-    EXPECT_EQ(splitter.Finish(), "last");
+    for (std::size_t piece : {std::size_t{7}, listing.size()}) {
+        lines.clear();
+        for (std::size_t i = 0; i < listing.size(); i += piece)
+            splitter.Feed(std::string_view(listing).substr(i, piece),
+                          [&](std::string_view l) { lines.emplace_back(l); });
+        EXPECT_EQ(lines, expected) << piece;
+        EXPECT_EQ(splitter.Finish(), "last");
+    }
     for (int i = 0; i < 8; ++i)
-        splitter.Feed(junk, lines);
+        splitter.Feed(junk, [&](std::string_view l) { lines.emplace_back(l); });
     EXPECT_FALSE(splitter.Finish().has_value());
 }
 

@@ -36,13 +36,39 @@ class FtpLineSplitter {
 public:
     static constexpr std::size_t kMaxLine = 64 * 1024; // longer lines are dropped whole
 
-    // Appends the complete lines found in data to out.
-    void Feed(std::string_view data, std::vector<std::string>& out);
+    // Calls onLine(std::string_view) with each complete line found in data, without its
+    // line end. A line that lies whole in data is a view into it: only a line split
+    // between two calls is copied.
+    template <class OnLine> void Feed(std::string_view data, OnLine&& onLine) {
+        while (!data.empty()) {
+            const std::size_t nl = data.find('\n');
+            if (nl == std::string_view::npos) {
+                Keep(data);
+                return;
+            }
+            const std::string_view part = data.substr(0, nl);
+            data.remove_prefix(nl + 1);
+            if (m_pending.empty() && !m_overlong) {
+                if (part.size() <= kMaxLine)
+                    onLine(WithoutCr(part));
+                continue;
+            }
+            Keep(part);
+            if (!m_overlong)
+                onLine(WithoutCr(m_pending));
+            m_pending.clear();
+            m_overlong = false;
+        }
+    }
     // The last line when the stream ended without a line end.
     std::optional<std::string> Finish();
 
 private:
-    std::string m_pending;
+    void Keep(std::string_view part);
+    static std::string_view WithoutCr(std::string_view line) {
+        return !line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line;
+    }
+    std::string m_pending; // the start of a line the next call ends
     bool m_overlong = false;
 };
 
