@@ -25,7 +25,10 @@ public:
     }
     void AddRows(std::vector<CRemoteEntry>&& rows) override {
         m_w.WaitForRoom();
-        auto batch = std::make_shared<std::vector<CRemoteEntry>>(std::move(rows));
+        auto batch = std::make_shared<std::vector<std::unique_ptr<CRemoteEntry>>>();
+        batch->reserve(rows.size());
+        for (CRemoteEntry& row : rows)
+            batch->push_back(std::make_unique<CRemoteEntry>(std::move(row)));
         m_w.Post(
             [w = &m_w, batch] {
                 w->m_calls.addRows(std::move(*batch));

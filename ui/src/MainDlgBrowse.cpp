@@ -232,10 +232,9 @@ void CMainDlg::StartBrowseRun(BOOL bResetProgress) {
         mask = m_strMask;
     };
     calls.setFolderText = [this](const std::string& folder) { ShowFolder(folder); };
-    calls.addRows = [this](std::vector<CRemoteEntry>&& rows) {
-        m_arrRemote.reserve(m_arrRemote.size() + rows.size());
-        for (CRemoteEntry& e : rows)
-            m_arrRemote.push_back(std::make_unique<CRemoteEntry>(std::move(e)));
+    calls.addRows = [this](std::vector<std::unique_ptr<CRemoteEntry>>&& rows) {
+        m_arrRemote.insert(m_arrRemote.end(), std::make_move_iterator(rows.begin()),
+                           std::make_move_iterator(rows.end()));
         if (m_remoteRows)
             m_remoteRows->EntriesAppended();
     };

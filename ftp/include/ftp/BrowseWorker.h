@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -32,7 +33,8 @@ struct BrowseWindowCalls {
     std::function<void()> clearList;
     std::function<void(std::string& folder, std::string& mask)> readFolderAndMask;
     std::function<void(const std::string& folder)> setFolderText;
-    std::function<void(std::vector<CRemoteEntry>&& rows)> addRows;
+    // Each row is made on the worker: the user-interface thread only takes the pointers.
+    std::function<void(std::vector<std::unique_ptr<CRemoteEntry>>&& rows)> addRows;
     std::function<void(int percent)> progress;
     std::function<void(int id)> showMessage;
     std::function<void()> forgetPassword;
@@ -49,7 +51,7 @@ public:
     // Most row batches queued to the user-interface thread at once.
     static constexpr int kMaxBatchesInFlight = 32;
     // Longest time the user-interface thread spends on queued calls in one go.
-    static constexpr int kCallBudgetMs = 25;
+    static constexpr int kCallBudgetMs = 10;
 
     BrowseWorker(BrowseRequest request, BrowseWindowCalls calls, std::atomic<int>& cancel);
     ~BrowseWorker() override; // Shutdown()
