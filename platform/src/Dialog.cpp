@@ -222,7 +222,7 @@ BOOL CDialog::BuildWindow(bool modal) {
     dlg->setAttribute(Qt::WA_DeleteOnClose, false);
     const QFont font = DialogFont(*tpl);
     dlg->setFont(font);
-    dlg->setWindowTitle(ToQ(tpl->caption));
+    dlg->setWindowTitle(ToQ(tpl->caption.Get()));
     if (modal)
         dlg->setWindowModality(Qt::ApplicationModal);
     if (tpl->style & res::kDsSysMenu) {
@@ -242,6 +242,7 @@ BOOL CDialog::BuildWindow(bool modal) {
     const QFontMetrics fm(font);
     std::vector<QWidget*> groups;
     for (const res::Control& c : tpl->controls) {
+        const std::string_view text = c.text.Get();
         QWidget* w = nullptr;
         QRect r(px(c.x), py(c.y), px(c.cx), py(c.cy));
         Qt::FocusPolicy focus = Qt::StrongFocus;
@@ -264,7 +265,7 @@ BOOL CDialog::BuildWindow(bool modal) {
             break;
         case res::Kind::Button:
         case res::Kind::DefButton: {
-            auto* b = new QPushButton(ToQ(c.text), dlg);
+            auto* b = new QPushButton(ToQ(text), dlg);
             b->setAutoDefault(false);
             if (c.kind == res::Kind::DefButton) {
                 b->setDefault(true);
@@ -274,17 +275,17 @@ BOOL CDialog::BuildWindow(bool modal) {
             break;
         }
         case res::Kind::AutoCheck:
-            w = new QCheckBox(ToQ(c.text), dlg);
+            w = new QCheckBox(ToQ(text), dlg);
             break;
         case res::Kind::GroupBox:
-            w = new QGroupBox(ToQ(c.text), dlg);
+            w = new QGroupBox(ToQ(text), dlg);
             // Only a frame: it neither takes clicks nor covers the controls inside it.
             w->setAttribute(Qt::WA_TransparentForMouseEvents);
             groups.push_back(w);
             focus = Qt::NoFocus;
             break;
         case res::Kind::Static: {
-            auto* l = new QLabel(ToQ(c.text), dlg);
+            auto* l = new QLabel(ToQ(text), dlg);
             l->setTextFormat(Qt::PlainText);
             l->setAlignment(((c.style & res::kRight) ? Qt::AlignRight : Qt::AlignLeft) |
                             Qt::AlignTop);
@@ -339,7 +340,7 @@ BOOL CDialog::BuildWindow(bool modal) {
         case res::Kind::Icon: {
             // The control's text names the icon resource.
             int icon = 0;
-            std::from_chars(c.text.data(), c.text.data() + c.text.size(), icon);
+            std::from_chars(text.data(), text.data() + text.size(), icon);
             auto* l = new QLabel(dlg);
             l->setPixmap(res::LoadIcon(icon).pixmap(32, 32));
             r.setSize(QSize(32, 32));

@@ -7,6 +7,7 @@
 #include "platform/FileDialog.h"
 #include "platform/Framework.h"
 #include "platform/MessageBox.h"
+#include "platform/Qt.h"
 #include "res/Resources.h"
 
 #include <QPlainTextEdit>
@@ -176,6 +177,51 @@ TEST_F(DialogTest, ByteLimitRefusesTypingAndFailsTheExchange) {
     EXPECT_FALSE(dlg.UpdateData(TRUE));
     EXPECT_EQ(ShownBoxIds(), (std::vector<UINT>{AFX_IDP_PARSE_STRING_SIZE}));
     EXPECT_EQ(FocusId(dlg), 1002);
+}
+
+// Japanese left in a text: kana, kanji, full- and half-width forms.
+bool HasJapanese(std::string_view text) {
+    for (const QChar c : platform::ToQ(text)) {
+        const char16_t u = c.unicode();
+        if ((u >= 0x3000 && u < 0xA000) || (u >= 0xFF00 && u < 0xFFF0))
+            return true;
+    }
+    return false;
+}
+
+// Every string and every template text has its English, where and only where the Japanese
+// has one, with no Japanese left in it and the "%s" the program fills in; in English every
+// template's captions fit their controls.
+TEST_F(DialogTest, EveryTextHasEnglishThatFitsItsControl) {
+    struct Restore {
+        ~Restore() { res::SetLanguage(res::Language::Japanese); }
+    } restore;
+    const auto expectEnglish = [](const res::Text& t, int id) {
+        const auto args = [](std::string_view s) {
+            int n = 0;
+            for (auto i = s.find("%s"); i != s.npos; i = s.find("%s", i + 1))
+                ++n;
+            return n;
+        };
+        EXPECT_EQ(t.en.empty(), t.ja.empty()) << id << ": " << t.ja;
+        EXPECT_FALSE(HasJapanese(t.en)) << id << ": " << t.en;
+        EXPECT_EQ(args(t.en), args(t.ja)) << id << ": " << t.en;
+    };
+    for (int id = 0; id <= 0xFFFF; ++id) {
+        res::SetLanguage(res::Language::Japanese);
+        const std::string_view ja = res::LoadString(id);
+        res::SetLanguage(res::Language::English);
+        expectEnglish({ja, res::LoadString(id)}, id);
+        const res::Dialog* tpl = res::FindDialog(id);
+        if (!tpl)
+            continue;
+        expectEnglish(tpl->caption, id);
+        for (const res::Control& c : tpl->controls)
+            expectEnglish(c.text, c.id);
+        CDialog d(static_cast<UINT>(id));
+        ASSERT_TRUE(d.Create(static_cast<UINT>(id)));
+        gui::ExpectTextsFit(d.GetDialogWidget());
+    }
 }
 
 constexpr UINT kQuestion = MB_OKCANCEL | MB_ICONQUESTION;

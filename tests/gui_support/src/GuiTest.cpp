@@ -9,9 +9,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QTreeView>
 
@@ -197,6 +202,29 @@ std::vector<std::string> GuiTest::ComboRows(CDialog& dlg, int comboId) {
         for (int i = 0; i < c->count(); ++i)
             out.push_back(platform::FromQ(c->itemText(i)));
     return out;
+}
+
+void ExpectTextsFit(QWidget* window) {
+    ASSERT_NE(window, nullptr);
+    for (QWidget* w : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        QString text;
+        int room = w->width();
+        QStyleOptionButton opt;
+        opt.initFrom(w);
+        if (auto* c = qobject_cast<QCheckBox*>(w)) {
+            text = c->text();
+            room = w->style()->subElementRect(QStyle::SE_CheckBoxContents, &opt, w).width();
+        } else if (auto* b = qobject_cast<QPushButton*>(w)) {
+            text = b->text();
+            room = w->style()->subElementRect(QStyle::SE_PushButtonContents, &opt, w).width();
+        } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
+            text = g->title();
+        } else if (auto* l = qobject_cast<QLabel*>(w); l && !l->wordWrap()) {
+            text = l->text();
+        }
+        EXPECT_LE(w->fontMetrics().horizontalAdvance(text.remove('&')), room)
+            << "\"" << text.toStdString() << "\" in " << window->windowTitle().toStdString();
+    }
 }
 
 std::vector<UINT> GuiTest::ShownBoxIds() {
