@@ -127,9 +127,10 @@ void InitResources();
 inline constexpr std::string_view kFileVersion = "1.0.3.0";
 inline constexpr std::string_view kProductName = "Tovalo";
 
-// The interface's language (Qt's own texts follow it) and the font that stands in for the
-// templates' face with the same metrics.
-inline constexpr std::string_view kLanguage = "ja";
+// The help page, in the folder Help/Tovalo beside the executable.
+inline constexpr Text kHelpPage{"index.htm", "index-en.htm"};
+
+// The font that stands in for the templates' face with the same metrics.
 inline constexpr std::string_view kFallbackFont = "IPAPGothic";
 
 } // namespace res
