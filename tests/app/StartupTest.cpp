@@ -141,67 +141,48 @@ TEST_F(StartupTest, RunsTheWindowOnceAndReturnsFalse) {
 }
 
 // The locale chooses the language at start-up: English for a user who prefers English to
-// Japanese, and then the window in both its states, its dialogs and boxes, Qt's own buttons
-// and the help page are English, every caption fitting its control; Japanese as ever
+// Japanese, and then the window in both its states (every caption fitting its control), its
+// dialogs and boxes, Qt's own buttons and the help page are English; Japanese as ever
 // otherwise.
 TEST_F(StartupTest, TheLocaleChoosesEnglishOrJapaneseThroughout) {
     using res::Language;
     EXPECT_EQ(platform::ChooseLanguage({"fr-FR", "en-GB", "ja-JP"}), Language::English);
     EXPECT_EQ(platform::ChooseLanguage({"ja-JP", "en-US"}), Language::Japanese);
     EXPECT_EQ(platform::ChooseLanguage({"de-DE", "C"}), Language::Japanese);
-    struct Restore {
-        ~Restore() { app::InitApplication(*qApp, QLocale::c()); }
-    } restore;
     const auto seen = [](const QLocale& locale) {
         app::InitApplication(*qApp, locale);
-        const auto fit = [](CDialog& d) {
-            if (res::CurrentLanguage() == res::Language::English)
-                gui::ExpectTextsFit(d.GetDialogWidget());
-        };
         Unload();
         modal::BeginScript();
-        std::vector<std::string> texts;
+        std::string texts;
         Start(
-            [&texts, &fit](CMainDlg& w) {
+            [&texts](CMainDlg& w) {
                 const std::string page = w.GetDlgItem(IDC_WIZARD_TEXT)->GetWindowText();
                 auto* files = qobject_cast<QTreeView*>(w.GetDlgItem(IDC_FILES)->widget());
-                texts = {w.GetDlgItem(IDOK)->GetWindowText(),
-                         w.GetDlgItem(IDC_SERVER_PANEL)->GetWindowText(),
-                         page.substr(0, page.find_first_of("\r\n")),
-                         files->model()->headerData(0, Qt::Horizontal).toString().toStdString()};
-                fit(w);
+                texts = w.GetDlgItem(IDOK)->GetWindowText() + "|" +
+                        w.GetDlgItem(IDC_SERVER_PANEL)->GetWindowText() + "|" +
+                        page.substr(0, page.find_first_of("\r\n")) + "|" +
+                        files->model()->headerData(0, Qt::Horizontal).toString().toStdString();
+                gui::ExpectTextsFit(w.GetDialogWidget());
                 w.SendCommand(IDC_WIZARD);
-                fit(w);
+                gui::ExpectTextsFit(w.GetDialogWidget());
                 modal::QueueMessageBox(IDOK);
                 w.SendCommand(IDC_EDIT_FILE);
-                modal::QueueDialog(IDD_ACCOUNT, [&fit](CDialog& d) {
-                    fit(d);
-                    return IDCANCEL;
-                });
+                modal::QueueDialog(IDD_ACCOUNT, [](CDialog&) { return IDCANCEL; });
                 w.SendCommand(IDC_NEW_ACCOUNT);
             },
             From(kStubs + "/complete"));
-        QMessageBox box;
-        box.setStandardButtons(QMessageBox::Cancel);
+        QMessageBox box(QMessageBox::NoIcon, "", "", QMessageBox::Cancel);
         const std::string& help = theApp.m_pszHelpFilePath;
-        texts.insert(texts.end(), {modal::ShownOf(modal::Kind::MessageBox).at(0).text,
-                                   modal::ShownOf(modal::Kind::Dialog).at(0).text, // account
-                                   box.button(QMessageBox::Cancel)->text().toStdString(),
-                                   help.substr(help.rfind('/') + 1)});
-        return texts;
+        return texts + "|" + modal::ShownOf(modal::Kind::MessageBox).at(0).text + "|" +
+               modal::ShownOf(modal::Kind::Dialog).at(0).text + "|" + // the account dialog
+               box.button(QMessageBox::Cancel)->text().toStdString() + "|" +
+               help.substr(help.rfind('/') + 1);
     };
-    const std::vector<std::string> english{
-        "Save",    "Tovalo Wizard", "Welcome to Tovalo.", "File name", "Select the file to edit.",
-        "Account", "Cancel",        "index-en.htm"};
-    const std::vector<std::string> japanese{"保存",
-                                            "Tovalo・ウィザード",
-                                            "Tovalo　へようこそ。",
-                                            "ファイル名",
-                                            "編集するファイルを選択してください。",
-                                            "アカウント情報",
-                                            "キャンセル",
-                                            "index.htm"};
-    EXPECT_EQ(seen(QLocale(QLocale::English, QLocale::UnitedKingdom)), english);
+    EXPECT_EQ(seen(QLocale(QLocale::English, QLocale::UnitedKingdom)),
+              "Save|Tovalo Wizard|Welcome to Tovalo.|File name|Select the file to edit.|Account|"
+              "Cancel|index-en.htm");
+    const std::string japanese = "保存|Tovalo・ウィザード|Tovalo　へようこそ。|ファイル名|編集する"
+                                 "ファイルを選択してください。|アカウント情報|キャンセル|index.htm";
     EXPECT_EQ(seen(QLocale(QLocale::Japanese, QLocale::Japan)), japanese);
     EXPECT_EQ(seen(QLocale::c()), japanese);
 }

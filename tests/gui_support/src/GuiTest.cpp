@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTest>
@@ -208,22 +207,21 @@ void ExpectTextsFit(QWidget* window) {
     ASSERT_NE(window, nullptr);
     for (QWidget* w : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         QString text;
-        int room = w->width();
-        QStyleOptionButton opt;
-        opt.initFrom(w);
-        if (auto* c = qobject_cast<QCheckBox*>(w)) {
-            text = c->text();
-            room = w->style()->subElementRect(QStyle::SE_CheckBoxContents, &opt, w).width();
-        } else if (auto* b = qobject_cast<QPushButton*>(w)) {
+        QRect room = w->rect();
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+            QStyleOptionButton opt;
+            opt.initFrom(w);
             text = b->text();
-            room = w->style()->subElementRect(QStyle::SE_PushButtonContents, &opt, w).width();
+            const bool check = qobject_cast<QCheckBox*>(w);
+            room = w->style()->subElementRect(
+                check ? QStyle::SE_CheckBoxContents : QStyle::SE_PushButtonContents, &opt, w);
         } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
             text = g->title();
         } else if (auto* l = qobject_cast<QLabel*>(w); l && !l->wordWrap()) {
             text = l->text();
         }
-        EXPECT_LE(w->fontMetrics().horizontalAdvance(text.remove('&')), room)
-            << "\"" << text.toStdString() << "\" in " << window->windowTitle().toStdString();
+        EXPECT_LE(w->fontMetrics().horizontalAdvance(text.remove('&')), room.width())
+            << text.toStdString() << " in " << window->windowTitle().toStdString();
     }
 }
 
