@@ -40,8 +40,8 @@ constexpr Entry kStrings[] = {
       "。\r\nこのタイトルはフォルダ名になりますので、フォルダ名に使えない文字を含めることはでき"
       "ません。\r\n\r\n入力が終わったら、「次へ」ボタンを押してください。",
       "Next, enter a title.\r\n\r\nA title might be \"BBS data\", for example.\r\nThe title "
-      "becomes a folder name, so it cannot contain characters that folder names cannot "
-      "have.\r\n\r\nWhen you have finished, click \"Next\"."}},
+      "becomes a folder name, so it cannot contain characters that are not allowed in folder "
+      "names.\r\n\r\nWhen you have finished, click \"Next\"."}},
     {IDS_BACK, {"戻る", "Back"}},
     {IDS_WIZARD, {"ウィザード", "Wizard"}},
     {IDS_WIZARD_PAGE_ARCHIVE,
@@ -50,8 +50,8 @@ constexpr Entry kStrings[] = {
       "\n\r\nバックアップ目的の場合などで、すぐにファイルを利用する必要がないため、圧縮して保存"
       "しても構わないという場合に指定してください。\r\n\r\n圧縮しない場合には、チェックをはずし"
       "たままにしてください。\r\n\r\n指定が終わったら、「次へ」ボタンを押してください。",
-      "Next, choose whether all the files are packed into one archive once they have been "
-      "received. To pack them, check \"Pack into one archive\" and enter an archive name.\r\n\r\n"
+      "Next, choose whether to pack all the files into one archive after they are received. "
+      "To pack them, check \"Pack into one archive\" and enter an archive name.\r\n\r\n"
       "Choose this when, for example, the files are a backup you will not need right away and "
       "can be kept compressed.\r\n\r\nTo leave them unpacked, leave the box unchecked.\r\n\r\n"
       "When you have finished, click \"Next\"."}},
@@ -77,13 +77,13 @@ constexpr Entry kStrings[] = {
     {IDS_LIBRARY_VERSION,
      {"プログラム・サブモジュールが正しいバージョンではありません。インストールしなおしてくださ"
       "い。",
-      "A part of the program is the wrong version. Please reinstall Tovalo."}},
+      "A program component is the wrong version. Please reinstall Tovalo."}},
     {IDS_LIBRARY_LOAD,
      {"プログラム・サブモジュールを読み込むことができません。インストールしなおしてください。",
-      "A part of the program cannot be loaded. Please reinstall Tovalo."}},
+      "A program component cannot be loaded. Please reinstall Tovalo."}},
     {IDS_LIBRARY_BAD,
      {"プログラム・サブモジュールが正しくありません。インストールしなおしてください。",
-      "A part of the program is not valid. Please reinstall Tovalo."}},
+      "A program component is not valid. Please reinstall Tovalo."}},
     {IDS_ACCOUNT_INCOMPLETE,
      {"アカウント作成のための項目が正しく指定されていません。",
       "The fields needed for the account are not filled in correctly."}},
@@ -150,7 +150,7 @@ constexpr Entry kStrings[] = {
     {IDS_ARCHIVE_NAME_REQUIRED, {"圧縮ファイル名が必要です", "An archive name is required."}},
     {IDS_ACCOUNT_MISSING,
      {"Senderaに指定されているアカウントがありません",
-      "The account that the task file names does not exist."}},
+      "The account named in the task file does not exist."}},
     {IDS_CONFIRM_NEW,
      {"現在のデータを削除してもよろしいですか？",
       "Are you sure you want to clear the current data?"}},
@@ -171,7 +171,7 @@ constexpr Entry kStrings[] = {
       "\r\nパスワードを暗号化せずに送って接続を続けますか？",
       "Earlier connections to this server were encrypted with TLS, but this time encryption "
       "was refused.\r\nSomeone may be tampering with the connection.\r\nSend the password "
-      "unencrypted and go on connecting?"}},
+      "unencrypted and continue?"}},
     {IDS_CERT_NOT_VERIFIED,
      {"サーバーの証明書を確認できませんでした。内容を確かめて、信頼するかどうかを選んでください。",
       "The server's certificate could not be verified. Check its details and choose whether to "
