@@ -1,10 +1,11 @@
 // Pictures of the running program for the documentation:
 //
-//     tovalo-screenshot wizard|panel|about FILE
+//     tovalo-screenshot wizard|panel|about|account FILE
 //
-// starts Tovalo as the tovalo program does and saves to FILE the main window as it opens
-// (wizard), the main window with the wizard stopped (panel) or the version box (about),
-// then quits; the exit status says whether the picture was written.
+// starts Tovalo as the tovalo program does (in the locale's language) and saves to FILE the
+// main window as it opens (wizard), the main window with the wizard stopped (panel), the
+// version box (about) or the account dialog of a new account (account), then quits; the exit
+// status says whether the picture was written.
 #include "app/Startup.h"
 #include "library/App.h"
 #include "res/Ids.h"
@@ -35,8 +36,8 @@ void SaveAndQuit(QWidget* w, const QString& file) {
 int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
     const std::string mode = argc == 3 ? argv[1] : "";
-    if (mode != "wizard" && mode != "panel" && mode != "about") {
-        std::fprintf(stderr, "usage: tovalo-screenshot wizard|panel|about FILE\n");
+    if (mode != "wizard" && mode != "panel" && mode != "about" && mode != "account") {
+        std::fprintf(stderr, "usage: tovalo-screenshot wizard|panel|about|account FILE\n");
         return 2;
     }
     const QString out = QString::fromLocal8Bit(argv[2]);
@@ -52,8 +53,12 @@ int main(int argc, char** argv) {
             QTimer::singleShot(300, [window, out] { SaveAndQuit(window, out); });
         } else {
             QTimer::singleShot(500, [out] { SaveAndQuit(QApplication::activeModalWidget(), out); });
-            // The version item of the window's context menu; the box runs until the picture.
-            main->GetContextMenu()->actions().back()->trigger();
+            // The version item of the window's context menu, or the new-account button; the
+            // dialog runs until the picture.
+            if (mode == "about")
+                main->GetContextMenu()->actions().back()->trigger();
+            else
+                main->SendCommand(IDC_NEW_ACCOUNT);
         }
     });
     theApp.InitInstance();

@@ -16,10 +16,10 @@
 
 #include <climits>
 
-void app::InitApplication(QApplication& qapp) {
+void app::InitApplication(QApplication& qapp, const QLocale& locale) {
     QApplication::setApplicationName(platform::ToQ(res::kProductName));
     QApplication::setWindowIcon(res::LoadIcon(IDI_APP));
-    platform::InstallFrameworkTranslation(qapp, res::kLanguage);
+    platform::SetInterfaceLanguage(qapp, platform::ChooseLanguage(locale.uiLanguages()));
 }
 
 BOOL CEditorApp::InitInstance(const StartupSteps& steps) {
@@ -65,7 +65,7 @@ BOOL CEditorApp::InitInstance(const StartupSteps& steps) {
     m_strUserName = platform::FromBuffer(buffer, sizeof buffer);
 
     // The help page beside the executable, whatever the current directory.
-    m_pszHelpFilePath = steps.loader.directory + "Help/Tovalo/index.htm";
+    m_pszHelpFilePath = steps.loader.directory + "Help/Tovalo/" + std::string(res::kHelpPage.Get());
 
     {
         CMainDlg dlg;

@@ -279,7 +279,7 @@ BOOL CDialog::BuildWindow(bool modal) {
     dlg->setAttribute(Qt::WA_KeyboardFocusChange);
     const QFont font = DialogFont(*tpl);
     dlg->setFont(font);
-    dlg->setWindowTitle(ToQ(tpl->caption));
+    dlg->setWindowTitle(ToQ(tpl->caption.Get()));
     if (modal)
         dlg->setWindowModality(Qt::ApplicationModal);
     if (tpl->style & res::kDsSysMenu) {
@@ -299,6 +299,7 @@ BOOL CDialog::BuildWindow(bool modal) {
     const QFontMetrics fm(font);
     std::vector<QWidget*> groups;
     for (const res::Control& c : tpl->controls) {
+        const std::string_view text = c.text.Get();
         QWidget* w = nullptr;
         QRect r(px(c.x), py(c.y), px(c.cx), py(c.cy));
         Qt::FocusPolicy focus = Qt::StrongFocus;
@@ -321,7 +322,7 @@ BOOL CDialog::BuildWindow(bool modal) {
             break;
         case res::Kind::Button:
         case res::Kind::DefButton: {
-            auto* b = new QPushButton(ToQ(c.text), dlg);
+            auto* b = new QPushButton(ToQ(text), dlg);
             b->setAutoDefault(false);
             if (c.kind == res::Kind::DefButton) {
                 b->setDefault(true);
@@ -331,10 +332,10 @@ BOOL CDialog::BuildWindow(bool modal) {
             break;
         }
         case res::Kind::AutoCheck:
-            w = new QCheckBox(ToQ(c.text), dlg);
+            w = new QCheckBox(ToQ(text), dlg);
             break;
         case res::Kind::GroupBox:
-            w = new QGroupBox(ToQ(c.text), dlg);
+            w = new QGroupBox(ToQ(text), dlg);
             if (QStyle* style = GroupBoxStyle())
                 w->setStyle(style);
             // Only a frame: it neither takes clicks nor covers the controls inside it.
@@ -343,7 +344,7 @@ BOOL CDialog::BuildWindow(bool modal) {
             focus = Qt::NoFocus;
             break;
         case res::Kind::Static: {
-            auto* l = new QLabel(ToQ(c.text), dlg);
+            auto* l = new QLabel(ToQ(text), dlg);
             l->setTextFormat(Qt::PlainText);
             l->setAlignment(((c.style & res::kRight) ? Qt::AlignRight : Qt::AlignLeft) |
                             Qt::AlignTop);
@@ -407,7 +408,7 @@ BOOL CDialog::BuildWindow(bool modal) {
         case res::Kind::Icon: {
             // The control's text names the icon resource.
             int icon = 0;
-            std::from_chars(c.text.data(), c.text.data() + c.text.size(), icon);
+            std::from_chars(text.data(), text.data() + text.size(), icon);
             auto* l = new QLabel(dlg);
             l->setPixmap(res::LoadIcon(icon).pixmap(32, 32));
             r.setSize(QSize(32, 32));

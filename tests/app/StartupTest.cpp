@@ -1,10 +1,13 @@
 // Start-up and shutdown: every failure message, the window shown once, the help path, the
-// user name read at start and written back at exit, and a store that cannot be used or
-// written.
+// language the locale chooses, the user name read at start and written back at exit, and a
+// store that cannot be used or written.
+#include "app/Startup.h"
 #include "accounts/AccountDlg.h"
 #include "accounts/Store.h"
+#include "gui_support/GuiTest.h"
 #include "gui_support/ScriptedModal.h"
 #include "library/App.h"
+#include "platform/Framework.h"
 #include "platform/Loader.h"
 #include "platform/Text.h"
 #include "res/Ids.h"
@@ -15,7 +18,11 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTreeView>
 
 #include <dlfcn.h>
 #include <unistd.h>
@@ -131,6 +138,53 @@ TEST_F(StartupTest, RunsTheWindowOnceAndReturnsFalse) {
     EXPECT_EQ(g_strVersion, "1.0.3");
     EXPECT_EQ(theApp.m_hInterface, nullptr) << "the interface is released at exit";
     EXPECT_NE(theApp.m_hLibrary, nullptr) << "the library stays loaded until the process ends";
+}
+
+// The locale chooses the language at start-up: English for a user who prefers English to
+// Japanese, and then the window in both its states (every caption fitting its control), its
+// dialogs and boxes, Qt's own buttons and the help page are English; Japanese as ever
+// otherwise.
+TEST_F(StartupTest, TheLocaleChoosesEnglishOrJapaneseThroughout) {
+    using res::Language;
+    EXPECT_EQ(platform::ChooseLanguage({"fr-FR", "en-GB", "ja-JP"}), Language::English);
+    EXPECT_EQ(platform::ChooseLanguage({"ja-JP", "en-US"}), Language::Japanese);
+    EXPECT_EQ(platform::ChooseLanguage({"de-DE", "C"}), Language::Japanese);
+    const auto seen = [](const QLocale& locale) {
+        app::InitApplication(*qApp, locale);
+        Unload();
+        modal::BeginScript();
+        std::string texts;
+        Start(
+            [&texts](CMainDlg& w) {
+                const std::string page = w.GetDlgItem(IDC_WIZARD_TEXT)->GetWindowText();
+                auto* files = qobject_cast<QTreeView*>(w.GetDlgItem(IDC_FILES)->widget());
+                texts = w.GetDlgItem(IDOK)->GetWindowText() + "|" +
+                        w.GetDlgItem(IDC_SERVER_PANEL)->GetWindowText() + "|" +
+                        page.substr(0, page.find_first_of("\r\n")) + "|" +
+                        files->model()->headerData(0, Qt::Horizontal).toString().toStdString();
+                gui::ExpectTextsFit(w.GetDialogWidget());
+                w.SendCommand(IDC_WIZARD);
+                gui::ExpectTextsFit(w.GetDialogWidget());
+                modal::QueueMessageBox(IDOK);
+                w.SendCommand(IDC_EDIT_FILE);
+                modal::QueueDialog(IDD_ACCOUNT, [](CDialog&) { return IDCANCEL; });
+                w.SendCommand(IDC_NEW_ACCOUNT);
+            },
+            From(kStubs + "/complete"));
+        QMessageBox box(QMessageBox::NoIcon, "", "", QMessageBox::Cancel);
+        const std::string& help = theApp.m_pszHelpFilePath;
+        return texts + "|" + modal::ShownOf(modal::Kind::MessageBox).at(0).text + "|" +
+               modal::ShownOf(modal::Kind::Dialog).at(0).text + "|" + // the account dialog
+               box.button(QMessageBox::Cancel)->text().toStdString() + "|" +
+               help.substr(help.rfind('/') + 1);
+    };
+    EXPECT_EQ(seen(QLocale(QLocale::English, QLocale::UnitedKingdom)),
+              "Save|Tovalo Wizard|Welcome to Tovalo.|File name|Select the file to edit.|Account|"
+              "Cancel|index-en.htm");
+    const std::string japanese = "保存|Tovalo・ウィザード|Tovalo　へようこそ。|ファイル名|編集する"
+                                 "ファイルを選択してください。|アカウント情報|キャンセル|index.htm";
+    EXPECT_EQ(seen(QLocale(QLocale::Japanese, QLocale::Japan)), japanese);
+    EXPECT_EQ(seen(QLocale::c()), japanese);
 }
 
 // --- with the real library: the name and the store ---

@@ -5,6 +5,13 @@
 
 #include <utility>
 
+namespace {
+
+// Between the first and the last day of the validity.
+constexpr res::Text kUntil{" ～ ", " – "};
+
+} // namespace
+
 CCertificateDlg::CCertificateDlg(std::string server, const inet::FtpCertificate& certificate,
                                  bool changed, CWnd* pParent)
     : CDialog(IDD_CERTIFICATE, pParent), m_strServer(std::move(server)), m_certificate(certificate),
@@ -24,7 +31,8 @@ BOOL CCertificateDlg::OnInitDialog() {
     GetDlgItem(IDC_CERT_SUBJECT)->SetWindowText(m_certificate.subject);
     GetDlgItem(IDC_CERT_ISSUER)->SetWindowText(m_certificate.issuer);
     GetDlgItem(IDC_CERT_VALIDITY)
-        ->SetWindowText(m_certificate.notBefore + " ～ " + m_certificate.notAfter);
+        ->SetWindowText(m_certificate.notBefore + std::string(kUntil.Get()) +
+                        m_certificate.notAfter);
     GetDlgItem(IDC_CERT_FINGERPRINT)->SetWindowText(m_certificate.sha256);
     GetDlgItem(IDC_CERT_ERROR)->SetWindowText(m_certificate.verifyError);
     // Trusting is a decision; a quick Enter or Space must not make it.

@@ -1,14 +1,22 @@
-// Application-wide framework set-up: Qt's own texts in the interface's language.
+// Application-wide framework set-up: the interface's language, Qt's own texts with it.
 #pragma once
 
-#include <string_view>
+#include "res/Resources.h"
+
+#include <QStringList>
 
 class QCoreApplication;
 
 namespace platform {
 
-// Installs Qt's translation for `language` (qtbase_<language>), so that framework buttons
-// read like the rest of the interface. Returns false when the translation is not found.
-bool InstallFrameworkTranslation(QCoreApplication& app, std::string_view language);
+// The interface's language for the user's languages, most preferred first (as
+// QLocale::uiLanguages() gives them): the first that is Japanese or English; Japanese when
+// none is, as for the C locale.
+res::Language ChooseLanguage(const QStringList& uiLanguages);
+
+// Sets the language of the program's texts and of Qt's own (framework buttons read like the
+// rest of the interface); a later call replaces an earlier one. Returns false when Qt's
+// translation is not found.
+bool SetInterfaceLanguage(QCoreApplication& app, res::Language language);
 
 } // namespace platform

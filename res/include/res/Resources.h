@@ -23,6 +23,24 @@ class QImage;
 
 namespace res {
 
+// The interface's languages. The Japanese texts are the source and the default.
+enum class Language : std::uint8_t { Japanese, English };
+
+// The language every text below is given in: chosen once at start-up, Japanese until then.
+void SetLanguage(Language language);
+Language CurrentLanguage();
+
+// A text the user sees, in every language of the interface (so none can be left out).
+struct Text {
+    constexpr Text() = default;
+    constexpr Text(std::string_view japanese, std::string_view english)
+        : ja(japanese), en(english) {}
+    std::string_view ja;
+    std::string_view en;
+    // The text in the interface's language.
+    std::string_view Get() const;
+};
+
 // Control kinds of a template.
 enum class Kind : std::uint8_t {
     Edit,
@@ -68,16 +86,20 @@ enum DialogStyle : std::uint32_t {
 };
 
 struct Control {
+    // Both captions are given; a control without one has two empty texts.
+    constexpr Control(int id_, Kind kind_, int x_, int y_, int cx_, int cy_, std::string_view ja,
+                      std::string_view en, std::uint32_t style_)
+        : id(id_), kind(kind_), x(x_), y(y_), cx(cx_), cy(cy_), text(ja, en), style(style_) {}
     int id;
     Kind kind;
     int x, y, cx, cy; // dialog units
-    std::string_view text;
+    Text text;
     std::uint32_t style;
 };
 
 struct Dialog {
     int id;
-    std::string_view caption;
+    Text caption;
     int cx, cy; // client area, dialog units
     std::string_view font;
     int pointSize;
@@ -88,7 +110,8 @@ struct Dialog {
 // The template with that ID, or nullptr.
 const Dialog* FindDialog(int id);
 
-// The string-table text (UTF-8) with that ID; empty when the table has none.
+// The string-table text (UTF-8) with that ID in the interface's language; empty when the
+// table has none.
 std::string_view LoadString(int id);
 bool HasString(int id);
 
@@ -107,9 +130,10 @@ void InitResources();
 inline constexpr std::string_view kFileVersion = "1.0.3.0";
 inline constexpr std::string_view kProductName = "Tovalo";
 
-// The interface's language (Qt's own texts follow it) and the font that stands in for the
-// templates' face with the same metrics.
-inline constexpr std::string_view kLanguage = "ja";
+// The help page, in the folder Help/Tovalo beside the executable.
+inline constexpr Text kHelpPage{"index.htm", "index-en.htm"};
+
+// The font that stands in for the templates' face with the same metrics.
 inline constexpr std::string_view kFallbackFont = "IPAPGothic";
 
 } // namespace res

@@ -11,7 +11,7 @@
 int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
-    platform::InstallFrameworkTranslation(app, res::kLanguage);
+    platform::SetInterfaceLanguage(app, res::Language::Japanese);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

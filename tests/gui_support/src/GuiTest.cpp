@@ -9,9 +9,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QTreeView>
 
@@ -201,6 +205,28 @@ std::vector<std::string> GuiTest::ComboRows(CDialog& dlg, int comboId) {
         for (int i = 0; i < c->count(); ++i)
             out.push_back(platform::FromQ(c->itemText(i)));
     return out;
+}
+
+void ExpectTextsFit(QWidget* window) {
+    ASSERT_NE(window, nullptr);
+    for (QWidget* w : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        QString text;
+        QRect room = w->rect();
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) {
+            QStyleOptionButton opt;
+            opt.initFrom(w);
+            text = b->text();
+            const bool check = qobject_cast<QCheckBox*>(w);
+            room = w->style()->subElementRect(
+                check ? QStyle::SE_CheckBoxContents : QStyle::SE_PushButtonContents, &opt, w);
+        } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
+            text = g->title();
+        } else if (auto* l = qobject_cast<QLabel*>(w); l && !l->wordWrap()) {
+            text = l->text();
+        }
+        EXPECT_LE(w->fontMetrics().horizontalAdvance(text.remove('&')), room.width())
+            << text.toStdString() << " in " << window->windowTitle().toStdString();
+    }
 }
 
 std::vector<UINT> GuiTest::ShownBoxIds() {

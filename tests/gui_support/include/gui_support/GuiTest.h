@@ -33,6 +33,10 @@
 
 namespace gui {
 
+// The captions of a window's buttons, check boxes, group boxes and one-line labels each fit
+// their control (nothing is cut off).
+void ExpectTextsFit(QWidget* window);
+
 // Every member has a default, so designated initializers may leave any out.
 struct AccountValues {
     std::string name{};
