@@ -71,6 +71,7 @@ BOOL CEditorApp::InitInstance(const StartupSteps& steps) {
         CMainDlg dlg;
         m_pMainWnd = &dlg;
         dlg.m_strName = m_strUserName;
+        dlg.m_strStartFile = steps.openFile;
         dlg.DoModal();
 
         if (!dlg.m_strName.empty()) {

@@ -195,6 +195,18 @@ constexpr Entry kStrings[] = {
     {IDS_CONFIRM_DELETE_ALL,
      {"すべてのファイルを削除してもよろしいですか？",
       "Are you sure you want to delete all the files?"}},
+    {IDS_CLI_USAGE,
+     {"使い方: tovalo [ファイル.sd | --help | --version]",
+      "Usage: tovalo [FILE.sd | --help | --version]"}},
+    {IDS_CLI_HELP,
+     {"Sendera (*.sd) を作成します。ファイルを指定すると、起動後に読み込みます。\n"
+      "  --help     この説明を表示して終了します\n"
+      "  --version  バージョンを表示して終了します",
+      "Composes Sendera task files (*.sd). A file given is loaded once the window is open.\n"
+      "  --help     show this text and exit\n"
+      "  --version  show the version and exit"}},
+    {IDS_CLI_VERSION, {"Tovalo %s", "Tovalo %s"}},
+    {IDS_CLI_BAD_ARGUMENT, {"tovalo: 使えない引数です: %s", "tovalo: unknown argument: %s"}},
     {AFX_IDS_SCCLOSE, {"閉じる(&C)", "&Close"}},
     {AFX_IDP_PARSE_STRING_SIZE,
      {"%s 文字以内で入力してください。", "Please enter no more than %s characters."}},

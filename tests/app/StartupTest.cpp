@@ -1,6 +1,6 @@
 // Start-up and shutdown: every failure message, the window shown once, the help path, the
-// language the locale chooses, the user name read at start and written back at exit, and a
-// store that cannot be used or written.
+// language the locale chooses, the user name read at start and written back at exit, a
+// store that cannot be used or written, and the task file named on the command line.
 #include "app/Startup.h"
 #include "accounts/AccountDlg.h"
 #include "accounts/Store.h"
@@ -19,6 +19,7 @@
 #include <sqlite3.h>
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -312,6 +313,70 @@ TEST_F(LibraryTest, ReadOnlyStoreIsListedAndRefusesChangesAloud) {
     EXPECT_EQ(proxies, std::vector<std::string>{"P"});
     EXPECT_EQ(accounts, (std::vector<std::string>{"A", ""}));
     EXPECT_EQ(ReadFile(StorePath()), before);
+}
+
+// The file named on the command line is loaded once the window is open, as Load loads the
+// file chosen in its dialog, with the same messages when it cannot be.
+TEST_F(LibraryTest, LoadsTheFileNamedOnTheCommandLineOnceTheWindowIsOpen) {
+    Start([](CMainDlg&) {
+        EXPECT_TRUE(accounts::WriteAccount({"A", "u", FALSE, "", "", FALSE, ""}));
+    });
+    const std::string dir = home.path().toStdString() + "/";
+    // A task file for ACCOUNT with the folder FOLDER (as JSON writes it) and one file.
+    const std::string kTask = R"({"format": "sendera-task", "version": 2, "document": {"kind": 1,
+        "children": [{"kind": 2, "fields": {"1201": 121, "1202": "FOLDER"}, "children": [
+        {"kind": 3, "fields": {"1301": 131, "1304": "ACCOUNT"}, "children": [{"kind": 4,
+        "fields": {"1303": 141}, "children": [{"kind": 5, "fields": {"1501": "a.txt",
+        "1502": "/pub/a.txt"}}]}]}]}]}})";
+    const auto task = [&](const std::string& name, const std::string& account,
+                          const std::string& folder) {
+        std::string text = kTask;
+        text.replace(text.find("FOLDER"), 6, folder);
+        text.replace(text.find("ACCOUNT"), 7, account);
+        std::ofstream(dir + name) << text;
+    };
+    task("good.sd", "A", R"(taro\\work)");
+    task("stranger.sd", "Nobody", R"(taro\\work)");
+    task("three-parts.sd", "A", R"(a\\b\\c)");
+    std::ofstream(dir + "garbage.sd") << "\x01\x02 not a task file {";
+    struct Case {
+        std::string file;
+        std::vector<UINT> boxes;
+        bool loaded;
+    };
+    const Case cases[] = {
+        {"good.sd", {}, true},
+        {"stranger.sd", {IDS_ACCOUNT_MISSING}, true},
+        {"garbage.sd", {IDS_LOAD_FAILED}, false},
+        {"missing.sd", {IDS_LOAD_FAILED}, false},
+        {"three-parts.sd", {IDS_NOT_A_TASK_FILE}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        modal::BeginScript();
+        StartupSteps steps;
+        steps.openFile = dir + c.file;
+        std::vector<UINT> opening, boxes;
+        std::string fields;
+        std::size_t rows = 0;
+        Start(
+            [&](CMainDlg& w) {
+                opening = BoxIds();
+                EXPECT_TRUE(w.GetDialogWidget()->isVisible());
+                for (std::size_t i = 0; i < c.boxes.size(); ++i)
+                    modal::QueueMessageBox(IDOK);
+                QCoreApplication::processEvents();
+                boxes = BoxIds();
+                fields = w.GetDlgItem(IDC_TITLE)->GetWindowText() + "|" +
+                         w.GetDlgItem(IDC_ARCHIVE_NAME)->GetWindowText();
+                rows = w.m_arrFiles.size();
+            },
+            steps);
+        EXPECT_TRUE(opening.empty()) << "nothing is said before the window is open";
+        EXPECT_EQ(boxes, c.boxes);
+        EXPECT_EQ(fields, c.loaded ? "work|" : "|");
+        EXPECT_EQ(rows, c.loaded ? 1u : 0u);
+    }
 }
 
 } // namespace

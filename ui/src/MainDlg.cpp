@@ -12,6 +12,7 @@
 #include "ui/AboutDlg.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QMenu>
 
 namespace {
@@ -114,6 +115,12 @@ BOOL CMainDlg::OnInitDialog() {
     SetIcon(m_hIcon, FALSE);
 
     InitControls();
+    if (!m_strStartFile.empty()) {
+        // Once the window is open, as if Load had been clicked and the file chosen; gone
+        // with the window if it closes first.
+        QMetaObject::invokeMethod(
+            GetDialogWidget(), [this] { LoadDocument(m_strStartFile); }, Qt::QueuedConnection);
+    }
     return TRUE;
 }
 

@@ -81,14 +81,16 @@ void CMainDlg::OnLoad() {
                     g_strFileFilter.c_str());
     if (!ChooseTaskFile(dlg))
         return;
+    LoadDocument(dlg.GetPathName());
+}
 
+void CMainDlg::LoadDocument(const std::string& path) {
     ClearDocument();
     FillAccountList();
 
     // Nothing read is shown until every check has passed.
     document::LoadedHeader header;
-    if (const unsigned id = document::ReadDocumentHeader(Lib(), dlg.GetPathName(), header);
-        id != 0) {
+    if (const unsigned id = document::ReadDocumentHeader(Lib(), path, header); id != 0) {
         AfxMessageBox(id, MB_ICONEXCLAMATION);
         return;
     }

@@ -24,11 +24,14 @@ struct AccountItems {
     int tlsHost = -1;     // KORVEX_KIND_TLS_HOST
 };
 
-// What start-up reaches outside the program; tests replace steps to see its failures.
+// What start-up reaches outside the program, and the file it was asked to open; tests
+// replace steps to see its failures.
 struct StartupSteps {
     // Nothing needs initialising on Linux: the OLE step succeeds.
     std::function<bool()> oleInit = [] { return true; };
     LibraryLoader loader; // its folder also holds the help pages
+    // The task file named on the command line: the window loads it once open. Empty: none.
+    std::string openFile;
 };
 
 class CEditorApp : public CWinApp {

@@ -171,6 +171,11 @@ inline constexpr int IDS_STORE_UNUSABLE = 172;     // "%s": the account store's 
 inline constexpr int IDS_STORE_WRITE_FAILED = 173; // an account or proxy change not stored
 inline constexpr int IDS_LIST_TOO_LARGE = 174;
 inline constexpr int IDS_CONFIRM_DELETE_ALL = 175;
+// The command line of tovalo (app/include/app/CommandLine.h).
+inline constexpr int IDS_CLI_USAGE = 176;        // the usage line
+inline constexpr int IDS_CLI_HELP = 177;         // --help, after the usage line
+inline constexpr int IDS_CLI_VERSION = 178;      // --version; "%s": the version
+inline constexpr int IDS_CLI_BAD_ARGUMENT = 179; // "%s": the argument not understood
 
 // The framework's own strings.
 inline constexpr int AFX_IDS_SCCLOSE = 0xEF06;           // the window menu's close item

@@ -9,7 +9,8 @@
 //                         OnAccountDetails, OnDeleteAccount
 //   MainDlgFiles.cpp      AddBackupFile, OnAddFile, OnEditFile, OnDeleteFile,
 //                         OnDeleteAllFiles, PreTranslateMessage
-//   MainDlgDocument.cpp   OnOK (SaveDocument), OnLoad, OnNew, OnCancel, ClearDocument
+//   MainDlgDocument.cpp   OnOK (SaveDocument), OnLoad (LoadDocument), OnNew, OnCancel,
+//                         ClearDocument
 //   MainDlgBrowse.cpp     OnConnect, OnParentFolder, OnShowFolder, OnDblclkRemoteList,
 //                         OnAddRemote, ClearRemoteList, StartBrowseRun, the destructor
 //                         (which waits for a running worker)
@@ -99,6 +100,9 @@ public:
     int m_bCompress = 0; // IDC_COMPRESS: pack into one archive
     std::string m_strMask;
     QIcon m_hIcon; // icon IDI_APP
+    // The task file named on the command line, loaded as Load would once the window is open;
+    // empty: none.
+    std::string m_strStartFile;
 
     // --- window (MainDlg.cpp) ---
     void InitControls();
@@ -143,6 +147,8 @@ public:
     // --- task document (MainDlgDocument.cpp) ---
     void SaveDocument(std::string path);
     void OnLoad();
+    // What Load does with the file chosen in its dialog; also the start-up's m_strStartFile.
+    void LoadDocument(const std::string& path);
     void OnNew();
     void ClearDocument();
     // Runs a Load or Save file dialog in the folder the last one was left in (at first the
