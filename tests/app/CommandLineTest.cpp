@@ -64,6 +64,9 @@ TEST(CommandLineTest, AnswersOrRefusesWithoutStartingTheProgram) {
                                         "DISPLAY",
                                         "-u",
                                         "WAYLAND_DISPLAY",
+                                        "-u",
+                                        "LANGUAGE",
+                                        "LC_ALL=C", // the texts expected are the Japanese
                                         c.qt ? "QT_QPA_PLATFORM=offscreen"
                                              : "QT_QPA_PLATFORM=no-such-platform",
                                         "XDG_RUNTIME_DIR=" + runtime.path.string(),
