@@ -25,10 +25,6 @@
 #include <QTemporaryDir>
 #include <QTreeView>
 
-#include <dlfcn.h>
-#include <unistd.h>
-
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -38,19 +34,6 @@ namespace modal = platform::modal;
 namespace {
 
 const std::string kStubs = TOVALO_STUB_DIR;
-
-bool IsResident(const std::string& path) {
-    void* h = ::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
-    if (!h)
-        return false;
-    ::dlclose(h);
-    return true;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 class StartupTest : public ::testing::Test {
 protected:
@@ -120,7 +103,7 @@ TEST_F(StartupTest, FailuresShowTheirBoxAndLeaveNothingLoaded) {
         EXPECT_EQ(modal::Shown()[0].id, c.box);
         EXPECT_EQ(modal::Shown()[0].style, c.style);
         EXPECT_TRUE(theApp.m_hLibrary == nullptr && theApp.m_hInterface == nullptr);
-        EXPECT_FALSE(IsResident(c.from + "/libKORVEX.so"));
+        EXPECT_FALSE(test::IsResident(c.from + "/libKORVEX.so"));
     }
 }
 
@@ -226,12 +209,6 @@ protected:
         });
         w.SendCommand(IDC_NEW_ACCOUNT);
     }
-    static std::vector<UINT> BoxIds() {
-        std::vector<UINT> ids;
-        for (const auto& r : modal::ShownOf(modal::Kind::MessageBox))
-            ids.push_back(r.id);
-        return ids;
-    }
 };
 
 // A typed name opens the next run; an empty one keeps the stored name.
@@ -245,7 +222,7 @@ TEST_F(LibraryTest, NameLastTypedOpensTheNextRun) {
 // window works all the same, a new account is refused aloud, and the file stays as it was.
 TEST_F(LibraryTest, UnusableStoreIsToldAndTheWindowStillOpens) {
     RunOnce(std::string("佐藤"));
-    const std::string sound = ReadFile(StorePath());
+    const std::string sound = test::ReadFile(StorePath());
     for (const std::string what : {"garbage", "truncated", "foreign"}) {
         SCOPED_TRACE(what);
         std::filesystem::remove(StorePath());
@@ -259,21 +236,22 @@ TEST_F(LibraryTest, UnusableStoreIsToldAndTheWindowStillOpens) {
             std::ofstream(StorePath(), std::ios::binary)
                 << (what == "garbage" ? std::string(3000, 'Z') : sound.substr(0, sound.size() / 2));
         }
-        const std::string before = ReadFile(StorePath());
+        const std::string before = test::ReadFile(StorePath());
         modal::BeginScript();
         modal::QueueMessageBox(IDOK);
         std::vector<UINT> beforeWindow;
         EXPECT_FALSE(Start([&](CMainDlg& w) {
-            beforeWindow = BoxIds();
+            beforeWindow = modal::ShownBoxIds();
             NewAccount(w);
         }));
         EXPECT_EQ(beforeWindow, std::vector<UINT>{IDS_STORE_UNUSABLE});
-        ASSERT_EQ(BoxIds(), (std::vector<UINT>{IDS_STORE_UNUSABLE, IDS_STORE_WRITE_FAILED}));
+        ASSERT_EQ(modal::ShownBoxIds(),
+                  (std::vector<UINT>{IDS_STORE_UNUSABLE, IDS_STORE_WRITE_FAILED}));
         const modal::Record& told = modal::Shown()[0];
         EXPECT_EQ(told.text,
                   platform::FormatString(res::LoadString(IDS_STORE_UNUSABLE), StorePath()));
         EXPECT_EQ(told.style, static_cast<UINT>(MB_ICONEXCLAMATION));
-        EXPECT_EQ(ReadFile(StorePath()), before);
+        EXPECT_EQ(test::ReadFile(StorePath()), before);
     }
 }
 
@@ -284,7 +262,7 @@ TEST_F(LibraryTest, ReadOnlyStoreIsListedAndRefusesChangesAloud) {
         EXPECT_TRUE(accounts::WriteProxy({"P", "p.example", "", FALSE, ""}));
         EXPECT_TRUE(accounts::WriteAccount({"A", "u", FALSE, "", "", FALSE, ""}));
     });
-    const std::string before = ReadFile(StorePath());
+    const std::string before = test::ReadFile(StorePath());
     const test::ReadOnlyFolder readOnly(home.path().toStdString());
     if (!readOnly.Ok())
         GTEST_SKIP() << "the folder cannot be made read-only here";
@@ -308,11 +286,12 @@ TEST_F(LibraryTest, ReadOnlyStoreIsListedAndRefusesChangesAloud) {
         for (int i = 0; i < 2; ++i)
             accounts.push_back(w.m_listAccounts.GetText(i));
     });
-    EXPECT_EQ(BoxIds(), (std::vector<UINT>{IDS_CONFIRM_DELETE_RECORD, IDS_STORE_WRITE_FAILED,
-                                           IDS_STORE_WRITE_FAILED, IDS_STORE_WRITE_FAILED}));
+    EXPECT_EQ(modal::ShownBoxIds(),
+              (std::vector<UINT>{IDS_CONFIRM_DELETE_RECORD, IDS_STORE_WRITE_FAILED,
+                                 IDS_STORE_WRITE_FAILED, IDS_STORE_WRITE_FAILED}));
     EXPECT_EQ(proxies, std::vector<std::string>{"P"});
     EXPECT_EQ(accounts, (std::vector<std::string>{"A", ""}));
-    EXPECT_EQ(ReadFile(StorePath()), before);
+    EXPECT_EQ(test::ReadFile(StorePath()), before);
 }
 
 // The file named on the command line is loaded once the window is open, as Load loads the

@@ -2,11 +2,11 @@
 // at every position of the binding order.
 #include "library/KorvexApi.h"
 #include "platform/Loader.h"
+#include "support/Process.h"
 
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -16,14 +16,6 @@ namespace {
 
 const std::string kStubs = TOVALO_STUB_DIR;
 const std::string kComplete = kStubs + "/complete/libKORVEX.so"; // every entry point
-
-bool IsResident(const std::string& path) {
-    void* h = ::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
-    if (!h)
-        return false;
-    ::dlclose(h);
-    return true;
-}
 
 class BindTest : public ::testing::Test {
 protected:
@@ -83,7 +75,7 @@ TEST_F(BindTest, MissingEntryPointAtEveryPositionGivesThatPosition) {
         // Slots bound before the failure keep their values.
         for (std::size_t i = 0; i < kKorvexEntryNames.size(); ++i)
             EXPECT_EQ(KorvexApiSlot(table, i) != nullptr, i < missing) << "slot " << i;
-        EXPECT_FALSE(IsResident(path)) << "the library is unloaded after the failure";
+        EXPECT_FALSE(test::IsResident(path)) << "the library is unloaded after the failure";
     }
 }
 

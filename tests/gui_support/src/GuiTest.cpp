@@ -229,11 +229,4 @@ void ExpectTextsFit(QWidget* window) {
     }
 }
 
-std::vector<UINT> GuiTest::ShownBoxIds() {
-    std::vector<UINT> ids;
-    for (const auto& r : platform::modal::ShownOf(platform::modal::Kind::MessageBox))
-        ids.push_back(r.id);
-    return ids;
-}
-
 } // namespace gui

@@ -157,6 +157,13 @@ std::vector<Record> ShownOf(Kind kind) {
     return out;
 }
 
+std::vector<UINT> ShownBoxIds() {
+    std::vector<UINT> ids;
+    for (const Record& r : ShownOf(Kind::MessageBox))
+        ids.push_back(r.id);
+    return ids;
+}
+
 const std::vector<std::string>& Errors() {
     return Script().errors;
 }

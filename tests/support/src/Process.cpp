@@ -4,6 +4,7 @@
 #include <fstream>
 #include <thread>
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sched.h>
 #include <spawn.h>
@@ -27,12 +28,19 @@ TempDir::~TempDir() {
         std::filesystem::remove_all(path, ec);
 }
 
-namespace {
-
 std::string ReadFile(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
+
+bool IsResident(const std::string& path) {
+    void* h = ::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (h)
+        ::dlclose(h);
+    return h != nullptr;
+}
+
+namespace {
 
 bool WriteText(const char* path, const std::string& text) {
     std::ofstream out(path);

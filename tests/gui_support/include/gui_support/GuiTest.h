@@ -123,7 +123,7 @@ protected:
 
     // --- modal seam shortcuts ---
     static const std::vector<platform::modal::Record>& Shown() { return platform::modal::Shown(); }
-    static std::vector<UINT> ShownBoxIds();
+    static std::vector<UINT> ShownBoxIds() { return platform::modal::ShownBoxIds(); }
     static void ExpectNoUnexpectedModals() {
         for (const std::string& e : platform::modal::Errors())
             ADD_FAILURE() << e;

@@ -63,6 +63,7 @@ std::size_t Pending();
 const std::vector<Record>& Shown();
 // The records of one kind; FileOpen also gives the save dialogs.
 std::vector<Record> ShownOf(Kind kind);
+std::vector<UINT> ShownBoxIds(); // the string IDs of the boxes shown
 const std::vector<std::string>& Errors();
 
 } // namespace platform::modal

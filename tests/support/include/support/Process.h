@@ -16,6 +16,12 @@
 
 namespace test {
 
+// A file's bytes; empty when it cannot be read.
+std::string ReadFile(const std::filesystem::path& p);
+
+// True while the shared library at `path` is loaded in this process.
+bool IsResident(const std::string& path);
+
 // A temporary folder, removed with its contents; path is empty when none could be made.
 struct TempDir {
     TempDir();
