@@ -36,7 +36,7 @@ TEST_F(BytesTest, TextsComeBackAsTheirBytesFromFieldsAndSavedFiles) {
     }
     const auto path = root / "bytes.sd";
     ASSERT_NE(KorvexSave(h, doc, path.c_str(), KORVEX_SAVE_DEFAULT), 0);
-    const auto j = nlohmann::json::parse(readFile(path));
+    const auto j = nlohmann::json::parse(test::ReadFile(path));
     EXPECT_EQ(j.at("version"), 2);
     const auto& fields = j.at("document").at("fields");
     EXPECT_EQ(fields.at("3000"), nlohmann::json({{"bytes", "835c2e747874"}}));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "korvex.h"
+#include "support/Process.h"
 
 #include <gtest/gtest.h>
 
@@ -23,9 +24,8 @@ protected:
     KorvexHandle h = nullptr; // a document interface of the test's own, not initialised
 
     void SetUp() override {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "korvex-test-XXXXXX").string();
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        root = tmpl;
+        root = m_dir.path;
+        ASSERT_FALSE(root.empty());
         home = root / "home" / "store"; // does not exist yet
         setenv("KORVEX_HOME", home.c_str(), 1);
         h = fresh();
@@ -34,8 +34,6 @@ protected:
         // Deleting one the test deleted already is refused harmlessly.
         for (KorvexHandle i : opened)
             KorvexDeleteInterface(i);
-        std::error_code ec;
-        std::filesystem::remove_all(root, ec);
     }
 
     // A new interface, deleted at the end of the test; open() also initialises it.
@@ -60,10 +58,6 @@ protected:
     }
     static int loadText(KorvexHandle in, const std::string& data) {
         return KorvexLoadSDA(in, data.data(), static_cast<int>(data.size()));
-    }
-    static std::string readFile(const std::filesystem::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), {});
     }
     static void writeFile(const std::filesystem::path& p, const std::string& data) {
         std::ofstream(p, std::ios::binary) << data;
@@ -101,4 +95,7 @@ protected:
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
     static int inChild(const std::function<int()>& body) { return waitExit(child(body)); }
+
+private:
+    test::TempDir m_dir; // removed after TearDown
 };

@@ -49,7 +49,7 @@ TEST_F(OutOfMemoryTest, EveryFailedAllocationFailsTheCallAndChangesNothing) {
     const Case cases[] = {
         {"save", [&] { return KorvexSave(h, doc, saved.c_str(), KORVEX_SAVE_DEFAULT); },
          [&] {
-             EXPECT_EQ(readFile(saved), "previous");
+             EXPECT_EQ(test::ReadFile(saved), "previous");
              EXPECT_EQ(namesIn(root / "save"), std::vector<std::string>{"task.sd"});
          }},
         {"read",
@@ -84,7 +84,7 @@ TEST_F(OutOfMemoryTest, EveryFailedAllocationFailsTheCallAndChangesNothing) {
         }
         EXPECT_GT(failedRuns, 0) << c.call << " allocates nothing: the failures never reached it";
     }
-    EXPECT_NE(readFile(saved), "previous");
+    EXPECT_NE(test::ReadFile(saved), "previous");
     EXPECT_STREQ(buf, "bbs");
     EXPECT_EQ(text(h, KorvexGetID(h, -1, KORVEX_KIND_DOCUMENT, 0), KORVEX_FIELD_NAME), "new");
 }

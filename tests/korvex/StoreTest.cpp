@@ -250,7 +250,7 @@ TEST_F(StoreTest, FolderAndDatabaseArePrivateAndFollowTheEnvironment) {
 // left beside it. So is a folder that cannot be made.
 TEST_F(StoreTest, UnsoundStoreIsRefusedNamedAndLeftExactlyAsItWas) {
     makeStore();
-    const std::string sound = readFile(dbPath());
+    const std::string sound = test::ReadFile(dbPath());
     const std::string header = std::string("SQLite format 3") + '\0';
     struct Case {
         const char* what;
@@ -267,7 +267,7 @@ TEST_F(StoreTest, UnsoundStoreIsRefusedNamedAndLeftExactlyAsItWas) {
             foreignDatabase(dbPath());
         else
             writeFile(dbPath(), c.bytes);
-        const std::string before = readFile(dbPath());
+        const std::string before = test::ReadFile(dbPath());
         KorvexHandle i = fresh();
         EXPECT_EQ(KorvexInitialize(i), 0);
         EXPECT_EQ(storePath(i), dbPath());
@@ -275,7 +275,7 @@ TEST_F(StoreTest, UnsoundStoreIsRefusedNamedAndLeftExactlyAsItWas) {
         EXPECT_FALSE(append(s, s.account, "x"));
         EXPECT_EQ(KorvexSetName(i, "x"), 0);
         KorvexDeleteInterface(i);
-        EXPECT_EQ(readFile(dbPath()), before);
+        EXPECT_EQ(test::ReadFile(dbPath()), before);
         for (const char* side : {"-wal", "-shm", "-journal"})
             EXPECT_FALSE(std::filesystem::exists(dbPath().string() + side)) << side;
     }
@@ -291,7 +291,7 @@ TEST_F(StoreTest, UnsoundStoreIsRefusedNamedAndLeftExactlyAsItWas) {
 // accounts and name are read all the same; writes are refused and change nothing.
 TEST_F(StoreTest, ReadOnlyOrFullStoreIsReadButNotWritten) {
     makeStore();
-    const std::string before = readFile(dbPath());
+    const std::string before = test::ReadFile(dbPath());
     // Both need mounts of their own, which a chroot, for one, does not allow.
     const int readOnly = inChild([this] {
         const test::ReadOnlyFolder folder(root / "home");
@@ -300,7 +300,7 @@ TEST_F(StoreTest, ReadOnlyOrFullStoreIsReadButNotWritten) {
     if (readOnly != kNoMounts) {
         EXPECT_EQ(readOnly, 0);
     }
-    EXPECT_EQ(readFile(dbPath()), before);
+    EXPECT_EQ(test::ReadFile(dbPath()), before);
 
     const int full = inChild([this] {
         const auto small = root / "small";
@@ -330,12 +330,12 @@ TEST_F(StoreTest, DeletedPasswordLeavesNoTraceOnDisk) {
         ASSERT_TRUE(append(s, s.account, "A", secret.c_str()));
         KorvexDeleteInterface(s.h);
     }
-    ASSERT_NE(readFile(dbPath()).find(secret), std::string::npos) << "where the test looks";
+    ASSERT_NE(test::ReadFile(dbPath()).find(secret), std::string::npos) << "where the test looks";
     Handles s = openStore();
     ASSERT_TRUE(load(s, 0));
     ASSERT_TRUE(remove(s));
     for (const char* file : {"", "-wal"})
-        EXPECT_EQ(readFile(dbPath().string() + file).find(secret), std::string::npos) << file;
+        EXPECT_EQ(test::ReadFile(dbPath().string() + file).find(secret), std::string::npos) << file;
 }
 
 // A store folder others may enter is closed to them before use; one of another user is

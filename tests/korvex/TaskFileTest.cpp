@@ -55,7 +55,7 @@ protected:
     std::string validText() {
         const std::string p = path("valid.sd");
         EXPECT_NE(KorvexSave(h, buildDocument(), p.c_str(), KORVEX_SAVE_DEFAULT), 0);
-        return readFile(p);
+        return test::ReadFile(p);
     }
 
     // Loading `data` into an interface holding a document is refused; the document stays.
@@ -99,7 +99,7 @@ TEST_F(TaskFileTest, SavedFileIsTheDocumentedJsonAndLoadsBackUnchanged) {
         const int doc = KorvexGetID(other, -1, KORVEX_KIND_DOCUMENT, 0);
         EXPECT_NE(doc, stale);
         ASSERT_NE(KorvexSave(other, doc, path("again.sd").c_str(), KORVEX_SAVE_DEFAULT), 0);
-        EXPECT_EQ(readFile(path("again.sd")), saved);
+        EXPECT_EQ(test::ReadFile(path("again.sd")), saved);
     }
 }
 
@@ -120,7 +120,7 @@ TEST_F(TaskFileTest, FailedSaveLeavesTheExistingFileIntact) {
         EXPECT_EQ(KorvexSave(h, doc, path(unwritable).c_str(), KORVEX_SAVE_DEFAULT), 0)
             << unwritable;
     EXPECT_FALSE(std::filesystem::exists(path("nowhere")));
-    EXPECT_EQ(readFile(p), "precious");
+    EXPECT_EQ(test::ReadFile(p), "precious");
     for (const char* extra : {"folder", "pipe", "dangling"})
         std::filesystem::remove(root / extra);
 
@@ -133,7 +133,7 @@ TEST_F(TaskFileTest, FailedSaveLeavesTheExistingFileIntact) {
         ASSERT_NE(KorvexSetDataValue(h, file, KORVEX_FIELD_PATH, big.c_str()), 0);
     }
     EXPECT_EQ(KorvexSave(h, doc, p.c_str(), KORVEX_SAVE_DEFAULT), 0);
-    EXPECT_EQ(readFile(p), "precious");
+    EXPECT_EQ(test::ReadFile(p), "precious");
     EXPECT_EQ(namesIn(root), std::vector<std::string>{"keep.sd"}) << "no temporary file left";
 }
 
@@ -147,7 +147,7 @@ TEST_F(TaskFileTest, SaveThroughALinkKeepsTheLinkAndTheMode) {
     ASSERT_NE(KorvexSave(h, KorvexGetID(h, -1, KORVEX_KIND_DOCUMENT, 0), path("link.sd").c_str(),
                          KORVEX_SAVE_DEFAULT),
               0);
-    EXPECT_EQ(readFile(target), direct);
+    EXPECT_EQ(test::ReadFile(target), direct);
     struct stat st {};
     ASSERT_EQ(stat(target.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0604u);
