@@ -56,44 +56,25 @@ protected:
     }
     static void TearDownTestSuite() { s_server.reset(); }
 
-    void TearDown() override {
-        CloseWindow();
-        gui::GuiTest::TearDown();
-    }
-
     // An account of 127.0.0.1:port (0: the shared server). The recorded password is never
     // the one typed: Connect must not use it.
     static gui::AccountValues Account(const std::string& name, int passive = 0,
                                       const std::string& user = "tester", std::uint16_t port = 0) {
-        gui::AccountValues a;
-        a.name = name;
-        a.userId = user;
-        a.password = "recorded-not-used";
-        a.server = Server(port);
-        a.passive = passive;
-        return a;
+        return {.name = name,
+                .userId = user,
+                .password = "recorded-not-used",
+                .server = Server(port),
+                .passive = passive};
     }
     static std::string Server(std::uint16_t port = 0) {
         return "127.0.0.1:" + std::to_string(port != 0 ? port : s_server ? s_server->Port() : 21);
     }
 
-    // The window, normally with the wizard stopped so that the FTP panel is in use.
-    RecordingMainDlg& Open(bool stopWizard = true) {
-        CloseWindow();
-        m_win = std::make_unique<RecordingMainDlg>();
-        m_win->m_strName = theApp.m_strUserName;
-        theApp.m_pMainWnd = m_win.get();
-        m_win->Create(IDD_MAIN);
-        ProcessEvents();
-        if (stopWizard)
-            Click(*m_win, IDC_WIZARD);
-        return *m_win;
-    }
-    void CloseWindow() {
-        if (m_win && theApp.m_pMainWnd == m_win.get())
-            theApp.m_pMainWnd = nullptr;
-        m_win.reset();
-        ProcessEvents();
+    // The window with the wizard stopped, so that the FTP panel is in use.
+    RecordingMainDlg& Open() {
+        RecordingMainDlg& w = OpenMainWindow<RecordingMainDlg>();
+        Click(w, IDC_WIZARD);
+        return w;
     }
 
     // Waits (at most 30 s) until the run that is living has ended.
@@ -169,7 +150,6 @@ protected:
     }
 
     static inline std::unique_ptr<test::PyFtpServer> s_server;
-    std::unique_ptr<RecordingMainDlg> m_win;
     Strings prompt; // protocol, server and user the last password prompt showed
 };
 

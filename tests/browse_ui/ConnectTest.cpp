@@ -34,7 +34,6 @@ TEST_F(ConnectTest, ConnectListsWithTheTypedPasswordAndMask) {
                                    Strings{"a.txt", "試験 ファイル.txt"}));
     EXPECT_EQ(w.progress, kComplete);
     EXPECT_EQ(ShownBoxIds(), std::vector<UINT>{IDS_CONFIRM_CONNECT});
-    ExpectNoUnexpectedModals();
 }
 
 // After a first listing: what a failed or partly failed run shows, and what it keeps.
@@ -102,7 +101,6 @@ TEST_F(ConnectTest, ConnectThatStartsNothing) {
     EXPECT_EQ(ShownBoxIds(), (std::vector<UINT>{IDS_CONFIRM_CONNECT, IDS_CONFIRM_CONNECT,
                                                 IDS_PASSWORD_NEEDED, IDS_CONFIRM_CONNECT}));
     EXPECT_EQ(Shown()[0].style, static_cast<UINT>(MB_OKCANCEL | MB_ICONQUESTION));
-    ExpectNoUnexpectedModals();
 }
 
 // The proxy the account names: logged in with its stored password or one asked for, as
@@ -151,7 +149,6 @@ TEST_F(ConnectTest, ProxyOfTheAccount) {
     Strings both = login;
     both.insert(both.end(), login.begin(), login.end());
     EXPECT_EQ(proxy.Lines(), both);
-    ExpectNoUnexpectedModals();
 }
 
 // The passive flag decides the data connection the run asks for.
@@ -203,7 +200,7 @@ TEST_F(ConnectTest, StopOrCloseWhileConnecting) {
     QueueConnect();
     Click(w, IDC_BACK_OR_CONNECT);
     ASSERT_TRUE(w.m_pBrowseThread && w.m_pBrowseThread->isRunning());
-    CloseWindow(); // the destructor stops the run and waits; nothing is left running
+    CloseMainWindow(); // the destructor stops the run and waits; nothing is left running
 }
 
 // The worker's messages are real boxes the user can answer while the window is disabled:
@@ -249,7 +246,7 @@ TEST_F(ConnectTest, RealMessagesDuringRunCanBeAnswered) {
         EXPECT_TRUE(seen && enabled) << "the box must not inherit the disabled main window";
         EXPECT_EQ(text, res::LoadString(stop ? IDS_CANCELLED : IDS_CONNECT_FAILED));
         ExpectIdle(w);
-        CloseWindow();
+        CloseMainWindow();
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/Qt.h"
 #include "platform/Text.h"
+#include "res/Ids.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -64,9 +65,9 @@ void GuiTest::SetUp() {
 }
 
 void GuiTest::TearDown() {
+    CloseMainWindow(); // what closing shows is checked too
     ExpectNoUnexpectedModals();
     EXPECT_EQ(platform::modal::Pending(), 0u) << "a scripted answer was not asked for";
-    CloseMainWindow();
     if (m_interfaceOpen) {
         theApp.m_api.KorvexDeleteInterface(theApp.m_hInterface);
         theApp.m_hInterface = nullptr;
@@ -88,14 +89,11 @@ void GuiTest::AddProxy(const ProxyValues& p) {
     EXPECT_TRUE(accounts::WriteProxy({p.name, p.server, p.userId, p.noSavePassword, p.password}));
 }
 
-CMainDlg& GuiTest::OpenMainWindow(const std::string& userName) {
-    CloseMainWindow();
-    m_main = std::make_unique<CMainDlg>();
+void GuiTest::ShowMainWindow(const std::string& userName) {
     m_main->m_strName = userName.empty() ? theApp.m_strUserName : userName;
     theApp.m_pMainWnd = m_main.get();
-    m_main->Create(102);
+    m_main->Create(IDD_MAIN);
     ProcessEvents();
-    return *m_main;
 }
 
 void GuiTest::CloseMainWindow() {

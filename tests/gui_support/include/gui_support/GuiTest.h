@@ -75,8 +75,14 @@ protected:
     void AddProxy(const ProxyValues& p);
 
     // --- main window ---
-    // Creates the main window modeless (OnInitDialog has run, the window is shown).
-    CMainDlg& OpenMainWindow(const std::string& userName = {});
+    // Creates the main window modeless (OnInitDialog has run, the window is shown); Dlg may
+    // be a subclass that records what the window is told.
+    template <class Dlg = CMainDlg> Dlg& OpenMainWindow(const std::string& userName = {}) {
+        CloseMainWindow();
+        m_main = std::make_unique<Dlg>();
+        ShowMainWindow(userName);
+        return static_cast<Dlg&>(*m_main);
+    }
     void CloseMainWindow();
 
     // --- controls (any dialog) ---
@@ -130,6 +136,8 @@ protected:
     }
 
 private:
+    void ShowMainWindow(const std::string& userName);
+
     std::unique_ptr<QTemporaryDir> m_home;
     std::unique_ptr<CMainDlg> m_main;
     bool m_interfaceOpen = false;
