@@ -22,16 +22,6 @@ using test::RecordingSink;
 using Script = test::ScriptedFtpServer::Script;
 using Names = std::vector<std::string>;
 
-ftp::BrowseRequest Request(std::uint16_t port, std::chrono::milliseconds t = 10s) {
-    ftp::BrowseRequest r;
-    r.server = "127.0.0.1:" + std::to_string(port);
-    r.userId = "tester";
-    r.password = "secret";
-    r.passive = true;
-    r.connectTimeout = r.replyTimeout = r.transferTimeout = t;
-    return r;
-}
-
 // What every run must keep to, whatever its end.
 void ExpectWellFormed(const RecordingSink& s, unsigned returned) {
     ASSERT_GE(s.calls.size(), 3u);
@@ -95,7 +85,7 @@ TEST(RealServerBrowse, ListsFoldersThenMatchingFilesOrSaysWhyNot) {
         RecordingSink sink;
         sink.folderIn = c.folder;
         sink.maskIn = c.mask;
-        auto req = Request(server.Port());
+        auto req = test::Request(server.Port());
         req.password = c.password;
         std::atomic<int> cancel{0};
         const unsigned r = ftp::RunBrowse(req, sink, cancel);
@@ -147,7 +137,7 @@ struct ScriptedRun {
         });
         sink.folderIn = folder;
         sink.maskIn = mask;
-        auto req = Request(server->Port(), t);
+        auto req = test::Request(server->Port(), t);
         req.batchRows = batch;
         if (tune)
             tune(req);

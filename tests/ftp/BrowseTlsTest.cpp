@@ -15,7 +15,6 @@
 
 namespace {
 
-using namespace std::chrono_literals;
 using test::VsftpdServer;
 
 using test::CountPrefixed;
@@ -48,12 +47,8 @@ TEST_F(TlsServers, BrowseHooksDecideAndHearHowTheSessionIsProtected) {
     for (const auto& k : cases) {
         SCOPED_TRACE(k.what);
         VsftpdServer& server = k.tlsServer ? s_tls : s_plain;
-        ftp::BrowseRequest req;
-        req.server = "127.0.0.1:" + std::to_string(server.Port());
+        ftp::BrowseRequest req = test::Request(server.Port());
         req.userId = VsftpdServer::kUser;
-        req.password = "x";
-        req.connectTimeout = req.replyTimeout = req.transferTimeout = 10s;
-        req.passive = true;
         if (k.trusted)
             req.trustedFingerprints = {sha256};
         int verifyCalls = 0, confirmCalls = 0, reports = 0;

@@ -14,8 +14,6 @@
 
 namespace {
 
-using namespace std::chrono_literals;
-
 TEST(ServerAddress, SplitsHostAndPortAsUsersWriteThem) {
     struct Case {
         const char* text;
@@ -69,12 +67,9 @@ test::PyFtpServer* ProxyTest::s_server = nullptr;
 TEST_F(ProxyTest, BrowseRunLogsInThroughTheProxy) {
     test::FtpProxy proxy({"pxuser", "pxpass"});
     ASSERT_TRUE(proxy.Start());
-    ftp::BrowseRequest req;
-    req.server = Server();
-    req.userId = "tester";
-    req.password = "secret";
+    ftp::BrowseRequest req = test::Request(s_server->Port());
+    req.passive = false; // active mode through a proxy too
     req.proxy = ftp::BrowseProxy{"127.0.0.1:" + std::to_string(proxy.Port()), "pxuser", "pxpass"};
-    req.connectTimeout = req.replyTimeout = req.transferTimeout = 10s;
     std::vector<ftp::BrowseSecurity> reports;
     req.connected = [&](const ftp::BrowseSecurity& s) { reports.push_back(s); };
     test::RecordingSink sink;

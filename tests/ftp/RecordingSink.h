@@ -1,4 +1,4 @@
-// A browse sink that records every call, for the browse-run tests.
+// A request and a browse sink that records every call, for the browse-run tests.
 #pragma once
 
 #include "ftp/BrowseRun.h"
@@ -8,6 +8,18 @@
 #include <vector>
 
 namespace test {
+
+// tester/secret at 127.0.0.1:port in passive mode, each wait bounded by `t`.
+inline ftp::BrowseRequest Request(std::uint16_t port,
+                                  std::chrono::milliseconds t = std::chrono::seconds(10)) {
+    ftp::BrowseRequest r;
+    r.server = "127.0.0.1:" + std::to_string(port);
+    r.userId = "tester";
+    r.password = "secret";
+    r.passive = true;
+    r.connectTimeout = r.replyTimeout = r.transferTimeout = t;
+    return r;
+}
 
 class RecordingSink : public ftp::BrowseSink {
 public:
