@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <csignal>
 #include <cstdio>
 #include <thread>
+
+#include <openssl/ssl.h>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -66,6 +69,7 @@ ScriptedFtpServer::~ScriptedFtpServer() {
         m_thread.join();
     if (m_listen >= 0)
         ::close(m_listen);
+    SSL_CTX_free(m_tlsContext);
 }
 
 bool ScriptedFtpServer::Start() {
@@ -79,6 +83,8 @@ bool ScriptedFtpServer::Start() {
             if (fd < 0)
                 continue;
             Session(fd);
+            SSL_free(m_tls);
+            m_tls = nullptr;
             ::close(fd);
             if (m_pasvListen >= 0)
                 ::close(m_pasvListen);
@@ -98,6 +104,30 @@ std::vector<std::string> ScriptedFtpServer::Commands() const {
     return m_commands;
 }
 
+std::string ScriptedFtpServer::Hello() const {
+    std::lock_guard lock(m_mutex);
+    return m_hello;
+}
+
+bool ScriptedFtpServer::StartTls(int fd) {
+    // OpenSSL writes with write(): a client hanging up must not end the test program.
+    std::signal(SIGPIPE, SIG_IGN);
+    const timeval limit{10, 0}; // nor hold this thread without finishing the handshake
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    if (!m_tlsContext)
+        m_tlsContext = SSL_CTX_new(TLS_server_method());
+    m_tls = m_tlsContext ? SSL_new(m_tlsContext) : nullptr;
+    const TestCertificate& c = m_script.tls;
+    return m_tls && SSL_use_certificate_file(m_tls, c.certFile.c_str(), SSL_FILETYPE_PEM) == 1 &&
+           SSL_use_PrivateKey_file(m_tls, c.keyFile.c_str(), SSL_FILETYPE_PEM) == 1 &&
+           SSL_set_fd(m_tls, fd) == 1 && SSL_accept(m_tls) == 1;
+}
+
+bool ScriptedFtpServer::Send(int fd, const std::string& text) {
+    const int n = static_cast<int>(text.size());
+    return m_tls ? SSL_write(m_tls, text.data(), n) == n : SendAll(fd, text);
+}
+
 void ScriptedFtpServer::StallUntilGone(int fd) {
     {
         std::lock_guard lock(m_mutex);
@@ -112,7 +142,7 @@ void ScriptedFtpServer::StallUntilGone(int fd) {
 
 bool ScriptedFtpServer::Reply(int fd, const std::string& verb, const std::string& text) {
     const auto it = m_script.replies.find(verb);
-    return SendAll(fd, it != m_script.replies.end() ? it->second : text + "\r\n");
+    return Send(fd, it != m_script.replies.end() ? it->second : text + "\r\n");
 }
 
 // Until the client closes the data connection, when the listing is sent without end.
@@ -159,7 +189,7 @@ bool ScriptedFtpServer::SendListing(int ctrl, const std::string& verb, const std
         m_activePort = 0;
     }
     if (data < 0)
-        return SendAll(ctrl, "425 Can't open data connection\r\n");
+        return Send(ctrl, "425 Can't open data connection\r\n");
     const bool stall = m_script.stallAt == "DATA";
     bool ok = stall || m_script.breakData ? SendAll(data, bytes.substr(0, bytes.size() / 2))
                                           : SendBody(data, bytes);
@@ -172,7 +202,7 @@ bool ScriptedFtpServer::SendListing(int ctrl, const std::string& verb, const std
         ok = false;
     }
     ::close(data);
-    return !stall && SendAll(ctrl, ok ? "226 Transfer complete\r\n" : "426 Transfer aborted\r\n");
+    return !stall && Send(ctrl, ok ? "226 Transfer complete\r\n" : "426 Transfer aborted\r\n");
 }
 
 void ScriptedFtpServer::Session(int fd) {
@@ -187,9 +217,10 @@ void ScriptedFtpServer::Session(int fd) {
     while (!m_stop) {
         const std::size_t nl = in.find('\n');
         if (nl == std::string::npos) {
-            if (!Readable(fd))
+            if (!(m_tls && SSL_pending(m_tls) > 0) && !Readable(fd))
                 continue;
-            const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+            const long n = m_tls ? SSL_read(m_tls, buf, static_cast<int>(sizeof buf))
+                                 : ::recv(fd, buf, sizeof buf, 0);
             if (n <= 0)
                 return;
             in.append(buf, static_cast<std::size_t>(n));
@@ -223,6 +254,23 @@ void ScriptedFtpServer::Session(int fd) {
         } else if (verb == "FEAT") {
             reply = std::string("211-Features:\r\n EPSV\r\n UTF8\r\n") +
                     (m_script.featMlst ? " MLST type*;size*;modify*;\r\n" : "") + "211 End";
+        } else if (verb == "AUTH" &&
+                   (!m_script.tls.sha256.empty() || m_script.stallAt == "HANDSHAKE")) {
+            if (!Reply(fd, verb, "234 Proceed with negotiation"))
+                return;
+            if (m_script.stallAt != "HANDSHAKE") {
+                if (!StartTls(fd))
+                    return;
+                continue;
+            }
+            while (!m_stop && !Readable(fd)) {
+            }
+            const ssize_t n = m_stop ? 0 : ::recv(fd, buf, sizeof buf, 0);
+            {
+                std::lock_guard lock(m_mutex);
+                m_hello.assign(buf, static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+            }
+            return StallUntilGone(fd);
         } else if (verb == "OPTS" || verb == "TYPE") {
             reply = "200 OK";
         } else if (verb == "CWD") {

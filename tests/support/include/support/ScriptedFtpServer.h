@@ -1,8 +1,9 @@
 // A small FTP server on 127.0.0.1 that plays a script, for what a real server will not do
-// on demand: stall at any step, refuse commands, break or stall data connections, open
-// its active-mode data connection from another loopback address, name another address
-// in its 227 reply, send multi-line replies, odd PWD replies and DOS listings, and send a
-// listing without end or one byte at a time.
+// on demand: stall at any step (also inside the TLS handshake), refuse commands, break or
+// stall data connections, open its active-mode data connection from another loopback
+// address, name another address in its 227 reply, send multi-line replies, odd PWD replies
+// and DOS listings, send a listing without end or one byte at a time, and speak TLS on the
+// control connection only.
 //
 //   test::ScriptedFtpServer::Script s;
 //   s.listing = "drwxr-xr-x 2 u g 512 Jan  1 2020 sub\r\n";
@@ -17,6 +18,8 @@
 // destroyed. It never sends traffic outside 127.0.0.0/8.
 #pragma once
 
+#include "support/Process.h"
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -27,6 +30,9 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+struct ssl_st;     // OpenSSL's SSL
+struct ssl_ctx_st; // and SSL_CTX
 
 namespace test {
 
@@ -51,9 +57,13 @@ public:
         int listingRepeats = 1;                // the listing this many times; 0: without end
         std::chrono::milliseconds trickle{0};  // one byte of the listing per this long
         // A verb (USER, PASS, CWD, LIST, ...) that gets no reply, "GREETING" for no
-        // greeting, or "DATA" for half the listing, then silence with the data connection
-        // open.
+        // greeting, "DATA" for half the listing, then silence with the data connection
+        // open, or "HANDSHAKE" for a yes to AUTH TLS, then silence once the client's hello
+        // is in.
         std::string stallAt;
+        // With a certificate, AUTH TLS is taken and the control connection goes on in TLS;
+        // PROT P gets 502, so data connections stay in clear.
+        TestCertificate tls;
         // Raw replies that replace the scripted answer to a verb; for LIST and MLSD without
         // opening the data connection.
         std::map<std::string, std::string> replies;
@@ -69,9 +79,12 @@ public:
     // True once the server reached Script::stallAt (waits at most timeout).
     bool WaitStalled(std::chrono::milliseconds timeout);
     std::vector<std::string> Commands() const;
+    std::string Hello() const; // what the client sent into a stalled handshake
 
 private:
     void Session(int fd);
+    bool StartTls(int fd);
+    bool Send(int fd, const std::string& text); // on the control connection
     bool Reply(int fd, const std::string& verb, const std::string& text);
     void StallUntilGone(int fd);
     bool SendListing(int ctrl, const std::string& verb, const std::string& bytes);
@@ -86,7 +99,10 @@ private:
     std::atomic<bool> m_stop{false};
     bool m_stalled = false;
     std::vector<std::string> m_commands;
+    std::string m_hello;
+    ssl_ctx_st* m_tlsContext = nullptr;
     // Session state
+    ssl_st* m_tls = nullptr;
     int m_pasvListen = -1;
     std::string m_activeHost;
     int m_activePort = 0;
