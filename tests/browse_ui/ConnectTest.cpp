@@ -1,6 +1,5 @@
 // Connect and the browse run through the real main window against a local server.
 #include "BrowseFixture.h"
-#include "support/FtpProxy.h"
 
 #include "res/Resources.h"
 #include "support/ScriptedFtpServer.h"
@@ -107,9 +106,13 @@ TEST_F(ConnectTest, ConnectThatStartsNothing) {
 // FTP proxies expect, and no TLS tried. One named but missing sets the account without a
 // run, and Show then browses directly with what Connect recorded.
 TEST_F(ConnectTest, ProxyOfTheAccount) {
-    test::FtpProxy proxy({"px", "pxpw"});
+    Script s;
+    s.folders.insert("/"); // where the direct run goes too
+    s.listing = "-rw-r--r-- 1 u g 5 Jan  1 2020 f.txt\r\n";
+    s.logins = {{"px", "pxpw"}, {"tester@" + Server(), "secret"}};
+    test::ScriptedFtpServer proxy(s);
     ASSERT_TRUE(proxy.Start());
-    const std::string proxyServer = "127.0.0.1:" + std::to_string(proxy.Port());
+    const std::string proxyServer = Server(proxy.Port());
     AddProxy({.name = "stored", .server = proxyServer, .userId = "px", .password = "pxpw"});
     AddProxy({.name = "typed", .server = proxyServer, .userId = "px", .noSavePassword = 1});
     for (const std::string name : {"stored", "typed", "nowhere"}) {
@@ -118,6 +121,7 @@ TEST_F(ConnectTest, ProxyOfTheAccount) {
         AddAccount(a);
     }
     RecordingMainDlg& w = Open();
+    SetText(w, IDC_FOLDER, "/");
     for (int row : {0, 1, 2}) {
         SCOPED_TRACE(row);
         SelectListBoxRow(w, IDC_ACCOUNTS, row);
@@ -145,10 +149,11 @@ TEST_F(ConnectTest, ProxyOfTheAccount) {
                   row == 2 ? IDS_STATUS_CONNECTED : IDS_STATUS_CONNECTED_PROXY);
         EXPECT_EQ(proxyPrompt, row == 1 ? (Strings{proxyServer, "px"}) : Strings{});
     }
-    const Strings login = {"USER px", "PASS pxpw", "USER tester@" + Server()};
+    const Strings login = {"USER px", "PASS pxpw", "USER tester@" + Server(), "PASS secret"};
     Strings both = login;
     both.insert(both.end(), login.begin(), login.end());
-    EXPECT_EQ(proxy.Lines(), both);
+    EXPECT_EQ(proxy.Logins(), both);
+    EXPECT_EQ(test::CountPrefixed(proxy.Commands(), "AUTH"), 0u);
 }
 
 // The passive flag decides the data connection the run asks for.

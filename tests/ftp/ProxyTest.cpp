@@ -1,14 +1,15 @@
 // Servers written "host:port", and logins through an FTP proxy: the browse run and
-// tovalo-ls against pyftpdlib behind the scripted proxy.
+// tovalo-ls against scripted proxies.
 #include "RecordingSink.h"
 #include "RunLs.h"
 
 #include "inet/FtpAddress.h"
-#include "support/FtpProxy.h"
-#include "support/RealServers.h"
+#include "support/ScriptedFtpServer.h"
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -46,38 +47,39 @@ TEST(ServerAddress, SplitsHostAndPortAsUsersWriteThem) {
     EXPECT_EQ(inet::FormatServerAddress({"h", 21}, true), "h:21");
 }
 
-class ProxyTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        s_server = new test::PyFtpServer();
-        s_server->MakeFile("pub/a.txt", "a");
-        ASSERT_TRUE(s_server->Start()) << s_server->Error();
-    }
-    static void TearDownTestSuite() {
-        delete s_server;
-        s_server = nullptr;
-    }
-    static std::string Server() { return "127.0.0.1:" + std::to_string(s_server->Port()); }
+// The server of the logins through a proxy, which the scripted proxies never reach.
+const std::string kServer = "127.0.0.1:2121";
 
-    static test::PyFtpServer* s_server;
-};
-test::PyFtpServer* ProxyTest::s_server = nullptr;
+// A scripted server holding /pub/a.txt that takes `logins`: tester's own, or a proxy's.
+std::unique_ptr<test::ScriptedFtpServer> Serving(std::map<std::string, std::string> logins) {
+    test::ScriptedFtpServer::Script s;
+    s.folders.insert("/pub");
+    s.listing = "-rw-r--r-- 1 u g 1 Jan  1  2020 a.txt\r\n";
+    s.logins = std::move(logins);
+    auto server = std::make_unique<test::ScriptedFtpServer>(s);
+    EXPECT_TRUE(server->Start());
+    return server;
+}
+
+std::string At(const test::ScriptedFtpServer& s) {
+    return "127.0.0.1:" + std::to_string(s.Port());
+}
 
 // The login sequence an FTP proxy expects, TLS never tried.
-TEST_F(ProxyTest, BrowseRunLogsInThroughTheProxy) {
-    test::FtpProxy proxy({"pxuser", "pxpass"});
-    ASSERT_TRUE(proxy.Start());
-    ftp::BrowseRequest req = test::Request(s_server->Port());
+TEST(ProxyTest, BrowseRunLogsInThroughTheProxy) {
+    const auto proxy = Serving({{"pxuser", "pxpass"}, {"tester@" + kServer, "secret"}});
+    ftp::BrowseRequest req = test::Request(2121);
     req.passive = false; // active mode through a proxy too
-    req.proxy = ftp::BrowseProxy{"127.0.0.1:" + std::to_string(proxy.Port()), "pxuser", "pxpass"};
+    req.proxy = ftp::BrowseProxy{At(*proxy), "pxuser", "pxpass"};
     std::vector<ftp::BrowseSecurity> reports;
     req.connected = [&](const ftp::BrowseSecurity& s) { reports.push_back(s); };
     test::RecordingSink sink;
     sink.folderIn = "/pub";
     std::atomic<int> cancel{0};
     EXPECT_EQ(ftp::RunBrowse(req, sink, cancel), 1u);
-    EXPECT_EQ(proxy.Lines(),
-              (std::vector<std::string>{"USER pxuser", "PASS pxpass", "USER tester@" + Server()}));
+    EXPECT_EQ(proxy->Logins(), (std::vector<std::string>{"USER pxuser", "PASS pxpass",
+                                                         "USER tester@" + kServer, "PASS secret"}));
+    EXPECT_EQ(test::CountPrefixed(proxy->Commands(), "AUTH"), 0u);
     ASSERT_EQ(sink.rows.size(), 1u);
     EXPECT_EQ(sink.rows[0].m_strPath, "/pub/a.txt");
     ASSERT_EQ(reports.size(), 1u);
@@ -85,15 +87,15 @@ TEST_F(ProxyTest, BrowseRunLogsInThroughTheProxy) {
     EXPECT_FALSE(reports[0].tls);
 }
 
-// tovalo-ls: HOST:PORT, --port as its synonym, and --proxy with --proxy-user.
-TEST_F(ProxyTest, ListerTakesPortsAndProxies) {
-    test::FtpProxy open, guarded({"px", "pw"});
-    ASSERT_TRUE(open.Start() && guarded.Start());
+// tovalo-ls: HOST:PORT, and --proxy with --proxy-user.
+TEST(ProxyTest, ListerTakesPortsAndProxies) {
+    const auto server = Serving({{"tester", "secret"}});
+    const auto open = Serving({{"tester@" + kServer, "secret"}});
+    const auto guarded = Serving({{"px", "pw"}, {"tester@" + kServer, "secret"}});
     const std::vector<std::vector<std::string>> runs = {
-        {Server(), "tester", "/pub"},
-        {"--proxy", "127.0.0.1:" + std::to_string(open.Port()), Server(), "tester", "/pub"},
-        {"--proxy", "127.0.0.1:" + std::to_string(guarded.Port()), "--proxy-user", "px", Server(),
-         "tester", "/pub"},
+        {At(*server), "tester", "/pub"},
+        {"--proxy", At(*open), kServer, "tester", "/pub"},
+        {"--proxy", At(*guarded), "--proxy-user", "px", kServer, "tester", "/pub"},
     };
     for (const auto& args : runs) {
         SCOPED_TRACE(testing::PrintToString(args));
@@ -102,15 +104,18 @@ TEST_F(ProxyTest, ListerTakesPortsAndProxies) {
         EXPECT_EQ(r.exitCode, 0) << r.err;
         EXPECT_EQ(r.out, "/pub\nF\ta.txt\t/pub/a.txt\n");
     }
+    for (const auto* proxy : {open.get(), guarded.get()})
+        EXPECT_EQ(test::CountPrefixed(proxy->Commands(), "AUTH"), 0u) << "no TLS tried";
     // TLS required: nothing is sent through a proxy, which cannot carry it.
-    const test::ProcessResult r =
-        test::RunLs({"TOVALO_PASSWORD=secret"},
-                    {"--tls", "require", "--proxy", "127.0.0.1:" + std::to_string(open.Port()),
-                     Server(), "tester"});
+    const std::size_t before = open->Commands().size();
+    const test::ProcessResult r = test::RunLs(
+        {"TOVALO_PASSWORD=secret"}, {"--tls", "require", "--proxy", At(*open), kServer, "tester"});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(open.Lines(), std::vector<std::string>{"USER tester@" + Server()});
-    EXPECT_EQ(guarded.Lines(),
-              (std::vector<std::string>{"USER px", "PASS pw", "USER tester@" + Server()}));
+    EXPECT_EQ(open->Commands().size(), before);
+    EXPECT_EQ(open->Logins(), (std::vector<std::string>{"USER tester@" + kServer, "PASS secret"}));
+    EXPECT_EQ(
+        guarded->Logins(),
+        (std::vector<std::string>{"USER px", "PASS pw", "USER tester@" + kServer, "PASS secret"}));
 }
 
 } // namespace

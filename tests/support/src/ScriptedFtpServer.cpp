@@ -104,6 +104,14 @@ std::vector<std::string> ScriptedFtpServer::Commands() const {
     return m_commands;
 }
 
+std::vector<std::string> ScriptedFtpServer::Logins() const {
+    std::vector<std::string> out;
+    for (const std::string& c : Commands())
+        if (c.rfind("USER ", 0) == 0 || c.rfind("PASS ", 0) == 0)
+            out.push_back(c);
+    return out;
+}
+
 std::string ScriptedFtpServer::Hello() const {
     std::lock_guard lock(m_mutex);
     return m_hello;
@@ -250,7 +258,9 @@ void ScriptedFtpServer::Session(int fd) {
             user = arg;
             reply = "331 Password required";
         } else if (verb == "PASS") {
-            reply = user == "tester" && arg == "secret" ? "230 Logged in" : "530 Login incorrect";
+            const auto login = m_script.logins.find(user);
+            const bool known = login != m_script.logins.end() && login->second == arg;
+            reply = known ? "230 Logged in" : "530 Login incorrect";
         } else if (verb == "FEAT") {
             reply = std::string("211-Features:\r\n EPSV\r\n UTF8\r\n") +
                     (m_script.featMlst ? " MLST type*;size*;modify*;\r\n" : "") + "211 End";

@@ -8,6 +8,7 @@
 //   test::ScriptedFtpServer::Script s;
 //   s.listing = "drwxr-xr-x 2 u g 512 Jan  1 2020 sub\r\n";
 //   s.stallAt = "LIST";                  // never answer LIST
+//   s.logins["px"] = "pxpw";             // also an FTP proxy's login
 //   test::ScriptedFtpServer server(s);
 //   ASSERT_TRUE(server.Start());
 //   ... client to 127.0.0.1:server.Port() as tester/secret ...
@@ -47,6 +48,9 @@ class ScriptedFtpServer {
 public:
     struct Script {
         std::string greeting = "220 scripted server ready\r\n"; // raw, may be multi-line
+        // User and password of each login PASS takes. An FTP proxy's are its own and
+        // "user@host:port" for the server it is asked for; it passes nothing on.
+        std::map<std::string, std::string> logins = {{"tester", "secret"}};
         // Folders CWD may enter (others give 550); the login folder is /home/tester.
         std::set<std::string> folders = {"/home/tester"};
         bool featMlst = false, refuseMlsd = false, refuseEpsv = false, refuseEprt = false;
@@ -79,7 +83,8 @@ public:
     // True once the server reached Script::stallAt (waits at most timeout).
     bool WaitStalled(std::chrono::milliseconds timeout);
     std::vector<std::string> Commands() const;
-    std::string Hello() const; // what the client sent into a stalled handshake
+    std::vector<std::string> Logins() const; // the USER and PASS lines of Commands()
+    std::string Hello() const;               // what the client sent into a stalled handshake
 
 private:
     void Session(int fd);
