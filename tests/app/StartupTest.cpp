@@ -323,12 +323,12 @@ TEST_F(LibraryTest, LoadsTheFileNamedOnTheCommandLineOnceTheWindowIsOpen) {
         std::size_t rows = 0;
         Start(
             [&](CMainDlg& w) {
-                opening = BoxIds();
+                opening = modal::ShownBoxIds();
                 EXPECT_TRUE(w.GetDialogWidget()->isVisible());
                 for (std::size_t i = 0; i < c.boxes.size(); ++i)
                     modal::QueueMessageBox(IDOK);
                 QCoreApplication::processEvents();
-                boxes = BoxIds();
+                boxes = modal::ShownBoxIds();
                 fields = w.GetDlgItem(IDC_TITLE)->GetWindowText() + "|" +
                          w.GetDlgItem(IDC_ARCHIVE_NAME)->GetWindowText();
                 rows = w.m_arrFiles.size();
