@@ -90,6 +90,14 @@ def start_pyftpdlib(root):
     return proc, port, "bench", "bench"
 
 
+def report_ratio(what, ratio, bar, goal):
+    """Prints a ratio against its bar and goal; true when the bar is met."""
+    met = ratio <= bar
+    print("ratio %s %.2f (bar %.2f, goal %.2f): %s"
+          % (what, ratio, bar, goal, "met" if met else "MISSED"))
+    return met
+
+
 def timed(cmd, env=None):
     t, rc, err, _ = timed_cpu(cmd, env)
     return t, rc, err

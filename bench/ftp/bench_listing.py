@@ -45,10 +45,7 @@ def main():
               % (curl_med, min(curl_times), statistics.median(curl_cpu)))
         print("tovalo-ls median %.3f s  min %.3f s  CPU %.3f s"
               % (ls_med, min(ls_times), statistics.median(ls_cpu)))
-        ratio = ls_med / curl_med
-        print("ratio tovalo-ls/curl %.2f (bar 1.15, goal 1.05): %s"
-              % (ratio, "met" if ratio <= 1.15 else "MISSED"))
-        return 0 if ratio <= 1.15 else 1
+        return 0 if benchlib.report_ratio("tovalo-ls/curl", ls_med / curl_med, 1.15, 1.05) else 1
 
 
 if __name__ == "__main__":
