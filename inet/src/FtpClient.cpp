@@ -264,15 +264,13 @@ bool FtpClient::StartTls(std::string_view host) {
     // Bytes sent before the handshake would be taken as if they came encrypted.
     if (m_replies.Pending() > 0)
         return Fail(FtpErrorKind::ConnectFailed, "data after the reply to AUTH TLS");
-    if (!m_tlsContext)
-        m_tlsContext = std::make_unique<detail::TlsContext>();
     std::string error;
-    if (!m_tlsContext->Ready(error))
+    if (!m_tlsContext && !(m_tlsContext = detail::NewTlsContext(error)))
         return Fail(FtpErrorKind::ConnectFailed, error);
-    auto link = std::make_unique<detail::TlsLink>();
-    if (!link->Open(*m_tlsContext, m_ctrl, std::string(host), nullptr, false))
-        return Fail(FtpErrorKind::ConnectFailed, link->Error());
-    m_tlsContext->SetControl(link->Get());
+    std::unique_ptr<detail::TlsLink> link =
+        m_tlsContext->OpenControl(m_ctrl, std::string(host), error);
+    if (!link)
+        return Fail(FtpErrorKind::ConnectFailed, error);
     switch (Handshake(m_ctrl, *link, Clock::now() + m_opt.connectTimeout)) {
     case Io::Ok:
         break;

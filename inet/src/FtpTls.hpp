@@ -1,78 +1,60 @@
-// OpenSSL under FtpClient: one context per client that keeps the control connection's
-// session for the data connections, and one link per TLS socket. Every call returns at
-// once; the client does the waiting, so stops and time-outs work as for plain sockets.
+// TLS under FtpClient: one context per client that keeps the control connection's session
+// for the data connections, and one link per TLS socket. Every call returns at once; the
+// client does the waiting, so stops and time-outs work as for plain sockets.
+//
+// OpenSSL lives in a module of its own (libtovalo-tls.so), loaded at the first TLS
+// connection: programs that never speak TLS start without loading it.
 #pragma once
 
 #include "inet/FtpTls.h"
 
 #include <cstddef>
+#include <memory>
 #include <string>
-#include <vector>
-
-#include <openssl/ssl.h>
 
 namespace inet::detail {
 
 // How a non-blocking TLS call ended: done, or what the socket must become ready for.
 enum class TlsStep { Done, WantRead, WantWrite, Closed, Failed };
 
-class TlsContext {
-public:
-    TlsContext() = default;
-    ~TlsContext();
-    TlsContext(const TlsContext&) = delete;
-    TlsContext& operator=(const TlsContext&) = delete;
-
-    // Makes the OpenSSL context on first use; false with the reason in error.
-    bool Ready(std::string& error);
-    SSL_CTX* Get() const { return m_ctx; }
-    // From now on the sessions of this control connection and of the data connections
-    // that resume it are kept for the next data connections.
-    void SetControl(SSL* ssl);
-    // The session the next data connection resumes, owned by the caller (nullptr when
-    // there is none): the newest one not handed out yet, since servers may take a TLS 1.3
-    // ticket once only; else the control connection's own.
-    SSL_SESSION* TakeSession();
-    void Forget();
-
-private:
-    static int OnNewSession(SSL* ssl, SSL_SESSION* session);
-
-    SSL_CTX* m_ctx = nullptr;
-    SSL* m_control = nullptr;
-    std::vector<SSL_SESSION*> m_sessions; // owned, oldest first
-};
-
 class TlsLink {
 public:
-    TlsLink() = default;
-    ~TlsLink();
-    TlsLink(const TlsLink&) = delete;
-    TlsLink& operator=(const TlsLink&) = delete;
-
-    // A client end on the non-blocking socket fd, checking the certificate against host
-    // (a name or an address) and resuming session when given (the link takes its own
-    // reference). false with Error() set.
-    bool Open(TlsContext& context, int fd, const std::string& host, SSL_SESSION* session,
-              bool dataConnection);
-    TlsStep Handshake();
-    TlsStep Read(char* buf, std::size_t size, std::size_t& got);
-    TlsStep Write(const char* bytes, std::size_t size, std::size_t& put);
+    virtual ~TlsLink() = default;
+    virtual TlsStep Handshake() = 0;
+    virtual TlsStep Read(char* buf, std::size_t size, std::size_t& got) = 0;
+    virtual TlsStep Write(const char* bytes, std::size_t size, std::size_t& put) = 0;
     // One close_notify, without waiting for the peer's.
-    void Shutdown();
+    virtual void Shutdown() = 0;
     // Decrypted bytes wait to be read; poll cannot see them.
-    bool Buffered() const { return SSL_pending(m_ssl) > 0; }
+    virtual bool Buffered() const = 0;
     // The peer's certificate after the handshake; sha256 stays empty when there is none.
-    FtpCertificate PeerCertificate() const;
-    SSL* Get() const { return m_ssl; }
-    const std::string& Error() const { return m_error; }
-
-private:
-    TlsStep Result(int rc);
-
-    SSL* m_ssl = nullptr;
-    bool m_nameSet = false; // the host or address was handed to the verifier
-    std::string m_error;
+    virtual FtpCertificate PeerCertificate() const = 0;
+    virtual const std::string& Error() const = 0;
 };
+
+class TlsContext {
+public:
+    virtual ~TlsContext() = default;
+    // A client end on the non-blocking socket fd, checking the certificate against host (a
+    // name or an address); nullptr with the reason in error. The sessions of a control
+    // link, and of the data links that resume it, are kept for the next data links, which
+    // resume the newest one not handed out yet (servers may take a TLS 1.3 ticket once
+    // only), else the control link's own.
+    virtual std::unique_ptr<TlsLink> OpenControl(int fd, const std::string& host,
+                                                 std::string& error) = 0;
+    virtual std::unique_ptr<TlsLink> OpenData(int fd, const std::string& host,
+                                              std::string& error) = 0;
+    // Drops the kept sessions; call before the control link goes.
+    virtual void Forget() = 0;
+};
+
+// A context from the TLS module, loading it on first use; nullptr with the reason in
+// error when the module or OpenSSL cannot be loaded or set up.
+std::unique_ptr<TlsContext> NewTlsContext(std::string& error);
+
+// The module's one entry point, looked up by this name.
+using NewTlsContextFn = TlsContext* (*)(std::string* error);
+inline constexpr const char* kTlsModuleEntry = "tovalo_new_tls_context";
+inline constexpr const char* kTlsModuleFile = "libtovalo-tls.so";
 
 } // namespace inet::detail

@@ -201,12 +201,10 @@ bool FtpClient::AcceptData(int listener, int& data) {
 
 // The TLS handshake of a data connection, resuming the control connection's session.
 bool FtpClient::SecureData(int fd, std::unique_ptr<detail::TlsLink>& tls) {
-    auto link = std::make_unique<detail::TlsLink>();
-    SSL_SESSION* session = m_tlsContext->TakeSession();
-    const bool opened = link->Open(*m_tlsContext, fd, m_host, session, true);
-    SSL_SESSION_free(session);
-    if (!opened)
-        return Fail(FtpErrorKind::ConnectionLost, link->Error());
+    std::string error;
+    std::unique_ptr<detail::TlsLink> link = m_tlsContext->OpenData(fd, m_host, error);
+    if (!link)
+        return Fail(FtpErrorKind::ConnectionLost, error);
     switch (Handshake(fd, *link, Clock::now() + m_opt.transferTimeout)) {
     case Io::Ok:
         break;

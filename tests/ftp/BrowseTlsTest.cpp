@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 
 namespace {
@@ -123,6 +124,31 @@ TEST_F(TlsServers, ListerModesAndTrust) {
         EXPECT_EQ(CountPrefixed(commands, "AUTH TLS", before), k.authSent ? 1u : 0u);
         EXPECT_EQ(CountPrefixed(commands, "USER", before), k.userSent ? 1u : 0u);
         EXPECT_EQ(CountPrefixed(commands, "PROT P", before), k.lists ? 1u : 0u);
+    }
+}
+
+// TLS is a module beside the program. Without it a server that takes AUTH TLS gets no
+// clear login, and one that refuses it is still listed in plain FTP.
+TEST_F(TlsServers, ListerWithoutTheTlsModule) {
+    if (std::filesystem::exists(TOVALO_TLS_INSTALLED))
+        GTEST_SKIP() << "an installed module would be found: " << TOVALO_TLS_INSTALLED;
+    const test::TempDir dir;
+    const std::filesystem::path alone = dir.path / "tovalo-ls";
+    ASSERT_TRUE(std::filesystem::copy_file(TOVALO_LS, alone));
+    for (VsftpdServer* server : {&s_tls, &s_plain}) {
+        const bool tls = server == &s_tls;
+        SCOPED_TRACE(tls ? "TLS server" : "plain server");
+        const std::size_t before = server->Commands().size();
+        const test::ProcessResult r =
+            test::RunLs({"TOVALO_PASSWORD=x"},
+                        {"--passive", "--trust", s_tls.Certificate().sha256,
+                         "127.0.0.1:" + std::to_string(server->Port()), VsftpdServer::kUser},
+                        alone.string());
+        EXPECT_EQ(r.exitCode, tls ? 1 : 0);
+        EXPECT_EQ(r.err, tls ? std::string(res::LoadString(IDS_CONNECT_FAILED)) + "\n" : "");
+        const auto commands = server->Commands();
+        EXPECT_EQ(CountPrefixed(commands, "AUTH TLS", before), 1u);
+        EXPECT_EQ(CountPrefixed(commands, "USER", before), tls ? 0u : 1u);
     }
 }
 
