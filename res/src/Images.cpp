@@ -1,10 +1,13 @@
 // Icon and bitmap resources, compiled into the program through the Qt resource system.
 #include "res/Resources.h"
 
+#include <QCoreApplication>
 #include <QIcon>
 #include <QImageReader>
 #include <QPixmap>
+#include <QPointer>
 
+#include <map>
 #include <mutex>
 
 static void initTovaloResources() {
@@ -46,13 +49,38 @@ QImage LoadPng(const std::string& path) {
     return reader.read();
 }
 
-QIcon LoadIcon(int id) {
+namespace {
+
+// Icons decoded so far, living as long as the application object: pixmaps outlive neither.
+class IconCache : public QObject {
+public:
+    using QObject::QObject;
+    std::map<int, QIcon> icons;
+};
+
+QIcon DecodeIcon(int id) {
     QIcon icon;
     for (int size : {16, 32, 48, 256}) {
         if (const std::string path = IconPath(id, size); !path.empty())
             icon.addPixmap(QPixmap::fromImage(LoadPng(path)));
     }
     return icon;
+}
+
+} // namespace
+
+QIcon LoadIcon(int id) {
+    // The program and its window ask for the same icon at start-up; decoding it (a 256-pixel
+    // size among them) is paid once.
+    static QPointer<IconCache> cache;
+    if (!cache && QCoreApplication::instance())
+        cache = new IconCache(QCoreApplication::instance());
+    if (!cache)
+        return DecodeIcon(id);
+    auto [it, fresh] = cache->icons.try_emplace(id);
+    if (fresh)
+        it->second = DecodeIcon(id);
+    return it->second;
 }
 
 } // namespace res

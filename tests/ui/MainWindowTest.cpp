@@ -10,6 +10,7 @@
 #include <QContextMenuEvent>
 #include <QDialog>
 #include <QFile>
+#include <QIcon>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
@@ -48,7 +49,10 @@ TEST_F(MainWindowTest, OpensWithTheStoredNameSelected) {
     EXPECT_EQ(Text(w, IDC_NAME), "yamada");
     EXPECT_EQ(FocusId(w), IDC_NAME);
     EXPECT_EQ(SelectedText(w, IDC_NAME), "yamada");
-    EXPECT_FALSE(w.GetDialogWidget()->windowIcon().isNull());
+    // Every size of the icon, decoded once: the window shows the picture the program has.
+    const QIcon icon = w.GetDialogWidget()->windowIcon();
+    EXPECT_EQ(icon.availableSizes(), (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {256, 256}}));
+    EXPECT_EQ(icon.cacheKey(), res::LoadIcon(IDI_APP).cacheKey());
     EXPECT_EQ(qobject_cast<QTreeView*>(Control(w, IDC_FILES))->selectionMode(),
               QAbstractItemView::SingleSelection);
     EXPECT_EQ(qobject_cast<QTreeView*>(Control(w, IDC_REMOTE))->selectionMode(),

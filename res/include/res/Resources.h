@@ -119,7 +119,7 @@ bool HasString(int id);
 // Resource path of an icon (one size of it) or a bitmap; empty when unknown.
 std::string IconPath(int id, int size);
 std::string BitmapPath(int id);
-// Every size of an icon.
+// Every size of an icon, decoded once per application object.
 QIcon LoadIcon(int id);
 // A PNG resource (a path above) as an image; null when it cannot be read.
 QImage LoadPng(const std::string& path);
