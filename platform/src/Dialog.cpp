@@ -353,8 +353,8 @@ BOOL CDialog::BuildWindow(bool modal) {
             l->setWordWrap(c.cy >= 16);
             // A face wider than the template's would cut a one-line label: it grows to
             // its text, away from the side it is aligned to.
-            if (const int need = fm.horizontalAdvance(l->text());
-                !l->wordWrap() && need > r.width()) {
+            if (const int need = l->wordWrap() ? 0 : fm.horizontalAdvance(l->text());
+                need > r.width()) {
                 if (c.style & res::kRight)
                     r.setLeft(r.right() + 1 - need);
                 else
