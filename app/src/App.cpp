@@ -18,6 +18,9 @@
 
 void app::InitApplication(QApplication& qapp, const QLocale& locale) {
     QApplication::setApplicationName(platform::ToQ(res::kProductName));
+    // Shells match the windows to the installed desktop entry, whose themed icon serves the
+    // sizes above the window icon's.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tovalo"));
     QApplication::setWindowIcon(res::LoadIcon(IDI_APP));
     platform::SetInterfaceLanguage(qapp, platform::ChooseLanguage(locale.uiLanguages()));
 }

@@ -29,7 +29,6 @@ std::string IconPath(int id, int size) {
     case 16:
     case 32:
     case 48:
-    case 256:
         return ":/tovalo/icon128-" + std::to_string(size) + ".png";
     default:
         return {};
@@ -60,7 +59,9 @@ public:
 
 QIcon DecodeIcon(int id) {
     QIcon icon;
-    for (int size : {16, 32, 48, 256}) {
+    // The sizes of a window's small and large icons; the 256-pixel picture is the installed
+    // theme icon's, for shells and file managers.
+    for (int size : {16, 32, 48}) {
         if (const std::string path = IconPath(id, size); !path.empty())
             icon.addPixmap(QPixmap::fromImage(LoadPng(path)));
     }
@@ -70,8 +71,7 @@ QIcon DecodeIcon(int id) {
 } // namespace
 
 QIcon LoadIcon(int id) {
-    // The program and its window ask for the same icon at start-up; decoding it (a 256-pixel
-    // size among them) is paid once.
+    // The program and its window ask for the same icon at start-up; it is decoded once.
     static QPointer<IconCache> cache;
     if (!cache && QCoreApplication::instance())
         cache = new IconCache(QCoreApplication::instance());

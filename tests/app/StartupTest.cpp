@@ -168,6 +168,8 @@ TEST_F(StartupTest, TheLocaleChoosesEnglishOrJapaneseThroughout) {
                                  "ファイルを選択してください。|アカウント情報|キャンセル|index.htm";
     EXPECT_EQ(seen(QLocale(QLocale::Japanese, QLocale::Japan)), japanese);
     EXPECT_EQ(seen(QLocale::c()), japanese);
+    // Desktop shells find the installed entry, and its icon at every size, by this name.
+    EXPECT_EQ(QGuiApplication::desktopFileName(), "tovalo");
 }
 
 // --- with the real library: the name and the store ---

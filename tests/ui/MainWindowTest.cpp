@@ -51,7 +51,7 @@ TEST_F(MainWindowTest, OpensWithTheStoredNameSelected) {
     EXPECT_EQ(SelectedText(w, IDC_NAME), "yamada");
     // Every size of the icon, decoded once: the window shows the picture the program has.
     const QIcon icon = w.GetDialogWidget()->windowIcon();
-    EXPECT_EQ(icon.availableSizes(), (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {256, 256}}));
+    EXPECT_EQ(icon.availableSizes(), (QList<QSize>{{16, 16}, {32, 32}, {48, 48}}));
     EXPECT_EQ(icon.cacheKey(), res::LoadIcon(IDI_APP).cacheKey());
     EXPECT_EQ(qobject_cast<QTreeView*>(Control(w, IDC_FILES))->selectionMode(),
               QAbstractItemView::SingleSelection);
