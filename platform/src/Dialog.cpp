@@ -127,6 +127,20 @@ class DialogWidget : public QDialog {
 public:
     DialogWidget(CDialog* owner, Qt::WindowFlags flags) : QDialog(nullptr, flags), m_owner(owner) {}
     CDialog* m_owner;
+    // The window that owns this one; it becomes the transient parent when this one is first
+    // shown, so a dialog that stays hidden (the progress dialog between runs) makes no
+    // native window at start-up.
+    QPointer<QWidget> m_ownerWindow;
+
+    void setVisible(bool visible) override {
+        if (visible && m_ownerWindow) {
+            m_ownerWindow->winId();
+            winId();
+            if (m_ownerWindow->windowHandle() && windowHandle())
+                windowHandle()->setTransientParent(m_ownerWindow->windowHandle());
+        }
+        QDialog::setVisible(visible);
+    }
 
     // Everything that would close the window asks the dialog's own IDCANCEL handling.
     void reject() override {
@@ -436,13 +450,8 @@ BOOL CDialog::BuildWindow(bool modal) {
     for (QWidget* g : groups)
         g->lower();
 
-    if (QWidget* owner =
-            m_pParentWnd && m_pParentWnd->widget() ? m_pParentWnd->widget()->window() : nullptr) {
-        owner->winId();
-        dlg->winId();
-        if (owner->windowHandle() && dlg->windowHandle())
-            dlg->windowHandle()->setTransientParent(owner->windowHandle());
-    }
+    if (m_pParentWnd && m_pParentWnd->widget())
+        dlg->m_ownerWindow = m_pParentWnd->widget()->window();
     m_wnd = dlg;
     return TRUE;
 }

@@ -57,11 +57,16 @@ TEST_F(MainWindowTest, OpensWithTheStoredNameSelected) {
               QAbstractItemView::SingleSelection);
     EXPECT_EQ(qobject_cast<QTreeView*>(Control(w, IDC_REMOTE))->selectionMode(),
               QAbstractItemView::ExtendedSelection);
-    // The progress dialog: hidden until a run, owned by the window (its stop button stays
-    // usable while the window is disabled: the progress tests).
+    // The progress dialog: hidden until a run, without a native window until then, and owned
+    // by the window once shown (its stop button stays usable while the window is disabled:
+    // the progress tests).
     QDialog* conn = w.m_dlgConnecting.GetDialogWidget();
     EXPECT_TRUE(conn->isHidden());
+    EXPECT_EQ(conn->windowHandle(), nullptr);
+    w.m_dlgConnecting.ShowWindow(SW_SHOW);
+    ASSERT_NE(conn->windowHandle(), nullptr);
     EXPECT_EQ(conn->windowHandle()->transientParent(), w.GetDialogWidget()->windowHandle());
+    w.m_dlgConnecting.ShowWindow(SW_HIDE);
     Type(w, IDC_TITLE, std::string(261, 't'));
     EXPECT_EQ(Text(w, IDC_TITLE), std::string(260, 't'));
 }
