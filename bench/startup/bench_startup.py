@@ -84,7 +84,7 @@ def main():
     p = argparse.ArgumentParser(description=__doc__)
     p.add_argument("--tovalo", required=True)
     p.add_argument("--bare", required=True)
-    p.add_argument("--runs", type=int, default=21)
+    p.add_argument("--runs", type=int, default=41)
     args = p.parse_args()
     chosen = os.environ.get("QT_QPA_PLATFORM")
     platforms = [chosen] if chosen else ["offscreen"]
