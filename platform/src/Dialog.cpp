@@ -13,6 +13,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -63,9 +64,7 @@ int MulDiv4(int v, int base, int div) {
 
 QFont DialogFont(const res::Dialog& tpl) {
     QFont f;
-    // The face alone would fall back to the default sans font: the fallback has the
-    // metrics the templates were laid out with.
-    f.setFamilies({ToQ(tpl.font), ToQ(res::kFallbackFont)});
+    f.setFamilies(CDialog::DialogFamilies(tpl.font));
     f.setPointSize(tpl.pointSize > 0 ? tpl.pointSize : 9);
     return f;
 }
@@ -257,6 +256,16 @@ CDialog::~CDialog() {
 
 QDialog* CDialog::GetDialogWidget() const {
     return static_cast<QDialog*>(m_wnd.data());
+}
+
+QStringList CDialog::DialogFamilies(std::string_view face) {
+    // A missing face alone would fall back to the default sans font; listed first, it
+    // would have Qt look for a stand-in once for every script the texts use.
+    const QString fallback = ToQ(res::kFallbackFont);
+    const QString wanted = ToQ(face);
+    if (wanted.isEmpty() || wanted == fallback || !QFontDatabase::hasFamily(wanted))
+        return {fallback};
+    return {wanted, fallback};
 }
 
 void CDialog::GetBaseUnits(const res::Dialog& tpl, int& cx, int& cy) {

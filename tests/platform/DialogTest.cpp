@@ -11,6 +11,8 @@
 #include "res/Resources.h"
 
 #include <QClipboard>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -105,6 +107,21 @@ TEST_F(DialogTest, ControlsHaveTheirTemplateRectanglesKindsAndStyles) {
     CDataExchange dx(&dlg, FALSE);
     CListCtrl notAListView;
     EXPECT_THROW(DDX_Control(&dx, 1007, notAListView), std::logic_error);
+}
+
+// Dialogs are drawn in the template's face where the system has it, else in the face the
+// templates were laid out with, never in the default sans font.
+TEST_F(DialogTest, AMissingFaceGivesWayToTheLayoutFace) {
+    EXPECT_EQ(CDialog::DialogFamilies("No Such Face"), QStringList{"IPAPGothic"});
+    EXPECT_EQ(CDialog::DialogFamilies("IPAPGothic"), QStringList{"IPAPGothic"});
+    EXPECT_EQ(CDialog::DialogFamilies("IPAGothic"), (QStringList{"IPAGothic", "IPAPGothic"}));
+    const res::Dialog* tpl = res::FindDialog(102);
+    ASSERT_NE(tpl, nullptr);
+    if (QFontDatabase::hasFamily(
+            QString::fromUtf8(tpl->font.data(), static_cast<int>(tpl->font.size()))))
+        GTEST_SKIP() << "the template's own face is installed";
+    EXPECT_EQ(QFontInfo(dlg.GetDialogWidget()->font()).family(), "IPAPGothic");
+    EXPECT_EQ(QFontInfo(Control(dlg, IDOK)->font()).family(), "IPAPGothic");
 }
 
 TEST_F(DialogTest, EnterPressesTheFocusedOrTheDefaultButton) {

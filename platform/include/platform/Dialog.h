@@ -19,9 +19,11 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include <QDialog>
 #include <QMenu>
+#include <QStringList>
 
 class CDialog;
 namespace res {
@@ -85,6 +87,10 @@ public:
     void SendNotify(int nID, int nCode, NMHDR* pNMHDR);
     // Dialog base units in pixels for this template's font.
     static void GetBaseUnits(const res::Dialog& tpl, int& cx, int& cy);
+    // The font families a template's face is drawn with: the face, where this system has it
+    // (itself or through a font alias), then the face whose metrics the templates were laid
+    // out with; that one alone when the face is missing.
+    static QStringList DialogFamilies(std::string_view face);
 
 protected:
     virtual void DoDataExchange(CDataExchange* pDX);
