@@ -164,13 +164,18 @@ def served_folder(files, server, prefix):
         yield Served(server, port, user, password)
     finally:
         if proc is not None:
-            proc.terminate()
-            try:
-                proc.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                proc.kill()
-                proc.wait()
+            stop(proc)
         shutil.rmtree(work, ignore_errors=True)
+
+
+def stop(proc, timeout=5):
+    """Ends a helper process: asked first, killed when it does not go in time."""
+    proc.terminate()
+    try:
+        proc.wait(timeout=timeout)
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        proc.wait()
 
 
 def timed_curl(served):

@@ -47,8 +47,7 @@ def x_display():
                 and time.monotonic() < deadline:
             time.sleep(0.05)
         if xvfb.poll() is not None or not os.path.exists("/tmp/.X11-unix/X%d" % n):
-            xvfb.kill()
-            xvfb.wait()
+            benchlib.stop(xvfb)
             continue
         wm = subprocess.Popen(["openbox"], env=dict(os.environ, DISPLAY=":%d" % n),
                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -57,12 +56,7 @@ def x_display():
             yield ":%d" % n
         finally:
             for p in (wm, xvfb):
-                p.terminate()
-                try:
-                    p.wait(timeout=10)
-                except subprocess.TimeoutExpired:
-                    p.kill()
-                    p.wait()
+                benchlib.stop(p, timeout=10)
         return
     raise RuntimeError("no free X display between :90 and :99")
 
