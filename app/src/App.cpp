@@ -15,6 +15,7 @@
 #include <QApplication>
 
 #include <climits>
+#include <future>
 
 void app::InitApplication(QApplication& qapp, const QLocale& locale) {
     QApplication::setApplicationName(platform::ToQ(res::kProductName));
@@ -25,6 +26,18 @@ void app::InitApplication(QApplication& qapp, const QLocale& locale) {
     platform::SetInterfaceLanguage(qapp, platform::ChooseLanguage(locale.uiLanguages()));
 }
 
+namespace {
+
+// What the library answered before the main window opens.
+struct LibraryStart {
+    bool bound = false;
+    int error = 0;
+    bool versionOk = false;
+    bool storeOpen = false;
+};
+
+} // namespace
+
 BOOL CEditorApp::InitInstance(const StartupSteps& steps) {
     if (!steps.oleInit()) {
         AfxMessageBox(IDS_OLE_INIT_FAILED, MB_OK);
@@ -32,16 +45,33 @@ BOOL CEditorApp::InitInstance(const StartupSteps& steps) {
     }
     // Enable3dControls: Qt draws its own controls; nothing to switch on.
 
-    int nError = 0;
-    if (!BindLibrary(m_strLibraryName.c_str(), &theApp.m_hLibrary, &m_api, &nError, steps.loader)) {
-        AfxMessageBox(nError == kBindErrorNotLoadable ? IDS_LIBRARY_LOAD : IDS_LIBRARY_BAD,
+    // The library is bound and its store opened on a second thread while the main window is
+    // built: the library sees the same calls in the same order, and every answer is acted on
+    // here, once both are done. The window stays hidden until DoModal.
+    CMainDlg dlg;
+    std::future<LibraryStart> started = std::async(std::launch::async, [this, &steps] {
+        LibraryStart s;
+        s.bound = BindLibrary(m_strLibraryName.c_str(), &theApp.m_hLibrary, &m_api, &s.error,
+                              steps.loader) != FALSE;
+        if (!s.bound)
+            return s;
+        m_hInterface = m_api.KorvexNewInterface();
+        s.versionOk = m_api.KorvexCheckVersion(1, 0, 5) != FALSE;
+        if (s.versionOk)
+            s.storeOpen = m_api.KorvexInitialize(m_hInterface) != FALSE;
+        return s;
+    });
+    dlg.BuildAhead();
+    const LibraryStart start = started.get();
+
+    if (!start.bound) {
+        AfxMessageBox(start.error == kBindErrorNotLoadable ? IDS_LIBRARY_LOAD : IDS_LIBRARY_BAD,
                       MB_ICONEXCLAMATION);
         return FALSE;
     }
     g_strVersion = "1.0.3";
 
-    m_hInterface = m_api.KorvexNewInterface();
-    if (!m_api.KorvexCheckVersion(1, 0, 5)) {
+    if (!start.versionOk) {
         AfxMessageBox(IDS_LIBRARY_VERSION, MB_ICONEXCLAMATION);
         platform::FreeLibrary(theApp.m_hLibrary);
         // No handle into the unloaded library may survive.
@@ -50,7 +80,7 @@ BOOL CEditorApp::InitInstance(const StartupSteps& steps) {
         m_api = KorvexApi{};
         return FALSE;
     }
-    if (!m_api.KorvexInitialize(m_hInterface)) {
+    if (!start.storeOpen) {
         // Task files need no store, so the window opens all the same; the user learns which
         // file to repair instead of meeting an empty account list that keeps nothing.
         char path[PATH_MAX] = {};
@@ -70,23 +100,20 @@ BOOL CEditorApp::InitInstance(const StartupSteps& steps) {
     // The help page beside the executable, whatever the current directory.
     m_pszHelpFilePath = steps.loader.directory + "Help/Tovalo/" + std::string(res::kHelpPage.Get());
 
-    {
-        CMainDlg dlg;
-        m_pMainWnd = &dlg;
-        dlg.m_strName = m_strUserName;
-        dlg.m_strStartFile = steps.openFile;
-        dlg.DoModal();
+    m_pMainWnd = &dlg;
+    dlg.m_strName = m_strUserName;
+    dlg.m_strStartFile = steps.openFile;
+    dlg.DoModal();
 
-        if (!dlg.m_strName.empty()) {
-            // A name too long for the buffer is cut at a character boundary, never left
-            // unterminated.
-            char name[app::kNameBufferSize] = {};
-            platform::Utf8CopyToBuffer(dlg.m_strName, name, sizeof name);
-            m_api.KorvexSetName(m_hInterface, name);
-        }
-        m_api.KorvexDeleteInterface(m_hInterface);
-        m_hInterface = nullptr;
-        m_pMainWnd = nullptr;
+    if (!dlg.m_strName.empty()) {
+        // A name too long for the buffer is cut at a character boundary, never left
+        // unterminated.
+        char name[app::kNameBufferSize] = {};
+        platform::Utf8CopyToBuffer(dlg.m_strName, name, sizeof name);
+        m_api.KorvexSetName(m_hInterface, name);
     }
+    m_api.KorvexDeleteInterface(m_hInterface);
+    m_hInterface = nullptr;
+    m_pMainWnd = nullptr;
     return FALSE;
 }

@@ -33,6 +33,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 using platform::ToQ;
 
@@ -491,8 +492,14 @@ BOOL CDialog::Create(UINT nIDTemplate, CWnd* pParentWnd) {
     return TRUE;
 }
 
+BOOL CDialog::BuildAhead() {
+    m_builtAhead = BuildWindow(true) != FALSE;
+    return m_builtAhead ? TRUE : FALSE;
+}
+
 BOOL CDialog::OpenModal() {
-    if (!BuildWindow(true))
+    const bool built = std::exchange(m_builtAhead, false) && GetDialogWidget();
+    if (!built && !BuildWindow(true))
         return FALSE;
     ApplyInitialFocus(OnInitDialog());
     return TRUE;
@@ -516,6 +523,7 @@ void CDialog::EndDialog(int nResult) {
 }
 
 BOOL CDialog::DestroyWindow() {
+    m_builtAhead = false;
     m_items.clear();
     auto* dlg = static_cast<DialogWidget*>(GetDialogWidget());
     if (!dlg)

@@ -16,6 +16,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
@@ -122,6 +123,23 @@ TEST_F(DialogTest, AMissingFaceGivesWayToTheLayoutFace) {
         GTEST_SKIP() << "the template's own face is installed";
     EXPECT_EQ(QFontInfo(dlg.GetDialogWidget()->font()).family(), "IPAPGothic");
     EXPECT_EQ(QFontInfo(Control(dlg, IDOK)->font()).family(), "IPAPGothic");
+}
+
+// A window built ahead stays hidden and is the one the modal run opens; once destroyed, the
+// next run builds its own.
+TEST_F(DialogTest, AWindowBuiltAheadIsTheOneTheModalRunOpens) {
+    CDialog ahead(102);
+    ASSERT_TRUE(ahead.BuildAhead());
+    const QPointer<QDialog> built = ahead.GetDialogWidget();
+    ASSERT_FALSE(built.isNull());
+    EXPECT_TRUE(built->isHidden());
+    ASSERT_TRUE(ahead.OpenModal());
+    ASSERT_FALSE(built.isNull());
+    EXPECT_EQ(ahead.GetDialogWidget(), built.data());
+    ahead.DestroyWindow();
+    ASSERT_TRUE(ahead.OpenModal());
+    EXPECT_NE(ahead.GetDialogWidget(), nullptr);
+    ahead.DestroyWindow();
 }
 
 TEST_F(DialogTest, EnterPressesTheFocusedOrTheDefaultButton) {

@@ -74,9 +74,13 @@ public:
     // The window's context menu; null before the window exists or without a system menu.
     QMenu* GetContextMenu() const { return m_menu.data(); }
 
-    // The two halves of a modal run, for the modal seam: the window built and initialised
-    // (FALSE without a template), then its loop unless the dialog has already ended.
-    // RunModalLoop returns the end code.
+    // Builds, hidden, the window the next DoModal opens, so that the building can overlap
+    // a wait elsewhere; FALSE without a template. DoModal then initialises and shows it.
+    BOOL BuildAhead();
+
+    // The two halves of a modal run, for the modal seam: the window built (unless built
+    // ahead) and initialised (FALSE without a template), then its loop unless the dialog has
+    // already ended. RunModalLoop returns the end code.
     BOOL OpenModal();
     INT_PTR RunModalLoop();
     bool HasEnded() const { return m_ended; }
@@ -127,6 +131,7 @@ private:
     std::map<std::pair<int, int>, std::function<void(NMHDR*, LRESULT*)>> m_notifies;
     bool m_ended = false;
     int m_result = IDCANCEL;
+    bool m_builtAhead = false;
 };
 
 // Data exchange between controls and members.
