@@ -3,7 +3,6 @@
 
 #include <cctype>
 #include <filesystem>
-#include <mutex>
 #include <vector>
 
 #include <dlfcn.h>
@@ -75,15 +74,12 @@ Module LoadModule() {
 } // namespace
 
 std::unique_ptr<TlsContext> NewTlsContext(std::string& error) {
-    static std::once_flag once;
-    static Module module;
-    std::call_once(once, [] { module = LoadModule(); });
+    static const Module module = LoadModule(); // once, whichever thread comes first
     if (!module.entry) {
         error = "TLS unavailable: " + module.error;
         return nullptr;
     }
-    std::unique_ptr<TlsContext> context(module.entry(&error));
-    return context;
+    return std::unique_ptr<TlsContext>(module.entry(&error));
 }
 
 } // namespace detail
